@@ -44,6 +44,7 @@ inline constexpr int PathFileAccess = 75;
 inline constexpr int PathNotFound = 76;
 inline constexpr int ObjectNotSet = 91;
 inline constexpr int InvalidUseOfNull = 94;
+inline constexpr int InvalidFileFormat = 321;
 } // namespace err
 
 // 32-bit signed arithmetic that raises the overflow error instead of wrapping.

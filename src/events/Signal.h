@@ -62,7 +62,8 @@ public:
     Signal(const Signal&) = delete;
     Signal& operator=(const Signal&) = delete;
     ~Signal() {
-        for (auto& s : *m_slots) s->connected = false;
+        for (auto& s : *m_slots)
+            s->connected = false;
     }
 
     Connection connect(std::function<void(Args...)> fn) {

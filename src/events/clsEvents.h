@@ -24,12 +24,12 @@ public:
     explicit clsEvents(TickSource ticks);
 
     // ---- Public fields, in interface order ----
-    int32_t EventCount = 0;          // events are indices 0 .. EventCount - 1
-    int32_t SegmentSize = 32;        // growth / shrink step of the storage, in slots
-    std::string ElementProcessor;    // filter script source (UTF-8)
-    int16_t EnableProcessor = 0;     // 0 off, -1 on (any non-zero reads as on)
-    int32_t MouseUpDetail = 50;      // move sampling, ms, no button held
-    int32_t MouseDownDetail = 100;   // move sampling, ms, a button held
+    int32_t EventCount = 0;        // events are indices 0 .. EventCount - 1
+    int32_t SegmentSize = 32;      // growth / shrink step of the storage, in slots
+    std::string ElementProcessor;  // filter script source (UTF-8)
+    int16_t EnableProcessor = 0;   // 0 off, -1 on (any non-zero reads as on)
+    int32_t MouseUpDetail = 50;    // move sampling, ms, no button held
+    int32_t MouseDownDetail = 100; // move sampling, ms, a button held
 
     // Appends an event stamped with the current tick; raises ElementAdded; returns its index.
     int32_t AddEvent(int32_t eventType, bool eventPressed, int32_t posX, int32_t posY, int32_t data);

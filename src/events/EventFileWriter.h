@@ -1,0 +1,20 @@
+#pragma once
+
+#include <string>
+
+namespace tvk {
+
+class clsEvents;
+
+// Writes event files in the layout EventFileReader reads. The filter text is written in Windows-1252
+// when that code page holds every character and reads back as the same text, and as UTF-8 otherwise.
+class EventFileWriter {
+public:
+    // The file's bytes. Raises error 9 when EventCount is negative or above the slots the file would
+    // hold, a state no reader could load back.
+    static std::string serialize(const clsEvents& events);
+    // Writes the file atomically: the old file at `path` stays intact when anything fails.
+    static void writeFile(const std::string& path, const clsEvents& events);
+};
+
+} // namespace tvk
