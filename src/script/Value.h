@@ -1,0 +1,145 @@
+#pragma once
+
+#include <bit>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+namespace tvk::script {
+
+class ScriptObject;
+
+// Variant subtype codes, as VarType reports them. An array reports VarType Array | Variant (8204).
+enum class VarType : uint16_t {
+    Empty = 0,
+    Null = 1,
+    Integer = 2,
+    Long = 3,
+    Single = 4,
+    Double = 5,
+    Currency = 6,
+    Date = 7,
+    String = 8,
+    Object = 9,
+    Error = 10,
+    Boolean = 11,
+    Variant = 12,
+    Byte = 17,
+    Array = 8192,
+};
+
+// Shared heap payload of strings, arrays and objects: counted without atomics (one thread).
+struct Heap {
+    uint32_t refs = 1;
+    virtual ~Heap() = default;
+};
+
+// Immutable UTF-16 string payload; Len/Mid/AscW work on its code units.
+struct StringRep final : Heap {
+    std::u16string text;
+    explicit StringRep(std::u16string s) : text(std::move(s)) {}
+};
+
+// One dimension of an array: lower bound is always 0 in this language, so only the count is kept.
+struct ArrayRep final : Heap {
+    std::vector<int32_t> counts; // elements per dimension (UBound + 1), first dimension first
+    std::vector<class Value> data; // row-major with the last dimension varying fastest
+};
+
+// Holds a host or script object; Nothing is an Object value without a box.
+struct ObjectRep final : Heap {
+    std::shared_ptr<ScriptObject> object;
+    explicit ObjectRep(std::shared_ptr<ScriptObject> o) : object(std::move(o)) {}
+};
+
+// The variant: 16 bytes, numbers held inline, strings/arrays/objects shared by reference count.
+// Arrays have value semantics: writers copy a shared payload first (see mutableArray()).
+class Value {
+public:
+    Value() noexcept : m_type(VarType::Empty), m_fixed(false), m_bits(0) {}
+    Value(const Value& o) noexcept : m_type(o.m_type), m_fixed(false), m_bits(o.m_bits) { retain(); }
+    Value(Value&& o) noexcept : m_type(o.m_type), m_fixed(o.m_fixed), m_bits(o.m_bits) {
+        o.m_type = VarType::Empty;
+        o.m_bits = 0;
+    }
+    Value& operator=(const Value& o) noexcept;
+    Value& operator=(Value&& o) noexcept;
+    ~Value() { release(); }
+
+    // ---- Construction by subtype ----
+    static Value null() { return Value(VarType::Null, int64_t{0}); }
+    static Value boolean(bool b) { return Value(VarType::Boolean, int64_t{b ? -1 : 0}); }
+    static Value byte(uint8_t v) { return Value(VarType::Byte, int64_t{v}); }
+    static Value integer(int16_t v) { return Value(VarType::Integer, int64_t{v}); }
+    static Value lng(int32_t v) { return Value(VarType::Long, int64_t{v}); }
+    static Value single(float v) { return Value(VarType::Single, double{v}); }
+    static Value dbl(double v) { return Value(VarType::Double, v); }
+    // Currency as its scaled integer: 1.5 is 15000 (four decimals).
+    static Value currencyScaled(int64_t v) { return Value(VarType::Currency, v); }
+    static Value date(double oleDate) { return Value(VarType::Date, oleDate); }
+    static Value string(std::u16string s);
+    static Value string(std::string_view utf8);
+    static Value object(std::shared_ptr<ScriptObject> o); // nullptr gives Nothing
+    static Value nothing() { return Value(VarType::Object, int64_t{0}); }
+    // A new array with the given per-dimension element counts (UBound + 1 each), all Empty.
+    static Value array(const std::vector<int32_t>& counts);
+    static Value arrayOf(std::vector<Value> items); // one-dimensional, as Array(...) makes
+
+    // ---- Inspection ----
+    VarType type() const { return m_type; }
+    // VarType() result: the subtype code, 8204 for arrays.
+    int varType() const { return m_type == VarType::Array ? 8204 : static_cast<int>(m_type); }
+    bool isEmpty() const { return m_type == VarType::Empty; }
+    bool isNull() const { return m_type == VarType::Null; }
+    bool isString() const { return m_type == VarType::String; }
+    bool isArray() const { return m_type == VarType::Array; }
+    bool isObject() const { return m_type == VarType::Object; } // Nothing included
+    bool isNothing() const { return m_type == VarType::Object && m_bits == 0; }
+    // Byte, Integer, Long, Single, Double, Currency, Boolean or Date held inline.
+    bool isNumeric() const;
+
+    // Raw payloads; valid only for the matching subtype (checked by the callers' switch).
+    int64_t rawInt() const { return static_cast<int64_t>(m_bits); } // Boolean/Byte/Integer/Long, Currency scaled
+    double rawDouble() const { return std::bit_cast<double>(m_bits); } // Single/Double/Date
+    const std::u16string& str() const { return static_cast<StringRep*>(ptr())->text; }
+    ArrayRep& arr() const { return *static_cast<ArrayRep*>(ptr()); }
+    // The object held, or nullptr for Nothing.
+    ScriptObject* obj() const { return ptr() ? static_cast<ObjectRep*>(ptr())->object.get() : nullptr; }
+    std::shared_ptr<ScriptObject> objShared() const;
+    // The array payload, copied first if shared, so the caller can write elements.
+    ArrayRep& mutableArray();
+
+    // A Dim'd fixed-size array keeps this mark in its variable; copies do not inherit it.
+    bool fixedArray() const { return m_fixed; }
+    void setFixedArray(bool f) { m_fixed = f; }
+
+    // Identity of the shared payload (strings/arrays/objects), for `Is` and caches.
+    const Heap* heap() const { return isHeap() ? ptr() : nullptr; }
+
+private:
+    friend struct ValueAccess;
+    Value(VarType t, int64_t i) : m_type(t), m_fixed(false), m_bits(static_cast<uint64_t>(i)) {}
+    Value(VarType t, double d) : m_type(t), m_fixed(false), m_bits(std::bit_cast<uint64_t>(d)) {}
+    Value(VarType t, Heap* p) : m_type(t), m_fixed(false), m_bits(reinterpret_cast<uintptr_t>(p)) {}
+    Heap* ptr() const { return reinterpret_cast<Heap*>(static_cast<uintptr_t>(m_bits)); }
+    bool isHeap() const {
+        return (m_type == VarType::String || m_type == VarType::Array || m_type == VarType::Object) && m_bits != 0;
+    }
+    void retain() const {
+        if (isHeap()) ++ptr()->refs;
+    }
+    void release() noexcept;
+
+    // One payload word: integer, the bits of a double, or a Heap pointer, chosen by m_type.
+    VarType m_type;
+    bool m_fixed;
+    uint64_t m_bits;
+};
+
+// TypeName() result of a value: "Integer", "String", "Variant()", the object's class name, ...
+std::string typeName(const Value& v);
+
+} // namespace tvk::script
