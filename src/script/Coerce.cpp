@@ -1,0 +1,478 @@
+#include "script/Coerce.h"
+
+#include "events/RuntimeError.h"
+#include "script/ScriptObject.h"
+
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <limits>
+#include <vector>
+
+namespace tvk::script {
+
+// ---- Text encoding ----
+
+std::u16string utf8ToUtf16(std::string_view s) {
+    std::u16string out;
+    out.reserve(s.size());
+    size_t i = 0;
+    while (i < s.size()) {
+        auto c = static_cast<unsigned char>(s[i]);
+        uint32_t cp = 0xFFFD;
+        size_t len = 1;
+        if (c < 0x80) {
+            cp = c;
+        } else if ((c & 0xE0) == 0xC0) {
+            len = 2;
+            cp = c & 0x1F;
+        } else if ((c & 0xF0) == 0xE0) {
+            len = 3;
+            cp = c & 0x0F;
+        } else if ((c & 0xF8) == 0xF0) {
+            len = 4;
+            cp = c & 0x07;
+        } else {
+            len = 0; // stray continuation or invalid lead byte
+        }
+        if (len > 1) {
+            bool ok = i + len <= s.size();
+            for (size_t k = 1; ok && k < len; ++k) {
+                auto cc = static_cast<unsigned char>(s[i + k]);
+                if ((cc & 0xC0) != 0x80) ok = false;
+                else cp = (cp << 6) | (cc & 0x3F);
+            }
+            static const uint32_t minimum[] = {0, 0, 0x80, 0x800, 0x10000};
+            if (!ok || cp < minimum[len] || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) {
+                cp = 0xFFFD;
+                len = 1;
+            }
+        }
+        if (len == 0) {
+            cp = 0xFFFD;
+            len = 1;
+        }
+        i += len;
+        if (cp >= 0x10000) {
+            cp -= 0x10000;
+            out.push_back(static_cast<char16_t>(0xD800 + (cp >> 10)));
+            out.push_back(static_cast<char16_t>(0xDC00 + (cp & 0x3FF)));
+        } else {
+            out.push_back(static_cast<char16_t>(cp));
+        }
+    }
+    return out;
+}
+
+std::string utf16ToUtf8(std::u16string_view s) {
+    std::string out;
+    out.reserve(s.size());
+    for (size_t i = 0; i < s.size(); ++i) {
+        uint32_t cp = s[i];
+        if (cp >= 0xD800 && cp <= 0xDBFF && i + 1 < s.size() && s[i + 1] >= 0xDC00 && s[i + 1] <= 0xDFFF) {
+            cp = 0x10000 + ((cp - 0xD800) << 10) + (s[i + 1] - 0xDC00);
+            ++i;
+        } else if (cp >= 0xD800 && cp <= 0xDFFF) {
+            cp = 0xFFFD;
+        }
+        if (cp < 0x80) {
+            out.push_back(static_cast<char>(cp));
+        } else if (cp < 0x800) {
+            out.push_back(static_cast<char>(0xC0 | (cp >> 6)));
+            out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+        } else if (cp < 0x10000) {
+            out.push_back(static_cast<char>(0xE0 | (cp >> 12)));
+            out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
+            out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+        } else {
+            out.push_back(static_cast<char>(0xF0 | (cp >> 18)));
+            out.push_back(static_cast<char>(0x80 | ((cp >> 12) & 0x3F)));
+            out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
+            out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+        }
+    }
+    return out;
+}
+
+static char16_t foldAscii(char16_t c) { return (c >= u'A' && c <= u'Z') ? static_cast<char16_t>(c + 32) : c; }
+
+bool equalsNoCase(std::u16string_view a, std::u16string_view b) {
+    if (a.size() != b.size()) return false;
+    for (size_t i = 0; i < a.size(); ++i)
+        if (foldAscii(a[i]) != foldAscii(b[i])) return false;
+    return true;
+}
+
+bool equalsNoCase(std::u16string_view a, std::string_view ascii) {
+    if (a.size() != ascii.size()) return false;
+    for (size_t i = 0; i < a.size(); ++i)
+        if (foldAscii(a[i]) != foldAscii(static_cast<char16_t>(static_cast<unsigned char>(ascii[i])))) return false;
+    return true;
+}
+
+std::u16string lowerAscii(std::u16string_view s) {
+    std::u16string out(s);
+    for (auto& c : out) c = foldAscii(c);
+    return out;
+}
+
+// ---- Numbers ----
+
+double roundHalfEven(double v) {
+    if (!std::isfinite(v)) return v;
+    double r = std::nearbyint(v); // default rounding mode is to nearest, ties to even
+    return r;
+}
+
+static bool isBlank(char16_t c) { return c == u' ' || c == u'\t' || c == u'\r' || c == u'\n'; }
+
+bool parseNumber(std::u16string_view t, double& out) {
+    size_t b = 0, e = t.size();
+    while (b < e && isBlank(t[b])) ++b;
+    while (e > b && isBlank(t[e - 1])) --e;
+    t = t.substr(b, e - b);
+    if (t.empty()) return false;
+    if (t.size() >= 2 && t[0] == u'&' && (t[1] == u'H' || t[1] == u'h' || t[1] == u'O' || t[1] == u'o')) {
+        bool hex = t[1] == u'H' || t[1] == u'h';
+        size_t i = 2;
+        uint64_t v = 0;
+        if (i >= t.size()) return false;
+        for (; i < t.size(); ++i) {
+            char16_t c = t[i];
+            int d;
+            if (c >= u'0' && c <= u'9') d = c - u'0';
+            else if (hex && c >= u'a' && c <= u'f') d = c - u'a' + 10;
+            else if (hex && c >= u'A' && c <= u'F') d = c - u'A' + 10;
+            else return false;
+            if (!hex && d > 7) return false;
+            v = v * (hex ? 16 : 8) + static_cast<uint64_t>(d);
+            if (v > 0xFFFFFFFFull) return false;
+        }
+        // Up to four hex digits read as a 16-bit value, more as 32-bit: &HFFFF is -1.
+        if (v <= 0xFFFF && (hex ? t.size() - 2 <= 4 : v <= 0xFFFF)) out = static_cast<int16_t>(static_cast<uint16_t>(v));
+        else out = static_cast<int32_t>(static_cast<uint32_t>(v));
+        return true;
+    }
+    std::string ascii;
+    ascii.reserve(t.size());
+    size_t i = 0;
+    if (t[i] == u'+' || t[i] == u'-') ascii.push_back(static_cast<char>(t[i++]));
+    size_t digits = 0;
+    while (i < t.size() && t[i] >= u'0' && t[i] <= u'9') ascii.push_back(static_cast<char>(t[i++])), ++digits;
+    if (i < t.size() && t[i] == u'.') {
+        ascii.push_back('.');
+        ++i;
+        while (i < t.size() && t[i] >= u'0' && t[i] <= u'9') ascii.push_back(static_cast<char>(t[i++])), ++digits;
+    }
+    if (digits == 0) return false;
+    if (i < t.size() && (t[i] == u'e' || t[i] == u'E' || t[i] == u'd' || t[i] == u'D')) {
+        ascii.push_back('e');
+        ++i;
+        if (i < t.size() && (t[i] == u'+' || t[i] == u'-')) ascii.push_back(static_cast<char>(t[i++]));
+        size_t ed = 0;
+        while (i < t.size() && t[i] >= u'0' && t[i] <= u'9') ascii.push_back(static_cast<char>(t[i++])), ++ed;
+        if (ed == 0) return false;
+    }
+    if (i != t.size()) return false;
+    out = std::strtod(ascii.c_str(), nullptr);
+    return std::isfinite(out);
+}
+
+Value defaultValue(const Value& v) {
+    if (v.type() != VarType::Object) return v;
+    ScriptObject* o = v.obj();
+    if (!o) throw RuntimeError(91);
+    Value r = o->invoke(ScriptObject::DefaultMember, {});
+    if (r.type() == VarType::Object) throw RuntimeError(438, "Object doesn't support this property or method");
+    return r;
+}
+
+double toDouble(const Value& v) {
+    switch (v.type()) {
+    case VarType::Empty: return 0;
+    case VarType::Null: throw RuntimeError(94);
+    case VarType::Boolean:
+    case VarType::Byte:
+    case VarType::Integer:
+    case VarType::Long: return static_cast<double>(v.rawInt());
+    case VarType::Currency: return static_cast<double>(v.rawInt()) / 10000.0;
+    case VarType::Single:
+    case VarType::Double:
+    case VarType::Date: return v.rawDouble();
+    case VarType::String: {
+        double d;
+        if (parseNumber(v.str(), d)) return d;
+        if (equalsNoCase(v.str(), std::string_view("true"))) return -1;
+        if (equalsNoCase(v.str(), std::string_view("false"))) return 0;
+        throw RuntimeError(13);
+    }
+    case VarType::Object: return toDouble(defaultValue(v));
+    default: throw RuntimeError(13);
+    }
+}
+
+bool toBool(const Value& v) {
+    switch (v.type()) {
+    case VarType::Boolean:
+    case VarType::Byte:
+    case VarType::Integer:
+    case VarType::Long:
+    case VarType::Currency: return v.rawInt() != 0;
+    case VarType::String: {
+        if (equalsNoCase(v.str(), std::string_view("true"))) return true;
+        if (equalsNoCase(v.str(), std::string_view("false"))) return false;
+        return toDouble(v) != 0;
+    }
+    default: return toDouble(v) != 0;
+    }
+}
+
+static double rounded(const Value& v) {
+    switch (v.type()) {
+    case VarType::Boolean:
+    case VarType::Byte:
+    case VarType::Integer:
+    case VarType::Long: return static_cast<double>(v.rawInt());
+    default: return roundHalfEven(toDouble(v));
+    }
+}
+
+uint8_t toByte(const Value& v) {
+    double d = rounded(v);
+    if (!(d >= 0 && d <= 255)) throw RuntimeError(6);
+    return static_cast<uint8_t>(d);
+}
+
+int16_t toInteger(const Value& v) {
+    double d = rounded(v);
+    if (!(d >= -32768 && d <= 32767)) throw RuntimeError(6);
+    return static_cast<int16_t>(d);
+}
+
+int32_t toLong(const Value& v) {
+    if (v.type() == VarType::Long || v.type() == VarType::Integer || v.type() == VarType::Boolean ||
+        v.type() == VarType::Byte)
+        return static_cast<int32_t>(v.rawInt());
+    double d = rounded(v);
+    if (!(d >= -2147483648.0 && d <= 2147483647.0)) throw RuntimeError(6);
+    return static_cast<int32_t>(d);
+}
+
+int64_t toCurrencyScaled(const Value& v) {
+    if (v.type() == VarType::Currency) return v.rawInt();
+    double d = roundHalfEven(toDouble(v) * 10000.0);
+    if (!(d >= -9.2233720368547758e18 && d < 9.2233720368547758e18)) throw RuntimeError(6);
+    return static_cast<int64_t>(d);
+}
+
+// ---- Dates: days since 1899-12-30, time of day as the fraction's magnitude ----
+
+static int64_t daysFromCivil(int64_t y, int64_t m, int64_t d) {
+    y -= m <= 2;
+    int64_t era = (y >= 0 ? y : y - 399) / 400;
+    int64_t yoe = y - era * 400;
+    int64_t doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
+    int64_t doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
+    return era * 146097 + doe - 719468 + 25569; // 25569: 1970-01-01 as a serial
+}
+
+static void civilFromDays(int64_t z, int64_t& y, int64_t& m, int64_t& d) {
+    z = z - 25569 + 719468;
+    int64_t era = (z >= 0 ? z : z - 146096) / 146097;
+    int64_t doe = z - era * 146097;
+    int64_t yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
+    y = yoe + era * 400;
+    int64_t doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
+    int64_t mp = (5 * doy + 2) / 153;
+    d = doy - (153 * mp + 2) / 5 + 1;
+    m = mp + (mp < 10 ? 3 : -9);
+    y += m <= 2;
+}
+
+static constexpr double MinDate = -657434.0, MaxDate = 2958466.0;
+
+std::u16string formatDate(double serial) {
+    if (!(serial >= MinDate && serial < MaxDate)) throw RuntimeError(5);
+    double whole = std::trunc(serial);
+    double frac = std::fabs(serial - whole);
+    int64_t secs = static_cast<int64_t>(std::llround(frac * 86400.0));
+    int64_t day = static_cast<int64_t>(whole);
+    if (secs >= 86400) {
+        secs -= 86400;
+        day += serial < 0 ? -1 : 1;
+    }
+    int64_t y, m, d;
+    civilFromDays(day, y, m, d);
+    char buf[64];
+    std::string s;
+    bool hasDate = day != 0, hasTime = secs != 0;
+    if (hasDate || !hasTime) {
+        std::snprintf(buf, sizeof buf, "%d/%d/%d", static_cast<int>(m), static_cast<int>(d), static_cast<int>(y));
+        s = buf;
+    }
+    if (hasTime) {
+        int h = static_cast<int>(secs / 3600), mi = static_cast<int>(secs / 60 % 60), se = static_cast<int>(secs % 60);
+        std::snprintf(buf, sizeof buf, "%s%d:%02d:%02d %s", s.empty() ? "" : " ", h % 12 == 0 ? 12 : h % 12, mi, se,
+                      h < 12 ? "AM" : "PM");
+        s += buf;
+    }
+    return utf8ToUtf16(s);
+}
+
+// Reads "m/d/yyyy", "h:mm[:ss] [AM|PM]" or both; false when the text is no date.
+static bool parseDate(std::u16string_view t, double& out) {
+    std::vector<int64_t> nums[2];
+    int part = 0; // 0 date numbers, 1 time numbers
+    bool pm = false, am = false, sawDate = false;
+    size_t i = 0;
+    while (i < t.size()) {
+        char16_t c = t[i];
+        if (c >= u'0' && c <= u'9') {
+            int64_t v = 0;
+            size_t n = 0;
+            while (i < t.size() && t[i] >= u'0' && t[i] <= u'9' && n < 9) v = v * 10 + (t[i++] - u'0'), ++n;
+            if (i < t.size() && t[i] >= u'0' && t[i] <= u'9') return false;
+            char16_t next = i < t.size() ? t[i] : u' ';
+            if (next == u':') part = 1;
+            else if (next == u'/' || next == u'-') part = 0, sawDate = true;
+            nums[part].push_back(v);
+            if (next == u':' || next == u'/' || next == u'-') ++i;
+        } else if (isBlank(c)) {
+            ++i;
+            part = 1;
+        } else if ((c == u'A' || c == u'a' || c == u'P' || c == u'p') && i + 1 < t.size() &&
+                   (t[i + 1] == u'M' || t[i + 1] == u'm')) {
+            (c == u'A' || c == u'a') ? am = true : pm = true;
+            i += 2;
+        } else {
+            return false;
+        }
+    }
+    double result = 0;
+    if (sawDate || nums[0].size() == 3) {
+        if (nums[0].size() != 3) return false;
+        int64_t m = nums[0][0], d = nums[0][1], y = nums[0][2];
+        if (y < 100) y += y < 30 ? 2000 : 1900;
+        if (m < 1 || m > 12 || d < 1 || d > 31 || y > 9999) return false;
+        int64_t days = daysFromCivil(y, m, d);
+        int64_t mm, dd, yy;
+        civilFromDays(days, yy, mm, dd);
+        if (mm != m) return false;
+        result = static_cast<double>(days);
+    } else if (!nums[0].empty()) {
+        // A lone number before a time ("3 PM").
+        if (nums[0].size() != 1 || !nums[1].empty()) return false;
+        nums[1].push_back(nums[0][0]);
+    }
+    if (!nums[1].empty()) {
+        if (nums[1].size() > 3) return false;
+        int64_t h = nums[1][0], mi = nums[1].size() > 1 ? nums[1][1] : 0, s = nums[1].size() > 2 ? nums[1][2] : 0;
+        if ((am || pm) && (h < 1 || h > 12)) return false;
+        if (pm && h != 12) h += 12;
+        if (am && h == 12) h = 0;
+        if (h > 23 || mi > 59 || s > 59) return false;
+        double frac = static_cast<double>(h * 3600 + mi * 60 + s) / 86400.0;
+        result = result < 0 ? result - frac : result + frac;
+    } else if (!sawDate) {
+        return false;
+    }
+    out = result;
+    return true;
+}
+
+double toDate(const Value& v) {
+    if (v.type() == VarType::String) {
+        double d;
+        if (parseDate(v.str(), d)) return d;
+        if (parseNumber(v.str(), d)) return d;
+        throw RuntimeError(13);
+    }
+    double d = toDouble(v);
+    if (!(d >= MinDate && d < MaxDate)) throw RuntimeError(6);
+    return d;
+}
+
+// ---- Text ----
+
+std::u16string formatDouble(double d, int digits) {
+    if (std::isnan(d)) return u"NaN";
+    if (std::isinf(d)) return d > 0 ? u"Infinity" : u"-Infinity";
+    if (d == 0) return u"0";
+    char buf[64];
+    std::snprintf(buf, sizeof buf, "%.*G", digits, d);
+    std::string s = buf;
+    // %G pads the exponent to two digits and keeps its sign, as the language prints it ("1E+20", "1E-05").
+    return utf8ToUtf16(s);
+}
+
+std::u16string toString(const Value& v) {
+    switch (v.type()) {
+    case VarType::Empty: return {};
+    case VarType::Null: throw RuntimeError(94);
+    case VarType::Boolean: return v.rawInt() ? u"True" : u"False";
+    case VarType::Byte:
+    case VarType::Integer:
+    case VarType::Long: return utf8ToUtf16(std::to_string(v.rawInt()));
+    case VarType::Single: return formatDouble(v.rawDouble(), 7);
+    case VarType::Double: return formatDouble(v.rawDouble(), 15);
+    case VarType::Currency: return formatDouble(static_cast<double>(v.rawInt()) / 10000.0, 19);
+    case VarType::Date: return formatDate(v.rawDouble());
+    case VarType::String: return v.str();
+    case VarType::Object: return toString(defaultValue(v));
+    default: throw RuntimeError(13);
+    }
+}
+
+std::string toUtf8(const Value& v) { return utf16ToUtf8(toString(v)); }
+
+// ---- Operators ----
+
+Value notOp(const Value& v) {
+    switch (v.type()) {
+    case VarType::Null: return Value::null();
+    case VarType::Boolean: return Value::boolean(v.rawInt() == 0);
+    case VarType::Empty: return Value::integer(-1);
+    case VarType::Byte: return Value::byte(static_cast<uint8_t>(~v.rawInt()));
+    case VarType::Integer: return Value::integer(static_cast<int16_t>(~v.rawInt()));
+    case VarType::Long: return Value::lng(~static_cast<int32_t>(v.rawInt()));
+    case VarType::Object: return notOp(defaultValue(v));
+    default: return Value::lng(~toLong(v));
+    }
+}
+
+static int sign(double d) { return d < 0 ? -1 : (d > 0 ? 1 : 0); }
+
+int compareValues(const Value& a0, const Value& b0, bool textCompare) {
+    Value aHold, bHold;
+    if (a0.isObject()) aHold = defaultValue(a0);
+    if (b0.isObject()) bHold = defaultValue(b0);
+    const Value& x = a0.isObject() ? aHold : a0;
+    const Value& y = b0.isObject() ? bHold : b0;
+    if (x.isNull() || y.isNull()) return 2;
+    if (x.isArray() || y.isArray()) throw RuntimeError(13);
+    bool xs = x.isString(), ys = y.isString();
+    if (xs && ys) {
+        if (!textCompare) {
+            int c = x.str().compare(y.str());
+            return c < 0 ? -1 : (c > 0 ? 1 : 0);
+        }
+        std::u16string l = lowerAscii(x.str()), r = lowerAscii(y.str());
+        int c = l.compare(r);
+        return c < 0 ? -1 : (c > 0 ? 1 : 0);
+    }
+    // Empty is "" against a string and 0 against a number.
+    if (xs && y.isEmpty()) return x.str().empty() ? 0 : 1;
+    if (ys && x.isEmpty()) return y.str().empty() ? 0 : -1;
+    // A number is less than any string.
+    if (xs) return 1;
+    if (ys) return -1;
+    if (x.type() != VarType::Single && x.type() != VarType::Double && x.type() != VarType::Date &&
+        x.type() != VarType::Currency && y.type() != VarType::Single && y.type() != VarType::Double &&
+        y.type() != VarType::Date && y.type() != VarType::Currency) {
+        int64_t l = x.rawInt(), r = y.rawInt();
+        return l < r ? -1 : (l > r ? 1 : 0);
+    }
+    return sign(toDouble(x) - toDouble(y));
+}
+
+} // namespace tvk::script

@@ -1,0 +1,120 @@
+#include "script/Value.h"
+
+#include "script/Coerce.h"
+#include "script/ScriptObject.h"
+
+namespace tvk::script {
+
+Value& Value::operator=(const Value& o) noexcept {
+    if (this != &o) {
+        o.retain();
+        release();
+        m_type = o.m_type;
+        m_bits = o.m_bits;
+        m_fixed = false;
+    }
+    return *this;
+}
+
+Value& Value::operator=(Value&& o) noexcept {
+    if (this != &o) {
+        // Release last: dropping the old payload may run a destructor that reaches this value.
+        Value old(std::move(*this));
+        m_type = o.m_type;
+        m_bits = o.m_bits;
+        m_fixed = o.m_fixed;
+        o.m_type = VarType::Empty;
+        o.m_bits = 0;
+    }
+    return *this;
+}
+
+void Value::release() noexcept {
+    if (isHeap()) {
+        Heap* p = ptr();
+        m_type = VarType::Empty;
+        m_bits = 0;
+        if (--p->refs == 0) delete p;
+    }
+}
+
+Value Value::string(std::u16string s) { return Value(VarType::String, new StringRep(std::move(s))); }
+
+Value Value::string(std::string_view utf8) { return string(utf8ToUtf16(utf8)); }
+
+Value Value::object(std::shared_ptr<ScriptObject> o) {
+    if (!o) return nothing();
+    return Value(VarType::Object, new ObjectRep(std::move(o)));
+}
+
+Value Value::array(const std::vector<int32_t>& counts) {
+    auto* rep = new ArrayRep;
+    Value v(VarType::Array, rep);
+    rep->counts = counts;
+    size_t total = counts.empty() ? 0 : 1;
+    for (int32_t c : counts) total *= static_cast<size_t>(c < 0 ? 0 : c);
+    rep->data.resize(total);
+    return v;
+}
+
+Value Value::arrayOf(std::vector<Value> items) {
+    auto* rep = new ArrayRep;
+    Value v(VarType::Array, rep);
+    rep->counts = {static_cast<int32_t>(items.size())};
+    rep->data = std::move(items);
+    return v;
+}
+
+bool Value::isNumeric() const {
+    switch (m_type) {
+    case VarType::Byte:
+    case VarType::Integer:
+    case VarType::Long:
+    case VarType::Single:
+    case VarType::Double:
+    case VarType::Currency:
+    case VarType::Boolean:
+    case VarType::Date: return true;
+    default: return false;
+    }
+}
+
+std::shared_ptr<ScriptObject> Value::objShared() const {
+    if (m_type != VarType::Object || m_bits == 0) return nullptr;
+    return static_cast<ObjectRep*>(ptr())->object;
+}
+
+ArrayRep& Value::mutableArray() {
+    auto* rep = static_cast<ArrayRep*>(ptr());
+    if (rep->refs > 1) {
+        auto* copy = new ArrayRep;
+        copy->counts = rep->counts;
+        copy->data = rep->data;
+        --rep->refs;
+        m_bits = reinterpret_cast<uintptr_t>(static_cast<Heap*>(copy));
+        return *copy;
+    }
+    return *rep;
+}
+
+std::string typeName(const Value& v) {
+    switch (v.type()) {
+    case VarType::Empty: return "Empty";
+    case VarType::Null: return "Null";
+    case VarType::Integer: return "Integer";
+    case VarType::Long: return "Long";
+    case VarType::Single: return "Single";
+    case VarType::Double: return "Double";
+    case VarType::Currency: return "Currency";
+    case VarType::Date: return "Date";
+    case VarType::String: return "String";
+    case VarType::Object: return v.obj() ? v.obj()->typeName() : "Nothing";
+    case VarType::Error: return "Error";
+    case VarType::Boolean: return "Boolean";
+    case VarType::Byte: return "Byte";
+    case VarType::Array: return "Variant()";
+    default: return "Unknown";
+    }
+}
+
+} // namespace tvk::script
