@@ -77,7 +77,8 @@ public:
 
     // The window's Name ("frmMain").
     virtual std::string name() const = 0;
-    // A window property by name; every window knows "Caption". 438 for any other name it does not know.
+    // A window property by name, compared ignoring letter case (language files name them); every window
+    // knows "Caption". 438 for any other name it does not know.
     virtual std::string property(std::string_view name) const = 0;
     virtual void setProperty(std::string_view name, const std::string& value) = 0;
     // Every control, menus included, in the window's fixed order. Pointers stay valid while the window lives.

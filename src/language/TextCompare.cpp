@@ -69,7 +69,7 @@ bool equalsIgnoreCase(std::string_view a, std::string_view b) {
     return i == a.size() && j == b.size();
 }
 
-std::optional<std::int32_t> textAsIndex(std::string_view text) {
+std::optional<double> textAsNumber(std::string_view text) {
     std::size_t p = 0;
     while (p < text.size() && isBlank(text[p]))
         ++p;
@@ -94,8 +94,19 @@ std::optional<std::int32_t> textAsIndex(std::string_view text) {
     bool negative = false;
     if (text[first] == '+' || text[first] == '-') negative = text[first++] == '-';
     double magnitude = 0;
-    if (std::from_chars(text.data() + first, text.data() + end, magnitude).ec != std::errc()) return -1;
-    const double value = std::nearbyint(negative ? -magnitude : magnitude); // default rounding: half to even
+    if (std::from_chars(text.data() + first, text.data() + end, magnitude).ec != std::errc()) {
+        // Out of a double's range: huge when the integer part has a non-zero digit, else a tiny fraction.
+        const auto integer = text.substr(first, end - first);
+        const auto point = integer.find('.');
+        magnitude = integer.substr(0, point).find_first_not_of('0') == std::string_view::npos ? 0.0 : HUGE_VAL;
+    }
+    return negative ? -magnitude : magnitude;
+}
+
+std::optional<std::int32_t> textAsIndex(std::string_view text) {
+    const auto number = textAsNumber(text);
+    if (!number) return std::nullopt;
+    const double value = std::nearbyint(*number); // default rounding mode: half to even
     if (!(value >= -2147483648.0 && value <= 2147483647.0)) return -1;
     return static_cast<std::int32_t>(value);
 }
