@@ -2,13 +2,13 @@
 
 #include "events/Signal.h"
 #include "events/clsEvents.h"
+#include "recorder/InputBackend.h"
 
 #include <cstdint>
 #include <memory>
+#include <vector>
 
 namespace tvk {
-
-class InputBackend;
 
 // Records user input into its Events list by polling, and replays a range of that list.
 // Both loops run on the caller's thread and yield through the backend between steps; any
@@ -22,8 +22,10 @@ public:
     std::shared_ptr<clsEvents> Events; // the list recorded into and replayed; set by the owner
 
     // Polls every lngInterval ms and appends one event per change until StopProcess.
+    // Raises 91 without a list and 5 for an interval below 1.
     void InitiateRecording(int32_t lngInterval);
     // Replays StartIndex..EndIndex once (indices IsEvent rejects become 0 / EventCount - 1).
+    // Raises 91 without a list and 6 for a key code outside 0..255 (the replay ends there).
     void ReplayEvents(int32_t StartIndex, int32_t EndIndex);
     // Ends every running loop at its next step.
     void StopProcess();
@@ -38,8 +40,37 @@ public:
     InputBackend& backend() { return *m_backend; }
 
 private:
-    // (implementation state: key tables, glide state, StopRequested, MouseDetail)
+    struct Glide {
+        int32_t targetX = 0, targetY = 0;
+        double posX = 0, posY = 0;
+        double stepX = 0, stepY = 0;
+        double stepsPlanned = 0; // MouseDetail / 10 when the glide began
+        int64_t stepsTaken = 0;
+        bool active() const { return stepX != 0 || stepY != 0; }
+    };
+    // A button the replay pressed: the flags and data that release it.
+    struct HeldButton {
+        uint32_t upFlags;
+        int32_t data;
+        friend bool operator==(const HeldButton&, const HeldButton&) = default;
+    };
+
+    std::shared_ptr<clsEvents> requireEvents() const;
+    void addWaitEvent(int32_t& stamp);
+    void selectMouseDetail(bool pressed);
+    void waitInterval(int32_t ms);
+    void stepGlide();
+    void replayClick(const clsEvents& list, int32_t index, int32_t data, bool pressed);
+    void replayMove(const clsEvents& list, int32_t index);
+    void replayKey(int32_t data, bool pressed);
+
     std::shared_ptr<InputBackend> m_backend;
+    int32_t m_mouseDetail = 50;
+    KeyStateTable m_keyStates{};
+    Glide m_glide;
+    bool m_stopRequested = false;
+    std::array<bool, 256> m_heldKeys{};
+    std::vector<HeldButton> m_heldButtons;
     int m_recordingDepth = 0;
     int m_replayDepth = 0;
 };

@@ -1,0 +1,17 @@
+#include "recorder/InputBackend.h"
+
+namespace tvk {
+
+void InputBackend::readKeyStates(KeyStateTable& states) {
+    states.fill(0);
+    for (int32_t vk = 1; vk <= 254; ++vk)
+        states[static_cast<size_t>(vk)] = asyncKeyState(vk);
+}
+
+void InputBackend::yield() {
+    // Copied so that a handler replacing the yield function does not destroy the running one.
+    auto handler = m_yield;
+    if (handler) handler();
+}
+
+} // namespace tvk

@@ -1,0 +1,273 @@
+#include "recorder/clsRecorder.h"
+
+#include "events/RuntimeError.h"
+
+#include <cmath>
+
+namespace tvk {
+
+namespace {
+
+using namespace std::chrono_literals;
+
+// Counts a running loop for isRecording / isReplaying, also when the loop ends by an error.
+class DepthGuard {
+public:
+    explicit DepthGuard(int& depth) : m_depth(depth) { ++m_depth; }
+    ~DepthGuard() { --m_depth; }
+    DepthGuard(const DepthGuard&) = delete;
+    DepthGuard& operator=(const DepthGuard&) = delete;
+
+private:
+    int& m_depth;
+};
+
+// Tick difference with the wrap of the 32-bit tick counter (a recording may span the wrap).
+int32_t tickDifference(int32_t later, int32_t earlier) {
+    return static_cast<int32_t>(static_cast<uint32_t>(later) - static_cast<uint32_t>(earlier));
+}
+
+// Nearest integer, halves to the even neighbour; callers keep the value within 32 bits.
+int32_t roundHalfEven(double v) {
+    return static_cast<int32_t>(std::nearbyint(v));
+}
+
+} // namespace
+
+clsRecorder::clsRecorder(std::shared_ptr<InputBackend> backend) : m_backend(std::move(backend)) {}
+
+clsRecorder::~clsRecorder() {
+    StopProcess();
+    // Dropping the recorder must not leave keys of a replay held down; nothing can report here.
+    try {
+        releaseHeldInput();
+    } catch (...) {
+    }
+}
+
+std::shared_ptr<clsEvents> clsRecorder::requireEvents() const {
+    auto list = Events;
+    if (!list) throw RuntimeError(err::ObjectNotSet);
+    return list;
+}
+
+void clsRecorder::StopProcess() {
+    m_stopRequested = true;
+}
+
+void clsRecorder::InitiateRecording(int32_t lngInterval) {
+    // Handlers run inside the yields may drop the last outside reference to this recorder.
+    const auto self = weak_from_this().lock();
+    const auto backend = m_backend;
+    if (lngInterval < 1) throw RuntimeError(err::InvalidCall);
+    DepthGuard depth(m_recordingDepth);
+
+    m_stopRequested = false;
+    m_mouseDetail = requireEvents()->MouseUpDetail;
+    int32_t stamp = backend->tickCount();
+    int64_t countdown = 0;
+    CursorPoint current;
+    CursorPoint lastRecorded;
+    backend->readKeyStates(m_keyStates);
+
+    KeyStateTable now{};
+    while (!m_stopRequested) {
+        backend->readKeyStates(now);
+        for (int32_t k = 0; k <= 255; ++k) {
+            const bool down = now[static_cast<size_t>(k)] < 0;
+            if (down == (m_keyStates[static_cast<size_t>(k)] < 0)) continue;
+            if (k >= 10 && k <= 12) continue; // never recorded
+            int32_t type = KeyBoard;
+            if (k >= 1 && k <= 7) {
+                selectMouseDetail(down);
+                addWaitEvent(stamp);
+                current = backend->cursorPos();
+                type = MouseClick;
+            } else {
+                addWaitEvent(stamp); // a key keeps the position last read
+            }
+            requireEvents()->AddEvent(type, down, current.x, current.y, k);
+            lastRecorded = backend->cursorPos();
+        }
+        m_keyStates = now;
+
+        countdown -= lngInterval;
+        if (countdown <= 0) {
+            countdown = 0; // stays expired until the cursor moves; never drifts towards overflow
+            current = backend->cursorPos();
+            if (current != lastRecorded) {
+                addWaitEvent(stamp);
+                requireEvents()->AddEvent(MouseMove, false, current.x, current.y, 0);
+                lastRecorded = backend->cursorPos();
+                countdown = m_mouseDetail;
+            }
+        }
+        backend->sleep(lngInterval);
+        backend->yield();
+    }
+}
+
+void clsRecorder::addWaitEvent(int32_t& stamp) {
+    if (m_backend->tickCount() == stamp) return;
+    const int32_t elapsed = tickDifference(m_backend->tickCount(), stamp);
+    requireEvents()->AddEvent(Wait, false, 0, 0, elapsed);
+    // Time spent appending (and in the list's handlers) belongs to no Wait.
+    stamp = m_backend->tickCount();
+}
+
+void clsRecorder::selectMouseDetail(bool pressed) {
+    const auto list = requireEvents();
+    m_mouseDetail = pressed ? list->MouseDownDetail : list->MouseUpDetail;
+}
+
+void clsRecorder::ReplayEvents(int32_t StartIndex, int32_t EndIndex) {
+    const auto self = weak_from_this().lock();
+    const auto backend = m_backend;
+    {
+        const auto list = requireEvents();
+        if (!list->IsEvent(StartIndex)) StartIndex = 0;
+        if (!list->IsEvent(EndIndex)) EndIndex = checkedSub(list->EventCount, 1);
+        m_stopRequested = false;
+        m_mouseDetail = list->MouseUpDetail;
+    }
+    DepthGuard depth(m_replayDepth);
+
+    for (int64_t i = StartIndex; i <= EndIndex; ++i) {
+        if (m_stopRequested) return;
+        const auto index = static_cast<int32_t>(i);
+        bool cancel = false;
+        ExecutingEvent.emit(index, cancel);
+        if (cancel) continue;
+
+        // Read after the notification: a subscriber may have edited the event or replaced the list.
+        const auto list = requireEvents();
+        const int32_t data = list->EventData(index);
+        const bool pressed = list->EventPressed(index) != 0;
+        switch (list->EventType(index)) {
+        case Wait:
+            waitInterval(data);
+            break;
+        case MouseClick:
+            replayClick(*list, index, data, pressed);
+            break;
+        case MouseMove:
+            replayMove(*list, index);
+            break;
+        case KeyBoard:
+            replayKey(data, pressed);
+            break;
+        default:
+            break; // codes written by scripts are ignored
+        }
+    }
+}
+
+void clsRecorder::replayClick(const clsEvents& list, int32_t index, int32_t data, bool pressed) {
+    uint32_t flags = 0;
+    int32_t extra = 0;
+    switch (data) {
+    case 1:
+        flags = pressed ? mouse::LeftDown : mouse::LeftUp;
+        break;
+    case 2:
+        flags = pressed ? mouse::RightDown : mouse::RightUp;
+        break;
+    case 4:
+        flags = pressed ? mouse::MiddleDown : mouse::MiddleUp;
+        break;
+    default:
+        flags = pressed ? mouse::XDown : mouse::XUp;
+        extra = data > 4 ? data - 4 : 0;
+        break;
+    }
+    selectMouseDetail(pressed);
+    m_glide.stepX = m_glide.stepY = 0;
+    const int32_t x = list.EventPosX(index);
+    const int32_t y = list.EventPosY(index);
+    m_backend->setCursorPos(x, y);
+    m_backend->mouseEvent(flags, extra);
+
+    // The release that matches this press uses the same button and data.
+    const HeldButton button{flags == mouse::LeftDown || flags == mouse::LeftUp       ? mouse::LeftUp
+                            : flags == mouse::RightDown || flags == mouse::RightUp   ? mouse::RightUp
+                            : flags == mouse::MiddleDown || flags == mouse::MiddleUp ? mouse::MiddleUp
+                                                                                     : mouse::XUp,
+                            extra};
+    std::erase(m_heldButtons, button);
+    if (pressed) m_heldButtons.push_back(button);
+}
+
+void clsRecorder::replayMove(const clsEvents& list, int32_t index) {
+    const CursorPoint from = m_backend->cursorPos();
+    m_glide.targetX = list.EventPosX(index);
+    m_glide.targetY = list.EventPosY(index);
+    if (m_mouseDetail < 10) {
+        // Less than one planned step: no glide, straight to the target.
+        m_glide.stepX = m_glide.stepY = 0;
+        m_backend->setCursorPos(m_glide.targetX, m_glide.targetY);
+        return;
+    }
+    m_glide.stepsPlanned = m_mouseDetail / 10.0;
+    m_glide.stepsTaken = 0;
+    m_glide.posX = from.x;
+    m_glide.posY = from.y;
+    m_glide.stepX = (static_cast<double>(m_glide.targetX) - from.x) / m_glide.stepsPlanned;
+    m_glide.stepY = (static_cast<double>(m_glide.targetY) - from.y) / m_glide.stepsPlanned;
+}
+
+void clsRecorder::replayKey(int32_t data, bool pressed) {
+    if (data < 0 || data > 255) throw RuntimeError(err::Overflow);
+    m_backend->keybdEvent(static_cast<uint8_t>(data), 0, pressed ? 0 : KeyEventKeyUp);
+    m_heldKeys[static_cast<size_t>(data)] = pressed;
+}
+
+void clsRecorder::waitInterval(int32_t ms) {
+    // Each slice sleeps until its own deadline from the start of the wait, so neither a late
+    // wake-up nor the time spent in yields adds up over the slices.
+    const auto start = m_backend->monotonicNow();
+    int64_t slices = 0;
+    while (ms > 10) {
+        ms -= 10;
+        stepGlide();
+        ++slices;
+        m_backend->sleepUntil(start + std::chrono::milliseconds(slices * 10));
+        m_backend->yield();
+    }
+    if (ms > 0) m_backend->sleepUntil(start + std::chrono::milliseconds(slices * 10 + ms));
+}
+
+void clsRecorder::stepGlide() {
+    if (!m_glide.active()) return;
+    ++m_glide.stepsTaken;
+    if (static_cast<double>(m_glide.stepsTaken) >= m_glide.stepsPlanned) {
+        // The last step lands on the target and ends the glide.
+        m_glide.posX = m_glide.targetX;
+        m_glide.posY = m_glide.targetY;
+        m_glide.stepX = m_glide.stepY = 0;
+    } else {
+        // Rounding errors must never carry the glide past its target.
+        const auto advance = [](double pos, double step, int32_t target) {
+            const double next = pos + step;
+            return (step > 0 && next > target) || (step < 0 && next < target) ? static_cast<double>(target) : next;
+        };
+        m_glide.posX = advance(m_glide.posX, m_glide.stepX, m_glide.targetX);
+        m_glide.posY = advance(m_glide.posY, m_glide.stepY, m_glide.targetY);
+    }
+    m_backend->setCursorPos(roundHalfEven(m_glide.posX), roundHalfEven(m_glide.posY));
+}
+
+void clsRecorder::releaseHeldInput() {
+    const auto backend = m_backend;
+    if (!backend) return;
+    for (int32_t k = 255; k >= 0; --k) {
+        if (!m_heldKeys[static_cast<size_t>(k)]) continue;
+        m_heldKeys[static_cast<size_t>(k)] = false;
+        backend->keybdEvent(static_cast<uint8_t>(k), 0, KeyEventKeyUp);
+    }
+    auto buttons = std::move(m_heldButtons);
+    m_heldButtons.clear();
+    for (auto it = buttons.rbegin(); it != buttons.rend(); ++it)
+        backend->mouseEvent(it->upFlags, it->data);
+}
+
+} // namespace tvk

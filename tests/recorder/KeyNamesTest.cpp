@@ -1,0 +1,94 @@
+#include "recorder/KeyNames.h"
+#include "recorder/VirtualKeys.h"
+#include "recorder/simulated/SimulatedBackend.h"
+
+#include <gtest/gtest.h>
+
+namespace tvk {
+namespace {
+
+TEST(KeyNamesTest, NamesComeFromTheScanCodeOfTheKey) {
+    SimulatedBackend backend;
+    const std::vector<std::pair<int32_t, std::string>> cases{
+        {'A', "A"},
+        {'7', "7"},
+        {vk::Oem1, ";"},
+        {vk::Oem5, "\\"},
+        {vk::Return, "Enter"},
+        {vk::Space, "Space"},
+        {vk::Shift, "Shift"},
+        {vk::RShift, "Right Shift"},
+        {vk::Control, "Ctrl"},
+        {vk::RMenu, "Right Alt"},
+        {vk::F1, "F1"},
+        {vk::F24, "F24"},
+        {vk::Numpad0 + 5, "Num 5"},
+        {vk::Decimal, "Num Del"},
+        {vk::Escape, "Esc"},
+        {vk::Next, "Page Down"},
+        // No scan code, hence no name: mouse buttons, unassigned and out-of-range codes.
+        {vk::LButton, ""},
+        {vk::XButton2, ""},
+        {7, ""},
+        {0, ""},
+        {256, ""},
+        {-1, ""},
+        {65 + 2 * 256, ""},
+    };
+    for (const auto& [code, name] : cases)
+        EXPECT_EQ(keyName(backend, code), name) << "key " << code;
+}
+
+TEST(KeyNamesTest, CharacterTableRoundTripsAndRejectsOtherCharacters) {
+    for (int32_t code = 0; code <= 255; ++code) {
+        const char ch = usLayoutCharacter(code);
+        if (ch == 0 || code == vk::Oem102) continue; // the 102nd key shares the backslash
+        EXPECT_EQ(virtualKeyOfCharacter(static_cast<unsigned char>(ch)), code) << "key " << code;
+    }
+    EXPECT_EQ(virtualKeyOfCharacter(U'q'), 'Q');
+    EXPECT_EQ(virtualKeyOfCharacter(U'\u00e9'), 0);
+    EXPECT_EQ(virtualKeyOfCharacter(U' '), 0);
+}
+
+TEST(SimulatedBackendTest, GenericModifierReadsAsEitherSide) {
+    SimulatedBackend b;
+    b.setKeyDown(vk::RControl, true);
+    EXPECT_LT(b.asyncKeyState(vk::Control), 0);
+    EXPECT_LT(b.asyncKeyState(vk::RControl), 0);
+    EXPECT_EQ(b.asyncKeyState(vk::LControl), 0);
+    b.keybdEvent(vk::Control, 0, 0); // the generic code presses the left side
+    EXPECT_LT(b.asyncKeyState(vk::LControl), 0);
+    b.keybdEvent(vk::RControl, 0, KeyEventKeyUp);
+    EXPECT_LT(b.asyncKeyState(vk::Control), 0);
+    b.keybdEvent(vk::LControl, 0, KeyEventKeyUp);
+    EXPECT_EQ(b.asyncKeyState(vk::Control), 0);
+    EXPECT_EQ(b.asyncKeyState(0), 0);
+    EXPECT_EQ(b.asyncKeyState(255), 0);
+}
+
+TEST(SimulatedBackendTest, TimelineAppliesInOrderAndActionsWaitForAYield) {
+    SimulatedBackend b;
+    std::vector<int> ran;
+    b.scheduleCursor(10, 1, 1);
+    b.scheduleCursor(10, 2, 2); // same moment: scheduling order holds
+    b.scheduleAction(5, [&] { ran.push_back(5); });
+    b.scheduleAction(10, [&] {
+        ran.push_back(10);
+        b.scheduleAction(0, [&] { ran.push_back(0); }); // already due: runs in this yield
+    });
+    b.sleep(10);
+    EXPECT_EQ(b.cursorPos(), (CursorPoint{2, 2}));
+    EXPECT_TRUE(ran.empty()) << "sleeping runs no handler";
+    b.yield();
+    EXPECT_EQ(ran, (std::vector<int>{5, 10, 0}));
+}
+
+TEST(SimulatedBackendTest, TickCountWrapsAtThirtyTwoBits) {
+    SimulatedBackend b;
+    b.setTickBase(std::numeric_limits<int32_t>::max());
+    b.sleep(2);
+    EXPECT_EQ(b.tickCount(), std::numeric_limits<int32_t>::min() + 1);
+}
+
+} // namespace
+} // namespace tvk

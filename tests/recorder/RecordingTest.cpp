@@ -1,0 +1,189 @@
+#include "RecorderFixture.h"
+
+#include "events/RuntimeError.h"
+#include "recorder/VirtualKeys.h"
+
+#include <limits>
+
+namespace tvk::testing {
+namespace {
+
+using RecordingTest = RecorderFixture;
+
+TEST_F(RecordingTest, KeyPressAndReleaseAreEachPrecededByTheirWait) {
+    // Polls run at 0, 10, 20, ...: the press is seen at 40, the release at 80.
+    backend->scheduleKey(35, 'A', true);
+    backend->scheduleKey(75, 'A', false);
+    stopAt(120);
+    recorder->InitiateRecording(10);
+    EXPECT_EQ(eventsOf(*list), (std::vector<Ev>{waitEv(40), keyEv('A', true), waitEv(40), keyEv('A', false)}));
+    EXPECT_FALSE(recorder->isRecording());
+}
+
+TEST_F(RecordingTest, SidedModifierRecordsGenericAndSidedCodeTogether) {
+    backend->scheduleKey(15, vk::RShift, true);
+    backend->scheduleKey(35, vk::RShift, false);
+    stopAt(60);
+    recorder->InitiateRecording(10);
+    EXPECT_EQ(eventsOf(*list), (std::vector<Ev>{waitEv(20), keyEv(vk::Shift, true), keyEv(vk::RShift, true), waitEv(20),
+                                                keyEv(vk::Shift, false), keyEv(vk::RShift, false)}));
+}
+
+TEST_F(RecordingTest, ButtonsCarryTheCursorOfTheirChangeAndKeysTheLastRead) {
+    backend->setCursor(300, 200); // the first poll records where the cursor is
+    backend->scheduleCursor(22, 310, 205);
+    backend->scheduleKey(25, vk::LButton, true);
+    backend->scheduleCursor(33, 330, 215); // not read again before the key
+    backend->scheduleKey(38, 'K', true);
+    backend->scheduleKey(45, vk::LButton, false);
+    backend->scheduleKey(45, vk::XButton2, true);
+    stopAt(60);
+    list->MouseUpDetail = 1000; // keep later moves out of this test
+    list->MouseDownDetail = 1000;
+    recorder->InitiateRecording(10);
+    EXPECT_EQ(eventsOf(*list),
+              (std::vector<Ev>{moveEv(300, 200), waitEv(30), clickEv(vk::LButton, true, 310, 205), waitEv(10),
+                               keyEv('K', true, 310, 205), waitEv(10), clickEv(vk::LButton, false, 330, 215),
+                               clickEv(vk::XButton2, true, 330, 215)}));
+}
+
+TEST_F(RecordingTest, UnrecordedKeysAndKeysHeldBeforeTheStart) {
+    backend->setKeyDown('Q', true); // held before: only its release is recorded
+    backend->scheduleKey(15, vk::Clear, true);
+    backend->scheduleKey(15, 10, true);
+    backend->scheduleKey(15, 11, true);
+    backend->scheduleKey(25, 'Q', false);
+    stopAt(50);
+    recorder->InitiateRecording(10);
+    EXPECT_EQ(eventsOf(*list), (std::vector<Ev>{waitEv(30), keyEv('Q', false)}));
+}
+
+TEST_F(RecordingTest, MoveSpacingFollowsTheDetailOfTheButtonState) {
+    list->MouseUpDetail = 50;
+    list->MouseDownDetail = 100;
+    for (int t = 1; t < 900; ++t)
+        backend->scheduleCursor(t, t, 2 * t); // moves every millisecond
+    backend->scheduleKey(295, vk::LButton, true);
+    backend->scheduleKey(595, vk::LButton, false);
+    stopAt(900);
+    recorder->InitiateRecording(10);
+
+    std::vector<int32_t> moveTimes;
+    for (int32_t i = 0; i < list->EventCount; ++i) {
+        if (list->EventType(i) == MouseMove) {
+            moveTimes.push_back(list->EventTime(i));
+            EXPECT_EQ(list->EventPosY(i), 2 * list->EventPosX(i)) << "position read at the poll, index " << i;
+        }
+    }
+    // Released: every 50 ms; from the press at 300 every 100 ms; from the release at 600 every 50 ms.
+    EXPECT_EQ(moveTimes,
+              (std::vector<int32_t>{10, 60, 110, 160, 210, 260, 310, 410, 510, 610, 660, 710, 760, 810, 860}));
+}
+
+TEST_F(RecordingTest, WaitExcludesTimeSpentInTheListHandlers) {
+    // A slow list view: each appended event costs 7 ms, which belongs to no Wait.
+    auto connection = list->ElementAdded.connect([this](int32_t) { backend->advance(std::chrono::milliseconds(7)); });
+    backend->scheduleKey(35, 'A', true);
+    backend->scheduleKey(75, 'A', false);
+    stopAt(150);
+    recorder->InitiateRecording(10);
+    // Press seen at 40 (Wait 40, stamp 47 after its handler); the key event's handler ends at 54,
+    // later polls run at 64, 74, 84: the release Wait is 84 - 47.
+    EXPECT_EQ(eventsOf(*list), (std::vector<Ev>{waitEv(40), keyEv('A', true), waitEv(37), keyEv('A', false)}));
+}
+
+TEST_F(RecordingTest, WaitsStayPositiveAcrossTheTickCountWrap) {
+    backend->setTickBase(std::numeric_limits<int32_t>::max() - 15);
+    backend->scheduleKey(35, 'A', true);
+    stopAt(60);
+    recorder->InitiateRecording(10);
+    EXPECT_EQ(eventsOf(*list), (std::vector<Ev>{waitEv(40), keyEv('A', true)}));
+}
+
+TEST_F(RecordingTest, StopFromAHandlerEndsTheLoopAfterThatPoll) {
+    backend->scheduleKey(15, 'B', true); // seen at the poll at 20
+    backend->scheduleKey(25, 'C', true); // after the last poll: never seen
+    stopAt(30);                          // runs in the yield after the poll at 20
+    recorder->InitiateRecording(10);
+    EXPECT_EQ(eventsOf(*list), (std::vector<Ev>{waitEv(20), keyEv('B', true)}));
+    EXPECT_DOUBLE_EQ(nowMs(), 30.0);
+}
+
+TEST_F(RecordingTest, RejectsAMissingListAndANonPositiveInterval) {
+    stopAt(0);
+    for (int32_t interval : {0, -10}) {
+        try {
+            recorder->InitiateRecording(interval);
+            ADD_FAILURE() << "interval " << interval << " accepted";
+        } catch (const RuntimeError& e) {
+            EXPECT_EQ(e.number(), err::InvalidCall);
+        }
+    }
+    recorder->Events.reset();
+    try {
+        recorder->InitiateRecording(10);
+        ADD_FAILURE() << "recorded without a list";
+    } catch (const RuntimeError& e) {
+        EXPECT_EQ(e.number(), err::ObjectNotSet);
+    }
+    EXPECT_FALSE(recorder->isRecording());
+}
+
+TEST_F(RecordingTest, HandlerReplacingTheListRedirectsLaterEvents) {
+    auto second = makeList();
+    backend->scheduleKey(15, 'A', true);
+    backend->scheduleAction(25, [&] {
+        recorder->Events = second;
+        list.reset(); // the first list is dropped while the loop runs
+    });
+    backend->scheduleKey(35, 'A', false);
+    stopAt(50);
+    std::weak_ptr<clsEvents> first = list;
+    recorder->InitiateRecording(10);
+    EXPECT_TRUE(first.expired());
+    EXPECT_EQ(eventsOf(*second), (std::vector<Ev>{waitEv(20), keyEv('A', false)}));
+}
+
+TEST_F(RecordingTest, HandlerDroppingTheRecorderDoesNotEndTheRunningLoopUnsafely) {
+    std::weak_ptr<clsRecorder> weak = recorder;
+    clsRecorder* raw = recorder.get();
+    backend->scheduleAction(20, [this] { recorder.reset(); });
+    backend->scheduleKey(25, 'Z', true);
+    backend->scheduleAction(40, [raw] { raw->StopProcess(); }); // alive until the loop returns
+    raw->InitiateRecording(10);
+    EXPECT_TRUE(weak.expired());
+    EXPECT_EQ(eventsOf(*list), (std::vector<Ev>{waitEv(30), keyEv('Z', true)}));
+}
+
+TEST_F(RecordingTest, ReplayNestedInARecordingIsRecorded) {
+    auto source = makeList();
+    source->AddEvent(KeyBoard, true, 0, 0, 'N');
+    backend->scheduleAction(20, [&] {
+        recorder->Events = source;
+        recorder->ReplayEvents(0, -1);
+        recorder->Events = list;
+    });
+    stopAt(60);
+    recorder->InitiateRecording(10);
+    EXPECT_EQ(eventsOf(*list), (std::vector<Ev>{waitEv(20), keyEv('N', true)}));
+}
+
+TEST_F(RecordingTest, OneStopEndsANestedReplayAndTheRecording) {
+    auto source = makeList();
+    source->AddEvent(KeyBoard, true, 0, 0, 'N');
+    source->AddEvent(Wait, false, 0, 0, 30);
+    source->AddEvent(KeyBoard, true, 0, 0, 'M');
+    backend->scheduleAction(20, [&] {
+        recorder->Events = source;
+        recorder->ReplayEvents(0, -1);
+    });
+    stopAt(35); // inside the replay's wait, which still runs out (until 50)
+    recorder->InitiateRecording(10);
+    EXPECT_EQ(list->EventCount, 0);
+    ASSERT_EQ(injectionsOf(Kind::Key).size(), 1u);
+    EXPECT_EQ(injectionsOf(Kind::Key)[0].code, 'N');
+    EXPECT_DOUBLE_EQ(nowMs(), 50.0);
+}
+
+} // namespace
+} // namespace tvk::testing

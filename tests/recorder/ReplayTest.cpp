@@ -1,0 +1,324 @@
+#include "RecorderFixture.h"
+
+#include "events/RuntimeError.h"
+#include "recorder/VirtualKeys.h"
+
+#include <cmath>
+#include <tuple>
+
+namespace tvk::testing {
+namespace {
+
+using namespace std::chrono_literals;
+using ReplayTest = RecorderFixture;
+
+std::vector<int32_t> announcedIndices(clsRecorder& recorder, int32_t start, int32_t end) {
+    std::vector<int32_t> seen;
+    auto c = recorder.ExecutingEvent.connect([&](int32_t i, bool&) { seen.push_back(i); });
+    recorder.ReplayEvents(start, end);
+    c.disconnect();
+    return seen;
+}
+
+TEST_F(ReplayTest, RangesAnnounceEveryIndexAndInvalidBoundsBecomeTheWholeList) {
+    EXPECT_TRUE(announcedIndices(*recorder, -1, -1).empty()) << "empty list";
+    for (int i = 0; i < 5; ++i)
+        add(Wait, false, 0, 0, 0);
+    const std::vector<std::tuple<int32_t, int32_t, std::vector<int32_t>>> cases{
+        {-1, -1, {0, 1, 2, 3, 4}}, {3, 1, {}},  {1, 3, {1, 2, 3}},        {2, 99, {2, 3, 4}},
+        {99, 1, {0, 1}},           {4, 4, {4}}, {5, -1, {0, 1, 2, 3, 4}},
+    };
+    for (const auto& [start, end, expected] : cases) {
+        EXPECT_EQ(announcedIndices(*recorder, start, end), expected) << start << ".." << end;
+    }
+}
+
+TEST_F(ReplayTest, KeysAreInjectedAsPressAndReleaseFlags) {
+    add(KeyBoard, true, 0, 0, 'A');
+    add(KeyBoard, false, 0, 0, 'A');
+    add(KeyBoard, true, 0, 0, 0);
+    add(KeyBoard, true, 0, 0, 255);
+    add(7, true, 0, 0, 'X'); // unknown type: ignored
+    recorder->ReplayEvents(0, -1);
+    const auto keys = injectionsOf(Kind::Key);
+    ASSERT_EQ(keys.size(), 4u);
+    EXPECT_EQ(std::make_pair(keys[0].code, keys[0].flags), std::make_pair(int32_t{'A'}, 0u));
+    EXPECT_EQ(std::make_pair(keys[1].code, keys[1].flags), std::make_pair(int32_t{'A'}, KeyEventKeyUp));
+    EXPECT_EQ(keys[2].code, 0);
+    EXPECT_EQ(keys[3].code, 255);
+    EXPECT_EQ(backend->injections().size(), 4u);
+}
+
+TEST_F(ReplayTest, KeyCodeOutsideAByteRaisesOverflowAndEndsTheReplay) {
+    for (int32_t bad : {256, -1, std::numeric_limits<int32_t>::min()}) {
+        list = makeList();
+        recorder->Events = list;
+        backend->clearInjections();
+        add(KeyBoard, true, 0, 0, 'A');
+        add(KeyBoard, true, 0, 0, bad);
+        add(KeyBoard, true, 0, 0, 'B');
+        try {
+            recorder->ReplayEvents(0, -1);
+            ADD_FAILURE() << "key " << bad << " accepted";
+        } catch (const RuntimeError& e) {
+            EXPECT_EQ(e.number(), err::Overflow);
+        }
+        ASSERT_EQ(injectionsOf(Kind::Key).size(), 1u) << bad;
+        EXPECT_FALSE(recorder->isReplaying());
+    }
+}
+
+TEST_F(ReplayTest, ClickFlagsFollowTheButtonTable) {
+    struct Case {
+        int32_t data;
+        bool pressed;
+        uint32_t flags;
+        int32_t extra;
+    };
+    const std::vector<Case> cases{
+        {1, true, 0x0002, 0},    {1, false, 0x0004, 0},  {2, true, 0x0008, 0}, {2, false, 0x0010, 0},
+        {4, true, 0x0020, 0},    {4, false, 0x0040, 0},  {5, true, 0x0080, 1}, {5, false, 0x0100, 1},
+        {6, true, 0x0080, 2},    {6, false, 0x0100, 2},  {3, true, 0x0080, 0}, {0, false, 0x0100, 0},
+        {100, true, 0x0080, 96}, {-7, false, 0x0100, 0},
+    };
+    for (size_t i = 0; i < cases.size(); ++i)
+        add(MouseClick, cases[i].pressed, 10 + int32_t(i), 500, cases[i].data);
+    recorder->ReplayEvents(0, -1);
+    const auto& log = backend->injections();
+    ASSERT_EQ(log.size(), 2 * cases.size());
+    for (size_t i = 0; i < cases.size(); ++i) {
+        const auto& move = log[2 * i];
+        const auto& click = log[2 * i + 1];
+        EXPECT_EQ(move.kind, Kind::Cursor) << "cursor set before the button, case " << i;
+        EXPECT_EQ(move.pos, (CursorPoint{10 + int32_t(i), 500}));
+        EXPECT_EQ(click.kind, Kind::Button);
+        EXPECT_EQ(click.flags, cases[i].flags) << "data " << cases[i].data;
+        EXPECT_EQ(click.data, cases[i].extra) << "data " << cases[i].data;
+        EXPECT_EQ(click.pos, move.pos);
+    }
+}
+
+TEST_F(ReplayTest, WaitSlicesStepTheGlideAndSleepTheRest) {
+    struct Case {
+        int32_t ms;
+        std::vector<double> sleepEnds;
+        size_t steps;
+    };
+    const std::vector<Case> cases{
+        {25, {10, 20, 25}, 2}, {10, {10}, 0}, {11, {10, 11}, 1}, {0, {}, 0}, {-5, {}, 0}, {20, {10, 20}, 1},
+    };
+    for (const auto& c : cases) {
+        backend = std::make_shared<SimulatedBackend>();
+        recorder = std::make_shared<clsRecorder>(backend);
+        list = makeList();
+        recorder->Events = list;
+        list->MouseUpDetail = 10000; // a long glide that every slice steps
+        add(MouseMove, false, 5000, 0, 0);
+        add(Wait, false, 0, 0, c.ms);
+        recorder->ReplayEvents(0, -1);
+        std::vector<double> ends;
+        for (auto t : backend->sleepEnds())
+            ends.push_back(std::chrono::duration<double, std::milli>(t).count());
+        EXPECT_EQ(ends, c.sleepEnds) << "wait " << c.ms;
+        EXPECT_EQ(cursorMoves().size(), c.steps) << "wait " << c.ms;
+        EXPECT_EQ(backend->yieldCount(), static_cast<int>(c.steps)) << "wait " << c.ms;
+    }
+}
+
+TEST_F(ReplayTest, GlideMovesInEqualStepsAndComesToRestOnTheTarget) {
+    add(MouseMove, false, 100, 100, 0);
+    add(Wait, false, 0, 0, 50);
+    add(Wait, false, 0, 0, 100);
+    recorder->ReplayEvents(0, 1);
+    EXPECT_EQ(cursorMoves(), (std::vector<CursorPoint>{{20, 20}, {40, 40}, {60, 60}, {80, 80}}));
+    EXPECT_TRUE(cursorMoves().size() == 4u) << "the move itself sets no cursor";
+    recorder->ReplayEvents(2, 2); // the glide outlives the replay call and lands once
+    EXPECT_EQ(cursorMoves().back(), (CursorPoint{100, 100}));
+    EXPECT_EQ(cursorMoves().size(), 5u);
+}
+
+TEST_F(ReplayTest, GlideWithAFractionalStepCountNeverPassesItsTarget) {
+    for (int32_t detail : {30, 55, 70, 1000}) {
+        for (CursorPoint target : {CursorPoint{100, -37}, CursorPoint{-1, 1}, CursorPoint{0, 999}}) {
+            backend = std::make_shared<SimulatedBackend>();
+            recorder = std::make_shared<clsRecorder>(backend);
+            list = makeList();
+            recorder->Events = list;
+            list->MouseUpDetail = detail;
+            add(MouseMove, false, target.x, target.y, 0);
+            add(Wait, false, 0, 0, 3000);
+            recorder->ReplayEvents(0, -1);
+            const auto moves = cursorMoves();
+            ASSERT_FALSE(moves.empty());
+            EXPECT_EQ(moves.back(), target) << "detail " << detail;
+            const auto planned = static_cast<size_t>(std::ceil(detail / 10.0));
+            EXPECT_EQ(moves.size(), planned) << "detail " << detail;
+            for (const auto& p : moves) {
+                EXPECT_LE(std::abs(p.x), std::abs(target.x)) << "detail " << detail;
+                EXPECT_LE(std::abs(p.y), std::abs(target.y)) << "detail " << detail;
+            }
+        }
+    }
+}
+
+TEST_F(ReplayTest, DetailBelowTenMovesStraightToTheTarget) {
+    for (int32_t detail : {0, 9, -50}) {
+        backend->clearInjections();
+        list->MouseUpDetail = detail;
+        while (list->EventCount > 0)
+            list->RemoveEvent(0);
+        add(MouseMove, false, 40 + detail, 60, 0);
+        add(Wait, false, 0, 0, 100);
+        recorder->ReplayEvents(0, -1);
+        EXPECT_EQ(cursorMoves(), (std::vector<CursorPoint>{{40 + detail, 60}})) << "detail " << detail;
+    }
+}
+
+TEST_F(ReplayTest, ClickEndsTheGlideAndPressSelectsTheDownDetail) {
+    list->MouseUpDetail = 50;
+    list->MouseDownDetail = 100;
+    add(MouseMove, false, 100, 0, 0);
+    add(Wait, false, 0, 0, 20);         // one step: (20, 0)
+    add(MouseClick, true, 500, 500, 1); // ends the glide, sets the cursor
+    add(Wait, false, 0, 0, 40);         // no glide: nothing moves
+    add(MouseMove, false, 600, 500, 0); // planned over 100 / 10 steps
+    add(Wait, false, 0, 0, 30);         // two steps of 10
+    recorder->ReplayEvents(0, -1);
+    EXPECT_EQ(cursorMoves(), (std::vector<CursorPoint>{{20, 0}, {500, 500}, {510, 500}, {520, 500}}));
+}
+
+TEST_F(ReplayTest, CancelSkipsAnEventAndAnyOfSeveralSubscribersMayCancel) {
+    add(Wait, false, 0, 0, 1000);
+    add(KeyBoard, true, 0, 0, 'A');
+    add(KeyBoard, true, 0, 0, 'B');
+    std::vector<int32_t> first, second;
+    auto c1 = recorder->ExecutingEvent.connect([&](int32_t i, bool&) { first.push_back(i); });
+    auto c2 = recorder->ExecutingEvent.connect([&](int32_t i, bool& cancel) {
+        second.push_back(i);
+        if (i != 2) cancel = true;
+    });
+    recorder->ReplayEvents(0, -1);
+    EXPECT_EQ(first, (std::vector<int32_t>{0, 1, 2}));
+    EXPECT_EQ(second, first);
+    EXPECT_DOUBLE_EQ(nowMs(), 0.0) << "a cancelled Wait does not sleep";
+    ASSERT_EQ(injectionsOf(Kind::Key).size(), 1u);
+    EXPECT_EQ(injectionsOf(Kind::Key)[0].code, 'B');
+}
+
+TEST_F(ReplayTest, EventIsReadAfterItsNotification) {
+    add(KeyBoard, true, 0, 0, 'A');
+    add(KeyBoard, true, 0, 0, 'B');
+    auto c = recorder->ExecutingEvent.connect([&](int32_t i, bool&) {
+        if (i == 0) list->setEventData(0, 'C');
+        if (i == 1) {
+            list->setEventType(1, Wait);
+            list->setEventData(1, 30);
+        }
+    });
+    recorder->ReplayEvents(0, -1);
+    ASSERT_EQ(injectionsOf(Kind::Key).size(), 1u);
+    EXPECT_EQ(injectionsOf(Kind::Key)[0].code, 'C');
+    EXPECT_DOUBLE_EQ(nowMs(), 30.0);
+}
+
+TEST_F(ReplayTest, StopDuringALongWaitTakesEffectWhenTheWaitRunsOut) {
+    add(Wait, false, 0, 0, 1000);
+    add(KeyBoard, true, 0, 0, 'A');
+    stopAt(100);
+    recorder->ReplayEvents(0, -1);
+    EXPECT_DOUBLE_EQ(nowMs(), 1000.0);
+    EXPECT_TRUE(injectionsOf(Kind::Key).empty());
+
+    // A stop requested between two calls is forgotten by the next one.
+    recorder->StopProcess();
+    recorder->ReplayEvents(1, 1);
+    EXPECT_EQ(injectionsOf(Kind::Key).size(), 1u);
+}
+
+TEST_F(ReplayTest, HandlerStoppingTheReplayEndsItBeforeTheNextEvent) {
+    add(KeyBoard, true, 0, 0, 'A');
+    add(KeyBoard, true, 0, 0, 'B');
+    auto c = recorder->ExecutingEvent.connect([&](int32_t i, bool&) {
+        if (i == 0) recorder->StopProcess();
+    });
+    recorder->ReplayEvents(0, -1);
+    ASSERT_EQ(injectionsOf(Kind::Key).size(), 1u) << "the announced event still runs";
+    EXPECT_EQ(injectionsOf(Kind::Key)[0].code, 'A');
+}
+
+TEST_F(ReplayTest, WaitDeadlinesAbsorbOversleepAndYieldTime) {
+    backend->setSleepOvershoot(150us);
+    backend->setYieldCost(1ms);
+    add(Wait, false, 0, 0, 10000);
+    add(Wait, false, 0, 0, 5);
+    recorder->ReplayEvents(0, -1);
+    // Only the last sleep of each wait overshoots; 999 slices of yield time are absorbed.
+    EXPECT_NEAR(nowMs(), 10005.0 + 2 * 0.150, 1e-6);
+}
+
+TEST_F(ReplayTest, ReleaseHeldInputReleasesWhatTheReplayLeftDown) {
+    add(KeyBoard, true, 0, 0, vk::Control);
+    add(KeyBoard, true, 0, 0, 'R');
+    add(KeyBoard, true, 0, 0, 'S');
+    add(KeyBoard, false, 0, 0, 'S');
+    add(MouseClick, true, 7, 8, 1);
+    add(MouseClick, true, 7, 8, 6);
+    add(MouseClick, false, 7, 8, 6);
+    recorder->ReplayEvents(0, -1);
+    backend->clearInjections();
+
+    recorder->releaseHeldInput();
+    const auto keys = injectionsOf(Kind::Key);
+    ASSERT_EQ(keys.size(), 2u);
+    EXPECT_EQ(std::make_tuple(keys[0].code, keys[0].flags), std::make_tuple(int32_t{'R'}, KeyEventKeyUp));
+    EXPECT_EQ(std::make_tuple(keys[1].code, keys[1].flags), std::make_tuple(int32_t{vk::Control}, KeyEventKeyUp));
+    const auto buttons = injectionsOf(Kind::Button);
+    ASSERT_EQ(buttons.size(), 1u);
+    EXPECT_EQ(std::make_tuple(buttons[0].flags, buttons[0].data), std::make_tuple(mouse::LeftUp, 0));
+    EXPECT_EQ(backend->asyncKeyState(vk::Control), 0);
+    EXPECT_EQ(backend->asyncKeyState(vk::LButton), 0);
+
+    backend->clearInjections();
+    recorder->releaseHeldInput();
+    EXPECT_TRUE(backend->injections().empty()) << "nothing left to release";
+}
+
+TEST_F(ReplayTest, HandlersMayReplaceTheListOrDropTheRecorderMidReplay) {
+    add(KeyBoard, true, 0, 0, 'A');
+    add(Wait, false, 0, 0, 50);
+    add(KeyBoard, true, 0, 0, 'B');
+    add(KeyBoard, true, 0, 0, 'C');
+    auto replacement = makeList();
+    replacement->AddEvent(KeyBoard, true, 0, 0, 'X');
+    replacement->AddEvent(KeyBoard, true, 0, 0, 'Y');
+    replacement->AddEvent(KeyBoard, true, 0, 0, 'Z');
+    std::weak_ptr<clsRecorder> weak = recorder;
+    std::weak_ptr<clsEvents> original = list;
+    clsRecorder* raw = recorder.get();
+    backend->scheduleAction(20, [&] {
+        raw->Events = replacement; // index 2 and later now come from this list
+        list.reset();
+        recorder.reset();
+    });
+    raw->ReplayEvents(0, -1);
+    EXPECT_TRUE(weak.expired());
+    EXPECT_TRUE(original.expired());
+    std::string typed;
+    for (const auto& k : injectionsOf(Kind::Key)) {
+        if (k.flags == 0) typed += static_cast<char>(k.code);
+    }
+    EXPECT_EQ(typed, "AZ") << "index 3 is past the new list's end and reads as an empty Wait";
+}
+
+TEST_F(ReplayTest, ReplayWithoutAListRaisesObjectNotSet) {
+    recorder->Events.reset();
+    try {
+        recorder->ReplayEvents(0, -1);
+        ADD_FAILURE() << "replayed without a list";
+    } catch (const RuntimeError& e) {
+        EXPECT_EQ(e.number(), err::ObjectNotSet);
+    }
+}
+
+} // namespace
+} // namespace tvk::testing
