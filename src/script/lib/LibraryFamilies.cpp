@@ -3,6 +3,8 @@
 namespace tvk::script {
 
 // The one table of library families; each family file adds its register call here.
-void registerLibraryFamilies(BuiltinTable& table) { (void)table; }
+void registerLibraryFamilies(BuiltinTable& table) {
+    (void)table;
+}
 
 } // namespace tvk::script
