@@ -1,11 +1,12 @@
 #include "EventFileWriter.h"
 
+#include "AtomicFile.h"
 #include "EventFileLayout.h"
-#include "FileIO.h"
 #include "RuntimeError.h"
 #include "TextCodec.h"
 #include "clsEvents.h"
 
+#include <algorithm>
 #include <new>
 
 namespace tvk {
@@ -27,8 +28,17 @@ std::string encodeText(const std::string& text) {
 } // namespace
 
 std::string EventFileWriter::serialize(const clsEvents& events) {
+    std::string bytes;
+    try {
+        writeTo(events, [&bytes](std::string_view piece) { bytes += piece; });
+    } catch (const std::bad_alloc&) {
+        throw RuntimeError(err::OutOfMemory, "Out of memory: saving the event list");
+    }
+    return bytes;
+}
+
+void EventFileWriter::writeTo(const clsEvents& events, const std::function<void(std::string_view)>& sink) {
     const int32_t capacity = events.EventCapacity();
-    const auto& slots = events.slots();
     const int64_t slotCount = int64_t{capacity} + 1; // a file without records still loads as one slot
     if (events.EventCount < 0 || events.EventCount > slotCount) {
         throw RuntimeError(err::SubscriptOutOfRange, "Subscript out of range: EventCount " +
@@ -37,30 +47,35 @@ std::string EventFileWriter::serialize(const clsEvents& events) {
     }
     const std::string text = encodeText(events.ElementProcessor);
 
-    std::string bytes;
-    try {
-        bytes.resize(kFixedFieldsSize + text.size() + slots.size() * kRecordSize);
-    } catch (const std::bad_alloc&) {
-        throw RuntimeError(err::OutOfMemory, "Out of memory: saving the event list");
+    unsigned char fixed[kFixedFieldsSize];
+    store32(fixed, capacity);
+    store32(fixed + 4, events.EventCount);
+    store16(fixed + 8, events.EnableProcessor);
+    store32(fixed + 10, events.MouseUpDetail);
+    store32(fixed + 14, events.MouseDownDetail);
+    const auto view = [](const unsigned char* p, size_t n) {
+        return std::string_view(reinterpret_cast<const char*>(p), n);
+    };
+    sink(view(fixed, kTextOffset));
+    sink(text);
+    sink(view(fixed + kTextOffset, kFixedFieldsSize - kTextOffset));
+
+    // Records go out through a small buffer that stays in cache, a few thousand slots per piece.
+    constexpr size_t kSlotsPerPiece = 8192;
+    unsigned char piece[kSlotsPerPiece * kRecordSize];
+    const auto& slots = events.slots();
+    for (size_t first = 0; first < slots.size(); first += kSlotsPerPiece) {
+        const size_t n = std::min(kSlotsPerPiece, slots.size() - first);
+        for (size_t i = 0; i < n; ++i)
+            storeRecord(piece + i * kRecordSize, slots[first + i]);
+        sink(view(piece, n * kRecordSize));
     }
-    auto* out = reinterpret_cast<unsigned char*>(bytes.data());
-    store32(out, capacity);
-    store32(out + 4, events.EventCount);
-    store16(out + 8, events.EnableProcessor);
-    std::copy(text.begin(), text.end(), bytes.begin() + kTextOffset);
-    out += kTextOffset + text.size();
-    store32(out, events.MouseUpDetail);
-    store32(out + 4, events.MouseDownDetail);
-    out += 8;
-    for (const EventRecord& slot : slots) {
-        storeRecord(out, slot);
-        out += kRecordSize;
-    }
-    return bytes;
 }
 
 void EventFileWriter::writeFile(const std::string& path, const clsEvents& events) {
-    FileIO::replaceFileAtomically(path, serialize(events));
+    AtomicFile file(path);
+    writeTo(events, [&file](std::string_view piece) { file.write(piece); });
+    file.commit();
 }
 
 } // namespace tvk

@@ -1,6 +1,8 @@
 #pragma once
 
+#include <functional>
 #include <string>
+#include <string_view>
 
 namespace tvk {
 
@@ -13,6 +15,8 @@ public:
     // The file's bytes. Raises error 9 when EventCount is negative or above the slots the file would
     // hold, a state no reader could load back.
     static std::string serialize(const clsEvents& events);
+    // Produces the file's bytes in pieces of bounded size, after the same check as serialize().
+    static void writeTo(const clsEvents& events, const std::function<void(std::string_view)>& sink);
     // Writes the file atomically: the old file at `path` stays intact when anything fails.
     static void writeFile(const std::string& path, const clsEvents& events);
 };

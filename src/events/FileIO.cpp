@@ -2,9 +2,7 @@
 
 #include "RuntimeError.h"
 
-#include <atomic>
 #include <cerrno>
-#include <chrono>
 #include <cstring>
 #include <fcntl.h>
 #include <new>
@@ -42,35 +40,10 @@ public:
         if (m_fd >= 0) ::close(m_fd);
     }
     int get() const { return m_fd; }
-    int release() { return std::exchange(m_fd, -1); }
 
 private:
     int m_fd;
 };
-
-// Removes the temporary file unless the rename consumed it.
-class TemporaryFile {
-public:
-    explicit TemporaryFile(std::string path) : m_path(std::move(path)) {}
-    TemporaryFile(const TemporaryFile&) = delete;
-    TemporaryFile& operator=(const TemporaryFile&) = delete;
-    ~TemporaryFile() {
-        if (!m_path.empty()) ::unlink(m_path.c_str());
-    }
-    const std::string& path() const { return m_path; }
-    void keep() { m_path.clear(); }
-
-private:
-    std::string m_path;
-};
-
-std::string temporaryNameFor(const std::string& path) {
-    static std::atomic<unsigned> counter{0};
-    const std::string base = path.substr(path.find_last_of('/') + 1);
-    const auto stamp = std::chrono::steady_clock::now().time_since_epoch().count();
-    return parentOf(path) + "/." + base + ".tmp-" + std::to_string(::getpid()) + "-" +
-           std::to_string(counter.fetch_add(1)) + "-" + std::to_string(stamp & 0xFFFFFF);
-}
 
 } // namespace
 
@@ -141,43 +114,6 @@ std::string readWholeFile(const std::string& path) {
         throw RuntimeError(err::OutOfMemory, "Out of memory: reading '" + path + "'");
     }
     return bytes;
-}
-
-void replaceFileAtomically(const std::string& path, std::string_view bytes) {
-    if (path.empty()) throw RuntimeError(err::BadFileName, "Bad file name or number: the file name is empty");
-    if (path.back() == '/') throw describedError(err::PathFileAccess, path, "is a folder");
-
-    struct stat target {};
-    const bool exists = ::stat(path.c_str(), &target) == 0;
-    if (exists && S_ISDIR(target.st_mode)) throw describedError(err::PathFileAccess, path, "is a folder");
-    // A file marked read-only stays protected although the folder would allow replacing it.
-    if (exists && ::access(path.c_str(), W_OK) != 0 && errno == EACCES) throw errorFor(EACCES, path);
-
-    std::string tmpPath;
-    int raw = -1;
-    for (int attempt = 0; attempt < 100 && raw < 0; ++attempt) {
-        tmpPath = temporaryNameFor(path);
-        raw = ::open(tmpPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (raw < 0 && errno != EEXIST) break;
-    }
-    if (raw < 0) throw errorFor(errno, path);
-    Descriptor fd(raw);
-    TemporaryFile tmp(tmpPath);
-    if (exists) ::fchmod(fd.get(), target.st_mode & 07777); // keep the old file's permissions; best effort
-
-    size_t written = 0;
-    while (written < bytes.size()) {
-        const ssize_t n = ::write(fd.get(), bytes.data() + written, bytes.size() - written);
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            throw errorFor(errno, path);
-        }
-        written += static_cast<size_t>(n);
-    }
-    if (::fdatasync(fd.get()) != 0) throw errorFor(errno, path);
-    if (::close(fd.release()) != 0) throw errorFor(errno, path);
-    if (::rename(tmp.path().c_str(), path.c_str()) != 0) throw errorFor(errno, path);
-    tmp.keep();
 }
 
 } // namespace tvk::FileIO
