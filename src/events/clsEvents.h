@@ -32,8 +32,11 @@ public:
     int32_t MouseDownDetail = 100; // move sampling, ms, a button held
 
     // Appends an event stamped with the current tick; raises ElementAdded; returns its index.
+    // Errors leave the list unchanged: 9 when EventCount names no slot of the (grown) storage,
+    // 6 when the capacity overflows, 7 when the storage would exceed 2^27 slots.
     int32_t AddEvent(int32_t eventType, bool eventPressed, int32_t posX, int32_t posY, int32_t data);
     // Removes the event at index (nothing for an index IsEvent rejects); raises ElementRemoved.
+    // Errors (9, 6, 7 as for AddEvent) leave the list unchanged.
     void RemoveEvent(int32_t index);
     // Replaces the whole state by the file's; on any error the list is unchanged (RuntimeError).
     void LoadFile(const std::string& path);

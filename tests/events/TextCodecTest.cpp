@@ -59,8 +59,3 @@ TEST(TextCodec, RefusesTextOutsideTheCodePage) {
               "\x80"
               "5");
 }
-
-TEST(TextCodec, FindsNonAsciiBytes) {
-    EXPECT_FALSE(TextCodec::hasNonAscii(std::string("abc\0\x7F", 5)));
-    EXPECT_TRUE(TextCodec::hasNonAscii("ab\x80"));
-}

@@ -56,18 +56,6 @@ int errorNumberOf(const std::function<void()>& f) {
 
 } // namespace
 
-TEST(EventList, NewListHasDefaultsAndNoStorage) {
-    clsEvents l;
-    EXPECT_EQ(l.EventCount, 0);
-    EXPECT_EQ(l.SegmentSize, 32);
-    EXPECT_EQ(l.MouseUpDetail, 50);
-    EXPECT_EQ(l.MouseDownDetail, 100);
-    EXPECT_EQ(l.EnableProcessor, 0);
-    EXPECT_TRUE(l.ElementProcessor.empty());
-    EXPECT_FALSE(l.hasStorage());
-    EXPECT_EQ(l.EventCapacity(), 0);
-}
-
 TEST(EventList, FirstAdditionStampsTheEventAndOpensOneSegment) {
     RecordedList t;
     EXPECT_EQ(t.list->AddEvent(MouseClick, true, 10, 20, 1), 0);
