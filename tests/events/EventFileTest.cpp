@@ -209,6 +209,7 @@ TEST(EventFileReading, DelimitsTheTextOfCapacityZeroFiles) {
         std::string file;
         std::string text;
         EventRecord slot;
+        int32_t mouseUpDetail = 50;
     };
     const std::string longText(40, 'x');
     const Case cases[] = {
@@ -217,7 +218,7 @@ TEST(EventFileReading, DelimitsTheTextOfCapacityZeroFiles) {
         {"long text, no slot", Bytes().header(0, 0, 0, longText).b, longText, {}},
         {"zero slot", Bytes().header(0, 0, 0, "").zeros(22).b, "", {}},
         {"long text and zero slot", Bytes().header(0, 0, 0, longText).zeros(22).b, longText, {}},
-        {"long text, zero details, no slot", Bytes().header(0, 0, 0, longText, 0, 0).b, longText, {}},
+        {"long text, zero details, no slot", Bytes().header(0, 0, 0, longText, 0, 0).b, longText, {}, 0},
         {"event in the only slot",
          Bytes().header(0, 1, 0, "ab").record(5, 3, 0, 0, 65, -1).b,
          "ab",
@@ -228,7 +229,7 @@ TEST(EventFileReading, DelimitsTheTextOfCapacityZeroFiles) {
         EXPECT_EQ(s.elementProcessor, c.text) << c.name;
         ASSERT_EQ(s.slots.size(), 1u) << c.name;
         EXPECT_EQ(s.slots[0], c.slot) << c.name;
-        EXPECT_EQ(s.mouseUpDetail, c.name == std::string("long text, zero details, no slot") ? 0 : 50) << c.name;
+        EXPECT_EQ(s.mouseUpDetail, c.mouseUpDetail) << c.name;
     }
 }
 
