@@ -1,0 +1,436 @@
+#include "app/main/frmMain.h"
+
+#include "app/filters/frmFilters.h"
+#include "app/main/EventListModel.h"
+#include "app/main/ListViewHeaders.h"
+#include "app/modMain.h"
+#include "app/replay/frmReplay.h"
+#include "app/settings/frmSettings.h"
+#include "events/RuntimeError.h"
+#include "events/clsEvents.h"
+#include "language/clsLanguage.h"
+#include "recorder/InputBackend.h"
+#include "recorder/clsRecorder.h"
+#include "support/clsCommonDialog.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QFile>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QStatusBar>
+#include <QTableView>
+
+namespace tvk {
+
+namespace {
+
+// Column widths at design, in pixels at 96 dpi.
+constexpr int kColumnWidths[] = {30, 60, 60, 50, 50, 50, 50};
+
+QString languageText(const char* database, const char* entry) {
+    try {
+        return QString::fromStdString(language().EntryValue(std::string(database), std::string(entry)).text());
+    } catch (const RuntimeError&) {
+        return {}; // an array where a text belongs shows as nothing
+    }
+}
+
+} // namespace
+
+frmMain::frmMain(std::shared_ptr<InputBackend> backend, QWidget* parent)
+    : QMainWindow(parent), QtForm(this), m_backend(std::move(backend)) {
+    setObjectName(QStringLiteral("frmMain"));
+    setWindowTitle(QStringLiteral("Tavrimoskel"));
+    setAttribute(Qt::WA_DeleteOnClose);
+    m_backend->setYield([] { QCoreApplication::processEvents(QEventLoop::AllEvents); });
+
+    buildControls();
+    buildMenu();
+
+    // Form_Load: the list, the recorder working on it, the dialogs, then the texts.
+    Events = std::make_shared<clsEvents>();
+    Recorder = std::make_shared<clsRecorder>(m_backend);
+    Recorder->Events = Events;
+    subscribe();
+    m_dialog = std::make_unique<clsCommonDialogs>();
+    m_dialog->Filter = QStringLiteral("Input-file (*.tvk)") + QChar(u'\0') + QStringLiteral("*.tvk");
+    language().ProcessForm(*this);
+
+    const int menuHeight = menuBar()->sizeHint().height();
+    const int statusHeight = statusBar()->sizeHint().height();
+    resize(484, 339 + menuHeight + statusHeight);
+}
+
+frmMain::~frmMain() {
+    Form_Unload();
+}
+
+clsCommonDialogs& frmMain::Dialog() {
+    if (!m_dialog) m_dialog = std::make_unique<clsCommonDialogs>();
+    return *m_dialog;
+}
+
+void frmMain::buildControls() {
+    auto* central = new QWidget(this);
+    setCentralWidget(central);
+
+    m_model = new EventListModel(
+        [backend = m_backend](int32_t value) {
+            int32_t key = value;
+            int32_t modifiers = 0;
+            return GetKeyName(*backend, key, modifiers);
+        },
+        this);
+    m_lstEvents = new QTableView(central);
+    m_lstEvents->setObjectName(QStringLiteral("lstEvents"));
+    m_lstEvents->setModel(m_model);
+    m_lstEvents->setSelectionBehavior(QAbstractItemView::SelectRows);
+    m_lstEvents->setSelectionMode(QAbstractItemView::SingleSelection);
+    m_lstEvents->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_lstEvents->setShowGrid(false);
+    m_lstEvents->setWordWrap(false);
+    m_lstEvents->setVerticalScrollMode(QAbstractItemView::ScrollPerItem);
+    m_lstEvents->verticalHeader()->hide();
+    m_lstEvents->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    m_lstEvents->verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 4);
+    m_lstEvents->horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    m_lstEvents->horizontalHeader()->setHighlightSections(false);
+    m_lstEvents->setGeometry(8, 8, 468, 323);
+    m_lstEvents->installEventFilter(this);
+    m_lstEvents->viewport()->installEventFilter(this);
+
+    auto designWidth = [this](int column) {
+        // The design widths were made for a narrower font; scale them to this one.
+        const double scale = std::max(1.0, fontMetrics().averageCharWidth() / 5.0);
+        const int base = column < static_cast<int>(std::size(kColumnWidths)) ? kColumnWidths[column] : 60;
+        return static_cast<int>(base * scale);
+    };
+    for (int c = 0; c < m_model->columnCount(); ++c)
+        m_lstEvents->setColumnWidth(c, designWidth(c));
+    connect(m_model, &QAbstractItemModel::columnsInserted, this,
+            [this, designWidth](const QModelIndex&, int first, int last) {
+                for (int c = first; c <= last; ++c)
+                    m_lstEvents->setColumnWidth(c, designWidth(c));
+            });
+    connect(m_lstEvents->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+            [this] { UpdateStatusBar(); });
+
+    auto* bar = statusBar();
+    bar->setObjectName(QStringLiteral("statusBar"));
+    bar->setSizeGripEnabled(true);
+    for (int i = 0; i < 3; ++i) {
+        m_panels[i] = new QLabel(bar);
+        m_panels[i]->setObjectName(QStringLiteral("statusPanel%1").arg(i + 1));
+        m_panels[i]->setFrameShape(QFrame::Panel);
+        m_panels[i]->setFrameShadow(QFrame::Sunken);
+        if (i == 0) {
+            bar->addWidget(m_panels[i], 1);
+        } else {
+            m_panels[i]->setFixedWidth(46);
+            bar->addPermanentWidget(m_panels[i]);
+        }
+    }
+
+    addControl(m_lstEvents, "ListView", std::make_unique<ListViewHeaders>(m_model));
+    addControl(bar, "StatusBar");
+}
+
+void frmMain::buildMenu() {
+    auto item = [this](QMenu* menu, const char* name, const QString& caption, const QKeySequence& shortcut,
+                       void (frmMain::*handler)()) {
+        auto* a = menu->addAction(caption);
+        a->setObjectName(QString::fromLatin1(name));
+        if (!shortcut.isEmpty()) a->setShortcut(shortcut);
+        if (handler) connect(a, &QAction::triggered, this, [this, handler] { guarded([&] { (this->*handler)(); }); });
+        return a;
+    };
+    auto separator = [](QMenu* menu, const char* name) {
+        auto* a = menu->addSeparator();
+        a->setObjectName(QString::fromLatin1(name));
+        a->setText(QStringLiteral("-"));
+        return a;
+    };
+
+    m_mnuFile = menuBar()->addMenu(QStringLiteral("&File"));
+    m_mnuFile->menuAction()->setObjectName(QStringLiteral("mnuFile"));
+    auto* open = item(m_mnuFile, "mnuOpen", QStringLiteral("&Open"), QKeySequence(Qt::CTRL | Qt::Key_O),
+                      &frmMain::mnuOpen_Click);
+    auto* save = item(m_mnuFile, "mnuSave", QStringLiteral("&Save as"), QKeySequence(Qt::CTRL | Qt::Key_S),
+                      &frmMain::mnuSave_Click);
+    auto* line2 = separator(m_mnuFile, "mnuLine2");
+    auto* settingsItem = item(m_mnuFile, "mnuSettings", QStringLiteral("S&ettings"), QKeySequence(Qt::CTRL | Qt::Key_T),
+                              &frmMain::mnuSettings_Click);
+    auto* line4 = separator(m_mnuFile, "mnuLine4");
+    auto* exit = item(m_mnuFile, "mnuExit", QStringLiteral("&Exit"), QKeySequence(Qt::CTRL | Qt::Key_Q), nullptr);
+    connect(exit, &QAction::triggered, this, &QWidget::close);
+
+    m_mnuEvents = menuBar()->addMenu(QStringLiteral("&Events"));
+    m_mnuEvents->menuAction()->setObjectName(QStringLiteral("mnuEvents"));
+    connect(m_mnuEvents, &QMenu::aboutToShow, this, [this] { mnuEvents_Click(); });
+    auto* clear = item(m_mnuEvents, "mnuClear", QStringLiteral("&Clear"), QKeySequence(Qt::CTRL | Qt::Key_C),
+                       &frmMain::mnuClear_Click);
+    auto* line1 = separator(m_mnuEvents, "mnuLine1");
+    auto* record = item(m_mnuEvents, "mnuRecord", QStringLiteral("&Record"), QKeySequence(Qt::CTRL | Qt::Key_R),
+                        &frmMain::mnuRecord_Click);
+    record->setCheckable(true);
+    auto* replay = item(m_mnuEvents, "mnuReplay", QStringLiteral("R&eplay"), QKeySequence(Qt::CTRL | Qt::Key_E),
+                        &frmMain::mnuReplay_Click);
+    auto* line3 = separator(m_mnuEvents, "mnuLine3");
+    auto* filters = item(m_mnuEvents, "mnuFilters", QStringLiteral("&Filters"), QKeySequence(Qt::CTRL | Qt::Key_F),
+                         &frmMain::mnuFilters_Click);
+
+    auto* about = menuBar()->addAction(QStringLiteral("&About"));
+    about->setObjectName(QStringLiteral("mnuAbout"));
+    connect(about, &QAction::triggered, this, [this] { guarded([&] { mnuAbout_Click(); }); });
+
+    // Shortcuts work while the menus are closed: the actions belong to the window as well.
+    for (QAction* a : {open, save, settingsItem, exit, clear, record, replay, filters}) {
+        addAction(a);
+        a->setShortcutContext(Qt::WindowShortcut);
+    }
+    for (QAction* a : {m_mnuFile->menuAction(), open, save, line2, settingsItem, line4, exit, m_mnuEvents->menuAction(),
+                       clear, line1, record, replay, line3, filters, about})
+        addControl(a, "Menu");
+}
+
+void frmMain::subscribe() {
+    m_addedConnection = Events->ElementAdded.connect([this](int32_t i) { Events_ElementAdded(i); });
+    m_removedConnection = Events->ElementRemoved.connect([this](int32_t i) { Events_ElementRemoved(i); });
+    m_executingConnection = Recorder->ExecutingEvent.connect([this](int32_t i, bool&) { Recorder_ExecutingEvent(i); });
+}
+
+QAction* frmMain::action(const char* name) const {
+    return findChild<QAction*>(QString::fromLatin1(name));
+}
+
+template <typename Fn> void frmMain::guarded(Fn&& fn) {
+    QPointer<frmMain> self(this);
+    try {
+        fn();
+    } catch (const RuntimeError& e) {
+        QMessageBox::critical(
+            self, QStringLiteral("Tavrimoskel"),
+            QStringLiteral("Run-time error %1:\n%2").arg(e.number()).arg(QString::fromStdString(e.description())));
+    } catch (const std::exception& e) {
+        QMessageBox::critical(self, QStringLiteral("Tavrimoskel"), QString::fromLocal8Bit(e.what()));
+    }
+}
+
+// ---- Rows ----
+
+void frmMain::Events_ElementAdded(int32_t index) {
+    if (!Events) return;
+    try {
+        m_model->appendEvent(*Events, index);
+    } catch (const RuntimeError&) {
+        return; // an event whose fields cannot be read gets no row; the list itself is unaffected
+    }
+    selectRow(m_model->rowCount() - 1);
+    UpdateStatusBar();
+}
+
+void frmMain::Events_ElementRemoved(int32_t index) {
+    m_model->removeAt(index);
+    UpdateStatusBar();
+}
+
+void frmMain::UpdateListView() {
+    m_lstEvents->setUpdatesEnabled(false);
+    m_model->rebuild(*Events); // leaves the rows unchanged when reading the list fails
+    m_lstEvents->setUpdatesEnabled(true);
+    selectRow(m_model->rowCount() - 1);
+    UpdateStatusBar();
+}
+
+void frmMain::selectRow(int row) {
+    if (row < 0 || row >= m_model->rowCount()) return;
+    m_lstEvents->selectionModel()->setCurrentIndex(m_model->index(row, 0),
+                                                   QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+}
+
+void frmMain::UpdateStatusBar() {
+    // Each panel on its own: with no selected row panel 2 keeps its text.
+    const QModelIndex current = m_lstEvents->selectionModel()->currentIndex();
+    if (current.isValid() && m_lstEvents->selectionModel()->isRowSelected(current.row()))
+        m_panels[1]->setText(QString::number(current.row() + 1));
+    m_panels[2]->setText(QString::number(m_model->rowCount()));
+}
+
+void frmMain::setActivityText(const QString& text) {
+    m_panels[0]->setText(text);
+}
+QString frmMain::activityText() const {
+    return m_panels[0]->text();
+}
+QString frmMain::panelText(int panel) const {
+    return panel >= 1 && panel <= 3 ? m_panels[panel - 1]->text() : QString();
+}
+
+void frmMain::Recorder_ExecutingEvent(int32_t index) {
+    // During a filtered replay the working copy may hold more events than there are rows.
+    selectRow(index);
+    ScrollToItem(m_lstEvents, index, 1);
+    UpdateStatusBar();
+}
+
+void frmMain::lstEvents_KeyDown(int key) {
+    if (key == Qt::Key_Delete && Events) {
+        const QModelIndex current = m_lstEvents->selectionModel()->currentIndex();
+        if (current.isValid() && m_lstEvents->selectionModel()->isRowSelected(current.row())) {
+            try {
+                Events->RemoveEvent(current.row());
+            } catch (const RuntimeError&) {
+                // a removal the list refuses removes nothing, silently
+            }
+        }
+    }
+    UpdateStatusBar();
+}
+
+bool frmMain::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == m_lstEvents && event->type() == QEvent::KeyPress) {
+        lstEvents_KeyDown(static_cast<QKeyEvent*>(event)->key());
+        if (static_cast<QKeyEvent*>(event)->key() == Qt::Key_Delete) return true;
+    } else if (watched == m_lstEvents->viewport() && event->type() == QEvent::MouseButtonRelease) {
+        UpdateStatusBar();
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+// ---- Commands ----
+
+void frmMain::mnuOpen_Click() {
+    Dialog().ShowOpen(this, QStringLiteral("Open input"));
+    const QString file = Dialog().File();
+    if (file.isEmpty()) return;
+    try {
+        Events->LoadFile(QFile::encodeName(file).toStdString());
+    } catch (const RuntimeError& e) {
+        // The list is left exactly as it was; say why nothing was opened.
+        QMessageBox::critical(this, QStringLiteral("Open input"),
+                              QStringLiteral("%1\n\n%2").arg(file, QString::fromStdString(e.description())));
+        return;
+    }
+    UpdateListView();
+}
+
+void frmMain::mnuSave_Click() {
+    Dialog().ShowSave(this, QStringLiteral("Save input"));
+    QString path = Dialog().File();
+    if (path.isEmpty()) return;
+    if (!path.contains(QStringLiteral(".tvk"), Qt::CaseSensitive)) path += QStringLiteral(".tvk");
+    try {
+        Events->SaveFile(QFile::encodeName(path).toStdString());
+    } catch (const RuntimeError& e) {
+        QMessageBox::critical(this, QStringLiteral("Save input"),
+                              QStringLiteral("%1\n\n%2").arg(path, QString::fromStdString(e.description())));
+    }
+}
+
+void frmMain::mnuSettings_Click() {
+    if (!m_settings) m_settings = new frmSettings();
+    m_settings->Events = Events;
+    m_settings->LoadSettings();
+    m_settings->show();
+    m_settings->raise();
+    m_settings->activateWindow();
+}
+
+void frmMain::mnuEvents_Click() {
+    action("mnuReplay")->setEnabled(Events && Events->EventCount != 0);
+}
+
+void frmMain::mnuClear_Click() {
+    Recorder->StopProcess();
+    Events = std::make_shared<clsEvents>();
+    m_addedConnection = Events->ElementAdded.connect([this](int32_t i) { Events_ElementAdded(i); });
+    m_removedConnection = Events->ElementRemoved.connect([this](int32_t i) { Events_ElementRemoved(i); });
+    Recorder->Events = Events;
+    m_model->clearRows();
+}
+
+void frmMain::mnuRecord_Click() {
+    QAction* record = action("mnuRecord");
+    // The item toggled its check mark before this runs: checked now means a recording starts.
+    if (!record->isChecked()) {
+        Recorder->StopProcess();
+        setActivityText(QString());
+        return;
+    }
+    Recorder->Events = Events;
+    setActivityText(QStringLiteral("Recording ..."));
+    QPointer<frmMain> self(this);
+    const std::shared_ptr<clsRecorder> recorder = Recorder; // stays alive if the window goes
+    try {
+        recorder->InitiateRecording(10);
+    } catch (const RuntimeError&) {
+        if (self && Recorder == recorder) {
+            record->setChecked(false);
+            setActivityText(QString());
+        }
+        throw;
+    }
+    // Stopped: by Record again (which unchecked the item), Clear, or closing this window.
+}
+
+void frmMain::mnuReplay_Click() {
+    if (!m_replay) m_replay = new frmReplay(this);
+    m_replay->refRecorder = Recorder;
+    m_replay->setMainWindow(this);
+    m_replay->Update();
+    m_replay->show();
+    m_replay->raise();
+    m_replay->activateWindow();
+}
+
+void frmMain::mnuFilters_Click() {
+    if (!m_filters) m_filters = new frmFilters();
+    m_filters->refEvents = Events;
+    m_filters->show();
+    m_filters->raise();
+    m_filters->activateWindow();
+    m_filters->Update();
+}
+
+void frmMain::mnuAbout_Click() {
+    QMessageBox box(QMessageBox::Information, languageText("Messages", "AboutTitle"),
+                    languageText("Messages", "AboutText"), QMessageBox::Ok, this);
+    box.exec();
+}
+
+// ---- Window ----
+
+void frmMain::resizeEvent(QResizeEvent* event) {
+    QMainWindow::resizeEvent(event);
+    if (!isMinimized()) layoutList();
+}
+
+void frmMain::layoutList() {
+    const QSize client = centralWidget()->size();
+    // A window dragged smaller than the margins leaves the list empty-sized rather than negative.
+    m_lstEvents->setGeometry(8, 8, std::max(0, client.width() - 16), std::max(0, client.height() - 16));
+}
+
+void frmMain::closeEvent(QCloseEvent* event) {
+    Form_Unload();
+    event->accept();
+}
+
+void frmMain::Form_Unload() {
+    if (m_unloaded) return;
+    m_unloaded = true;
+    if (Recorder) Recorder->StopProcess();
+    UnloadOtherForms(this);
+    m_executingConnection.disconnect();
+    m_addedConnection.disconnect();
+    m_removedConnection.disconnect();
+    Recorder.reset();
+    Events.reset();
+}
+
+} // namespace tvk

@@ -1,0 +1,101 @@
+#pragma once
+
+#include "app/QtForm.h"
+#include "app/filters/frmFilters.h"
+#include "app/replay/frmReplay.h"
+#include "app/settings/frmSettings.h"
+#include "events/Signal.h"
+
+#include <QMainWindow>
+#include <QPointer>
+
+#include <memory>
+
+class QAction;
+class QLabel;
+class QMenu;
+class QTableView;
+
+namespace tvk {
+
+class clsCommonDialogs;
+class clsEvents;
+class clsRecorder;
+class EventListModel;
+class InputBackend;
+
+// The main window: the event list as rows, and every command in its menu. It owns the one event
+// list and the one recorder for its whole life and hands them to the other windows.
+class frmMain : public QMainWindow, public QtForm {
+    Q_OBJECT
+public:
+    // The window records and replays through `backend`; its yield becomes processEvents.
+    explicit frmMain(std::shared_ptr<InputBackend> backend, QWidget* parent = nullptr);
+    ~frmMain() override;
+
+    std::shared_ptr<clsEvents> Events;
+    std::shared_ptr<clsRecorder> Recorder;
+    clsCommonDialogs& Dialog();
+
+    // Rebuilds every row from Events (one snapshot per event), selecting the last row.
+    void UpdateListView();
+    // Panel 1 of the status bar: the activity text ("Recording ...", "Replaying ...").
+    void setActivityText(const QString& text);
+    QString activityText() const;
+    QString panelText(int panel) const; // 1-based panel, for tests and the replay window
+
+    // Menu commands, as the menu runs them.
+    void mnuOpen_Click();
+    void mnuSave_Click();
+    void mnuSettings_Click();
+    void mnuClear_Click();
+    void mnuRecord_Click();
+    void mnuReplay_Click();
+    void mnuFilters_Click();
+    void mnuAbout_Click();
+    void mnuEvents_Click(); // the submenu opening
+
+    QTableView* listView() const { return m_lstEvents; }
+    EventListModel* model() const { return m_model; }
+    QAction* action(const char* name) const;
+    frmReplay* replayWindow() const { return m_replay; }
+    frmFilters* filtersWindow() const { return m_filters; }
+    frmSettings* settingsWindow() const { return m_settings; }
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void buildMenu();
+    void buildControls();
+    void subscribe();
+    void Events_ElementAdded(int32_t index);
+    void Events_ElementRemoved(int32_t index);
+    void Recorder_ExecutingEvent(int32_t index);
+    void lstEvents_KeyDown(int key);
+    void UpdateStatusBar();
+    void selectRow(int row);
+    void layoutList();
+    void Form_Unload();
+    // Runs a command; a runtime error it raises is shown in a message box instead of ending the program.
+    template <typename Fn> void guarded(Fn&& fn);
+
+    std::shared_ptr<InputBackend> m_backend;
+    std::unique_ptr<clsCommonDialogs> m_dialog;
+    EventListModel* m_model = nullptr;
+    QTableView* m_lstEvents = nullptr;
+    QLabel* m_panels[3] = {};
+    QMenu* m_mnuFile = nullptr;
+    QMenu* m_mnuEvents = nullptr;
+    QPointer<frmReplay> m_replay;
+    QPointer<frmFilters> m_filters;
+    QPointer<frmSettings> m_settings;
+    Signal<int32_t>::ScopedConnection m_addedConnection;
+    Signal<int32_t>::ScopedConnection m_removedConnection;
+    Signal<int32_t, bool&>::ScopedConnection m_executingConnection;
+    bool m_unloaded = false;
+};
+
+} // namespace tvk

@@ -1,0 +1,143 @@
+#include "app/modMain.h"
+
+#include "app/QtForm.h"
+#include "events/RuntimeError.h"
+#include "language/clsLanguage.h"
+#include "recorder/InputBackend.h"
+#include "recorder/KeyNames.h"
+#include "support/clsSettings.h"
+
+#include <QAbstractItemView>
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QMessageBox>
+#include <QPointer>
+#include <QScrollBar>
+
+#include <cmath>
+#include <memory>
+
+namespace tvk {
+
+namespace {
+
+QString& languagesOverride() {
+    static QString folder;
+    return folder;
+}
+
+std::unique_ptr<clsSettings>& settingsInstance() {
+    static std::unique_ptr<clsSettings> instance;
+    return instance;
+}
+
+} // namespace
+
+clsLanguage& language() {
+    static clsLanguage instance = [] {
+        clsLanguage l;
+        // A file that is not well-formed XML: the texts stay as they are, the user is told why.
+        l.setParseErrorHandler([](const std::string& message) {
+            QMessageBox::critical(nullptr, QStringLiteral("Error"), QString::fromStdString(message));
+        });
+        return l;
+    }();
+    return instance;
+}
+
+clsSettings& settings() {
+    auto& s = settingsInstance();
+    if (!s) s = std::make_unique<clsSettings>();
+    return *s;
+}
+
+void useSettingsFile(const QString& path) {
+    settingsInstance() = std::make_unique<clsSettings>(path);
+}
+
+QString executableFolder() {
+    // applicationFilePath reads /proc/self/exe, which already names the real file; canonicalPath
+    // resolves any link left in its folder's path as well.
+    const QFileInfo exe(QCoreApplication::applicationFilePath());
+    const QString real = exe.canonicalPath();
+    return real.isEmpty() ? exe.absolutePath() : real;
+}
+
+QString languagesFolder() {
+    if (!languagesOverride().isEmpty()) return languagesOverride();
+    return QDir(executableFolder()).filePath(QStringLiteral("Languages"));
+}
+
+void setLanguagesFolderOverride(const QString& folder) {
+    languagesOverride() = folder;
+}
+
+void LoadLanguage() {
+    const QString name =
+        settings().Setting(QStringLiteral("General"), QStringLiteral("Language"), QStringLiteral("English"));
+    const QString path = QDir(languagesFolder()).filePath(name + QStringLiteral(".xml"));
+    std::vector<Form*> forms;
+    for (QtForm* f : QtForm::loadedForms())
+        forms.push_back(f);
+    try {
+        language().LoadXML(path.toStdString());
+    } catch (const RuntimeError&) {
+        // The databases read before the fault stay loaded: apply them, then report the fault.
+        language().UpdateAll(forms);
+        throw;
+    }
+    language().UpdateAll(forms);
+}
+
+bool loadLanguageReporting(QWidget* owner) {
+    try {
+        LoadLanguage();
+        return true;
+    } catch (const RuntimeError& e) {
+        QMessageBox::critical(owner, QStringLiteral("Tavrimoskel"),
+                              QStringLiteral("The language file could not be read completely.\n"
+                                             "Run-time error %1: %2")
+                                  .arg(e.number())
+                                  .arg(QString::fromStdString(e.description())));
+        return false;
+    }
+}
+
+QString GetKeyName(InputBackend& backend, int32_t& keyValue, int32_t& modifiers) {
+    static const char* const fixed[] = {"LBUTTON", "RBUTTON", "CANCEL", "MBUTTON", "XBUTTON1", "XBUTTON2"};
+    if (keyValue >= 1 && keyValue <= 6) return QString::fromLatin1(fixed[keyValue - 1]);
+    modifiers = (keyValue >> 8) & 0xFF;
+    keyValue &= 0xFF;
+    QString prefix;
+    if (modifiers & 4) prefix += QStringLiteral("Alt+");
+    if (modifiers & 2) prefix += QStringLiteral("Ctrl+");
+    if (modifiers & 1) prefix += QStringLiteral("Shift+");
+    return prefix + QString::fromStdString(keyName(backend, keyValue));
+}
+
+void UnloadOtherForms(QWidget* keep) {
+    // Closing one window may close others; guard every pointer before using it.
+    std::vector<QPointer<QWidget>> windows;
+    for (QtForm* f : QtForm::loadedForms())
+        if (f->window() != keep) windows.emplace_back(f->window());
+    for (const auto& w : windows)
+        if (w) w->close();
+}
+
+void ScrollToItem(QAbstractItemView* view, int index, int offset) {
+    if (!view || !view->model()) return;
+    const int rowHeight = view->sizeHintForRow(0) > 0 ? view->sizeHintForRow(0) : view->fontMetrics().height();
+    const int rowsPerPage = view->viewport()->height() / std::max(1, rowHeight);
+    if (rowsPerPage <= 0) return; // a page that holds no whole row is not scrolled
+    const QModelIndex topIndex = view->indexAt(QPoint(1, 1));
+    const int top = topIndex.isValid() ? topIndex.row() : 0;
+    if (top <= index && index <= top + rowsPerPage) return;
+    QScrollBar* bar = view->verticalScrollBar();
+    // Scroll-per-item bars count rows; pixel bars count pixels.
+    const bool perItem = view->verticalScrollMode() == QAbstractItemView::ScrollPerItem;
+    const int newTop = index < top ? std::max(0, index - offset) : std::max(0, index - rowsPerPage + 1 + offset);
+    bar->setValue(perItem ? newTop : newTop * rowHeight);
+}
+
+} // namespace tvk

@@ -1,0 +1,71 @@
+#include "app/replay/FilterScript.h"
+
+#include "events/clsEvents.h"
+#include "script/Coerce.h"
+#include "script/EventsObject.h"
+#include "script/ScriptControl.h"
+#include "script/ScriptError.h"
+
+#include <QMessageBox>
+
+namespace tvk {
+
+FilterScript::FilterScript() : m_engine(std::make_unique<ScriptControl>()) {
+    m_engine->setLanguage("VBScript");
+    // A filter that never returns must not freeze the replay: the call ends with an error after
+    // this long, which lets the event run.
+    m_engine->setTimeBudget(std::chrono::milliseconds(2000));
+    script::ScriptHost host;
+    host.msgBox = [](const std::string& prompt, int buttons, const std::string& title) {
+        QMessageBox box(QMessageBox::NoIcon, QString::fromStdString(title.empty() ? "Tavrimoskel" : title),
+                        QString::fromStdString(prompt));
+        const int set = buttons & 7;
+        if (set == 1) {
+            box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel);
+        } else if (set == 4) {
+            box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+        } else if (set == 3) {
+            box.setStandardButtons(QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+        } else {
+            box.setStandardButtons(QMessageBox::Ok);
+        }
+        switch (box.exec()) {
+        case QMessageBox::Cancel:
+            return 2;
+        case QMessageBox::Yes:
+            return 6;
+        case QMessageBox::No:
+            return 7;
+        default:
+            return 1;
+        }
+    };
+    m_engine->setHost(host);
+}
+
+FilterScript::~FilterScript() = default;
+
+void FilterScript::prepare(const std::string& code, std::shared_ptr<clsEvents> stored,
+                           std::shared_ptr<clsEvents> current) {
+    m_engine->Reset();
+    try {
+        m_engine->AddCode(code);
+    } catch (const ScriptError& e) {
+        throw CompileError{e.number(), script::describe(e), e.line(), e.column()};
+    }
+    m_engine->AddObject("StoredEvents", makeEventsObject(std::move(stored)), false);
+    m_engine->AddObject("CurrentEvents", makeEventsObject(std::move(current)), false);
+}
+
+bool FilterScript::judge(int32_t index, bool cancel) {
+    try {
+        const script::Value result = m_engine->Run("ElementInvoked", {script::Value::lng(index)});
+        return script::toBool(script::notOp(result));
+    } catch (const RuntimeError&) {
+        return cancel; // the script's errors are not the replay's: this event runs
+    } catch (...) {
+        return cancel; // an aborted call (time budget) counts as a failure of the filter alike
+    }
+}
+
+} // namespace tvk

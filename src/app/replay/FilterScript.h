@@ -1,0 +1,37 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+namespace tvk {
+
+class ScriptControl;
+class clsEvents;
+
+// The replay window's filter: the list's script compiled once per Start with the two lists as
+// named objects, and the call of ElementInvoked(Index) before each event.
+class FilterScript {
+public:
+    struct CompileError {
+        int number;
+        std::string description;
+        int line;
+        int column;
+    };
+
+    FilterScript();
+    ~FilterScript();
+
+    // Resets the engine, adds `code`, then the objects StoredEvents and CurrentEvents (their
+    // members not made global). Throws CompileError when the code does not compile.
+    void prepare(const std::string& code, std::shared_ptr<clsEvents> stored, std::shared_ptr<clsEvents> current);
+    // The new Cancel for the event at `index`: Not ElementInvoked(index) as a truth value, so only
+    // True lets it run. Any failure of the call leaves `cancel` as it was (the event runs).
+    bool judge(int32_t index, bool cancel);
+
+private:
+    std::unique_ptr<ScriptControl> m_engine;
+};
+
+} // namespace tvk

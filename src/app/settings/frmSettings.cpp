@@ -1,0 +1,156 @@
+#include "app/settings/frmSettings.h"
+
+#include "app/FormGeometry.h"
+#include "app/NumericText.h"
+#include "app/modMain.h"
+#include "events/RuntimeError.h"
+#include "events/clsEvents.h"
+#include "language/clsLanguage.h"
+#include "support/clsFileOperation.h"
+#include "support/clsSettings.h"
+
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPointer>
+#include <QPushButton>
+
+namespace tvk {
+
+frmSettings::frmSettings(QWidget* parent) : QDialog(parent), QtForm(this) {
+    setObjectName(QStringLiteral("frmSettings"));
+    setWindowTitle(QStringLiteral("Settings"));
+    setAttribute(Qt::WA_DeleteOnClose);
+    setWindowFlags(Qt::Tool | Qt::WindowTitleHint | Qt::WindowCloseButtonHint | Qt::CustomizeWindowHint);
+    const double s = designScale(this);
+
+    auto* frameLanguage = new QGroupBox(QStringLiteral("&Language: "), this);
+    frameLanguage->setObjectName(QStringLiteral("frameLanguage"));
+    placeTwips(frameLanguage, 240, 240, 4335, 1335, s);
+    auto* picLanguage = new QWidget(frameLanguage);
+    picLanguage->setObjectName(QStringLiteral("picLanguage"));
+    placeTwips(picLanguage, 120, 240, 4095, 975, s);
+    auto* lblLanguage = new QLabel(picLanguage);
+    lblLanguage->setObjectName(QStringLiteral("lblLanguage"));
+    placeTwips(lblLanguage, 120, 390, 1455, 255, s);
+    m_cmdLanguage = new QComboBox(picLanguage);
+    m_cmdLanguage->setObjectName(QStringLiteral("cmdLanguage"));
+    m_cmdLanguage->setEditable(false);
+    placeTwips(m_cmdLanguage, 2160, 360, 1815, 315, s);
+    lblLanguage->setBuddy(m_cmdLanguage);
+    setLabelCaption(lblLanguage, QStringLiteral("&Select file:"));
+
+    auto* frameDetail = new QGroupBox(QStringLiteral("&Mouse detail:"), this);
+    frameDetail->setObjectName(QStringLiteral("frameDetailSettings"));
+    placeTwips(frameDetail, 240, 1680, 4335, 1575, s);
+    auto* picMouseDetail = new QWidget(frameDetail);
+    picMouseDetail->setObjectName(QStringLiteral("picMouseDetail"));
+    placeTwips(picMouseDetail, 120, 240, 4095, 1215, s);
+    auto* lblMouseUp = new QLabel(picMouseDetail);
+    lblMouseUp->setObjectName(QStringLiteral("lblMouseUp"));
+    placeTwips(lblMouseUp, 120, 375, 2055, 255, s);
+    auto* lblMouseDown = new QLabel(picMouseDetail);
+    lblMouseDown->setObjectName(QStringLiteral("lblMouseDown"));
+    placeTwips(lblMouseDown, 120, 750, 2055, 255, s);
+    m_txtMouseUp = new QLineEdit(picMouseDetail);
+    m_txtMouseUp->setObjectName(QStringLiteral("txtMouseUp"));
+    placeTwips(m_txtMouseUp, 2160, 360, 1815, 285, s);
+    m_txtMouseDown = new QLineEdit(picMouseDetail);
+    m_txtMouseDown->setObjectName(QStringLiteral("txtMouseDown"));
+    placeTwips(m_txtMouseDown, 2160, 720, 1815, 285, s);
+    lblMouseUp->setBuddy(m_txtMouseUp);
+    lblMouseDown->setBuddy(m_txtMouseDown);
+    setLabelCaption(lblMouseUp, QStringLiteral("&Detail at mouse up:"));
+    setLabelCaption(lblMouseDown, QStringLiteral("&Detail at mouse down:"));
+
+    auto* cmdOk = new QPushButton(QStringLiteral("&Ok"), this);
+    cmdOk->setObjectName(QStringLiteral("cmdOk"));
+    cmdOk->setDefault(true);
+    placeTwips(cmdOk, 2040, 3600, 1215, 375, s);
+    auto* cmdCancel = new QPushButton(QStringLiteral("&Cancel"), this);
+    cmdCancel->setObjectName(QStringLiteral("cmdCancel"));
+    cmdCancel->setAutoDefault(false);
+    placeTwips(cmdCancel, 3360, 3600, 1215, 375, s);
+
+    addControl(frameLanguage, "Frame");
+    addControl(picLanguage, "PictureBox");
+    addControl(lblLanguage, "Label");
+    addControl(m_cmdLanguage, "ComboBox");
+    addControl(frameDetail, "Frame");
+    addControl(picMouseDetail, "PictureBox");
+    addControl(lblMouseUp, "Label");
+    addControl(lblMouseDown, "Label");
+    addControl(m_txtMouseUp, "TextBox");
+    addControl(m_txtMouseDown, "TextBox");
+    addControl(cmdOk, "CommandButton");
+    addControl(cmdCancel, "CommandButton");
+
+    connect(cmdOk, &QPushButton::clicked, this, [this] { cmdOk_Click(); });
+    connect(cmdCancel, &QPushButton::clicked, this, [this] { cmdCancel_Click(); });
+
+    setFixedSize(scaled(4860 / 15, s), scaled(4185 / 15, s));
+    language().ProcessForm(*this);
+}
+
+void frmSettings::LoadSettings() {
+    m_cmdLanguage->clear();
+    const std::string folder = QFile::encodeName(languagesFolder()).toStdString();
+    const auto files = clsFileOperation::RetriveFileList(folder, "*.xml", false, clsFileOperation::Directory);
+    const QString loaded = QString::fromStdString(language().LanguageName);
+    int selected = -1;
+    for (const std::string& path : files) {
+        const QString name =
+            QString::fromStdString(clsFileOperation::GetNoExtension(clsFileOperation::GetFileName(path)));
+        m_cmdLanguage->addItem(name);
+        if (name == loaded) selected = m_cmdLanguage->count() - 1; // letter case counts
+    }
+    m_cmdLanguage->setCurrentIndex(selected); // nothing selected when no file is the loaded language
+    if (Events) {
+        m_txtMouseUp->setText(QString::number(Events->MouseUpDetail));
+        m_txtMouseDown->setText(QString::number(Events->MouseDownDetail));
+    }
+}
+
+void frmSettings::SaveSettings() {
+    // Both details are read first, so a value the list cannot hold changes nothing at all.
+    const int32_t up = readDetailValue(m_txtMouseUp->text().toStdString());
+    const int32_t down = readDetailValue(m_txtMouseDown->text().toStdString());
+    settings().setSetting(QStringLiteral("General"), QStringLiteral("Language"), m_cmdLanguage->currentText());
+    // Every window, this one included, changes language before the window closes; a language file
+    // that breaks the format is reported and the details are still written.
+    loadLanguageReporting(this);
+    if (Events) {
+        Events->MouseUpDetail = up;
+        Events->MouseDownDetail = down;
+    }
+}
+
+void frmSettings::cmdOk_Click() {
+    try {
+        SaveSettings();
+    } catch (const RuntimeError& e) {
+        // The window stays open so the value can be corrected.
+        const QString message =
+            e.number() == err::Overflow
+                ? QStringLiteral("The mouse detail must be a whole number from -2147483648 "
+                                 "to 2147483647.")
+                : QStringLiteral("Run-time error %1:\n%2").arg(e.number()).arg(QString::fromStdString(e.description()));
+        QMessageBox::warning(this, windowTitle(), message);
+        return;
+    }
+    close();
+}
+
+void frmSettings::cmdCancel_Click() {
+    close();
+}
+
+void frmSettings::reject() {
+    close();
+}
+
+} // namespace tvk

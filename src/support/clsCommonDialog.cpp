@@ -1,0 +1,126 @@
+#include "support/clsCommonDialog.h"
+
+#include "events/RuntimeError.h"
+
+#include <QColorDialog>
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QFontDialog>
+#include <QPageSetupDialog>
+#include <QPointer>
+#include <QPrintDialog>
+#include <QPrinter>
+
+namespace tvk {
+
+clsCommonDialogs::clsCommonDialogs() {
+    m_customColors.fill(QColor(0, 0, 0));
+}
+
+QString clsCommonDialogs::startFolder() {
+    const QFileInfo exe(QCoreApplication::applicationFilePath());
+    const QString folder = exe.canonicalPath();
+    if (!folder.isEmpty() && QFileInfo(folder).isWritable()) return folder;
+    return QDir::homePath();
+}
+
+QStringList clsCommonDialogs::nameFilters() const {
+    QStringList out;
+    const QStringList parts = Filter.split(QChar(u'\0'));
+    for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
+        const QString description = parts[i];
+        QString patterns = parts[i + 1];
+        if (description.isEmpty() && patterns.isEmpty()) break; // the list's terminating NULs
+        patterns.replace(u';', u' ');
+        // Qt reads the patterns from the last parenthesis; keep a description that already shows them.
+        if (description.endsWith(QStringLiteral("(") + patterns + QStringLiteral(")")))
+            out << description;
+        else
+            out << description + QStringLiteral(" (") + patterns + QStringLiteral(")");
+    }
+    return out;
+}
+
+void clsCommonDialogs::showFileDialog(QWidget* owner, const QString& caption, bool save, FileDialogState& state) {
+    if (MaxFile < 1) throw RuntimeError(err::InvalidCall);
+    // Qt's own dialog on every desktop: the same behaviour everywhere, and automation can drive it.
+    QPointer<QFileDialog> dialog = new QFileDialog(owner, caption, startFolder());
+    dialog->setOption(QFileDialog::DontUseNativeDialog, true);
+    dialog->setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    dialog->setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+    const QStringList filters = nameFilters();
+    if (!filters.isEmpty()) {
+        dialog->setNameFilters(filters);
+        if (filters.contains(state.selectedFilter)) dialog->selectNameFilter(state.selectedFilter);
+    }
+    const int result = dialog->exec();
+    if (!dialog) { // the owner went away while the dialog ran
+        m_file.clear();
+        return;
+    }
+    state.selectedFilter = dialog->selectedNameFilter();
+    const QStringList chosen = dialog->selectedFiles();
+    m_file = (result == QDialog::Accepted && !chosen.isEmpty()) ? chosen.first().trimmed() : QString();
+    delete dialog.data();
+}
+
+void clsCommonDialogs::ShowOpen(QWidget* owner, const QString& caption) {
+    showFileDialog(owner, caption, false, m_open);
+}
+
+void clsCommonDialogs::ShowSave(QWidget* owner, const QString& caption) {
+    showFileDialog(owner, caption, true, m_save);
+}
+
+int32_t clsCommonDialogs::ShowColor(QWidget* owner) {
+    QPointer<QColorDialog> dialog = new QColorDialog(QColor(0, 0, 0), owner);
+    dialog->setOption(QColorDialog::DontUseNativeDialog, true);
+    // Qt keeps custom colours per process; this object keeps its own and lends them to the dialog.
+    for (int i = 0; i < 16; ++i)
+        QColorDialog::setCustomColor(i, m_customColors[static_cast<size_t>(i)]);
+    const int result = dialog->exec();
+    if (!dialog) return -1;
+    const QColor chosen = dialog->selectedColor();
+    delete dialog.data();
+    if (result != QDialog::Accepted || !chosen.isValid()) return -1;
+    for (int i = 0; i < 16; ++i)
+        m_customColors[static_cast<size_t>(i)] = QColorDialog::customColor(i);
+    return static_cast<int32_t>((static_cast<uint32_t>(chosen.blue()) << 16) |
+                                (static_cast<uint32_t>(chosen.green()) << 8) | static_cast<uint32_t>(chosen.red()));
+}
+
+QString clsCommonDialogs::ShowFont(QWidget* owner) {
+    QFont initial(QStringLiteral("Times New Roman"));
+    initial.setPointSize(12);
+    initial.setStyleHint(QFont::Serif);
+    QPointer<QFontDialog> dialog = new QFontDialog(initial, owner);
+    dialog->setOption(QFontDialog::DontUseNativeDialog, true);
+    const int result = dialog->exec();
+    if (!dialog) return {};
+    const QString face = result == QDialog::Accepted ? dialog->selectedFont().family() : QString();
+    delete dialog.data();
+    return face;
+}
+
+bool clsCommonDialogs::ShowPageSetupDlg(QWidget* owner) {
+    QPrinter printer;
+    QPointer<QPageSetupDialog> dialog = new QPageSetupDialog(&printer, owner);
+    const int result = dialog->exec();
+    if (!dialog) return false;
+    delete dialog.data();
+    return result == QDialog::Accepted;
+}
+
+bool clsCommonDialogs::ShowPrinter(QWidget* owner, int32_t printFlags) {
+    (void)printFlags; // the flags of the other platform's print dialog have no meaning here
+    QPrinter printer;
+    QPointer<QPrintDialog> dialog = new QPrintDialog(&printer, owner);
+    const int result = dialog->exec();
+    if (!dialog) return true;
+    delete dialog.data();
+    return result != QDialog::Accepted;
+}
+
+} // namespace tvk

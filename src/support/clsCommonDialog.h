@@ -1,0 +1,63 @@
+#pragma once
+
+#include <QColor>
+#include <QString>
+
+#include <array>
+#include <cstdint>
+#include <optional>
+
+class QFileDialog;
+class QWidget;
+
+namespace tvk {
+
+// The system's file, colour, font, page setup and print dialogs behind a small object with
+// properties. Each file dialog remembers its own filter choice between calls. Every dialog is
+// modal to its owner.
+class clsCommonDialogs {
+public:
+    clsCommonDialogs();
+
+    // Filter list: pairs of description and pattern separated by NUL characters, for example
+    // "Input-file (*.tvk)" NUL "*.tvk". Several patterns of one pair are separated by ";".
+    QString Filter;
+    // Size of the file-name buffers, terminator included; below 1 the file dialogs raise error 5.
+    int32_t MaxFile = 255;
+    // Dialog flags, kept for callers; the file dialogs honour none of them.
+    int32_t Flags = 0;
+
+    // The full path chosen in the last file dialog, empty after a cancel.
+    const QString& File() const { return m_file; }
+
+    // Open / save dialog titled `caption`, starting in the start folder; sets File.
+    void ShowOpen(QWidget* owner, const QString& caption);
+    void ShowSave(QWidget* owner, const QString& caption);
+    // Colour chosen as 0x00BBGGRR, or -1 after a cancel; colours the user defined are kept.
+    int32_t ShowColor(QWidget* owner);
+    // Face name chosen (starting from Times New Roman, 12 points), empty after a cancel.
+    QString ShowFont(QWidget* owner);
+    // True when the user confirmed the page setup.
+    bool ShowPageSetupDlg(QWidget* owner);
+    // True after a cancel, false when the user confirmed (the opposite sense to page setup).
+    bool ShowPrinter(QWidget* owner, int32_t printFlags);
+
+    // The folder the file dialogs start in: the executable's folder when it is writable, else the
+    // user's home folder.
+    static QString startFolder();
+    // The filter list in Qt's form ("Input-file (*.tvk)").
+    QStringList nameFilters() const;
+
+private:
+    struct FileDialogState {
+        QString selectedFilter;
+    };
+    void showFileDialog(QWidget* owner, const QString& caption, bool save, FileDialogState& state);
+
+    FileDialogState m_open;
+    FileDialogState m_save;
+    std::array<QColor, 16> m_customColors;
+    QString m_file;
+};
+
+} // namespace tvk
