@@ -1,10 +1,29 @@
 #include "script/lib/LibraryFamilies.h"
 
+#include "script/lib/DictionaryObject.h"
+#include "script/lib/RegExpObject.h"
+
 namespace tvk::script {
+
+namespace lib {
+
+void registerObjectClasses(BuiltinTable& table) {
+    table.addClass("RegExp",
+                   [](CallContext&) -> std::shared_ptr<ScriptObject> { return std::make_shared<RegExpObject>(); });
+    table.addProgId("Scripting.Dictionary",
+                    [](CallContext&) -> std::shared_ptr<ScriptObject> { return std::make_shared<DictionaryObject>(); });
+}
+
+} // namespace lib
 
 // The one table of library families; each family file adds its register call here.
 void registerLibraryFamilies(BuiltinTable& table) {
-    (void)table;
+    lib::registerStringFunctions(table);
+    lib::registerMathFunctions(table);
+    lib::registerConversionFunctions(table);
+    lib::registerDateFunctions(table);
+    lib::registerFormatFunctions(table);
+    lib::registerObjectClasses(table);
 }
 
 } // namespace tvk::script

@@ -1,6 +1,7 @@
 #include "script/lib/Regex.h"
 
 #include "events/RuntimeError.h"
+#include "script/lib/TextFold.h"
 
 #include <algorithm>
 #include <limits>
@@ -28,22 +29,8 @@ constexpr size_t MaxBacktrackFrames = size_t{1} << 22;
     }
 }
 
-// Simple one-to-one case mapping for the scripts users type most: ASCII, Latin-1, Greek and Cyrillic.
-char16_t toLower(char16_t c) {
-    if ((c >= 'A' && c <= 'Z') || (c >= 0xC0 && c <= 0xDE && c != 0xD7)) return static_cast<char16_t>(c + 32);
-    if (c >= 0x391 && c <= 0x3A9 && c != 0x3A2) return static_cast<char16_t>(c + 32);
-    if (c >= 0x410 && c <= 0x42F) return static_cast<char16_t>(c + 32);
-    if (c >= 0x400 && c <= 0x40F) return static_cast<char16_t>(c + 80);
-    return c;
-}
-
-char16_t toUpper(char16_t c) {
-    if ((c >= 'a' && c <= 'z') || (c >= 0xE0 && c <= 0xFE && c != 0xF7)) return static_cast<char16_t>(c - 32);
-    if (c >= 0x3B1 && c <= 0x3C9 && c != 0x3C2) return static_cast<char16_t>(c - 32);
-    if (c >= 0x430 && c <= 0x44F) return static_cast<char16_t>(c - 32);
-    if (c >= 0x450 && c <= 0x45F) return static_cast<char16_t>(c - 80);
-    return c;
-}
+using textfold::toLower;
+using textfold::toUpper;
 
 bool isWordChar(char16_t c) {
     return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_';
