@@ -3,6 +3,8 @@
 #include "events/RuntimeError.h"
 #include "events/clsEvents.h"
 
+#include "TempDir.h"
+
 #include <gtest/gtest.h>
 
 #include <csignal>
@@ -47,36 +49,6 @@ struct Bytes {
                   int32_t down = 100) {
         return i32(capacity).i32(count).i16(flag).raw(text).i32(up).i32(down);
     }
-};
-
-class TempDir : public ::testing::Test {
-protected:
-    void SetUp() override {
-        std::string pattern = (fs::temp_directory_path() / "tvk-events-XXXXXX").string();
-        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-        dir = pattern;
-    }
-    void TearDown() override {
-        std::error_code ec;
-        fs::permissions(dir, fs::perms::owner_all, fs::perm_options::add, ec);
-        fs::remove_all(dir, ec);
-    }
-    std::string path(const std::string& name) const { return (dir / name).string(); }
-    static void writeBytes(const std::string& p, std::string_view bytes) {
-        std::ofstream(p, std::ios::binary).write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    }
-    static std::string readBytes(const std::string& p) {
-        std::ifstream in(p, std::ios::binary);
-        return std::string(std::istreambuf_iterator<char>(in), {});
-    }
-    std::vector<std::string> entries() const {
-        std::vector<std::string> names;
-        for (const auto& e : fs::directory_iterator(dir))
-            names.push_back(e.path().filename().string());
-        std::sort(names.begin(), names.end());
-        return names;
-    }
-    fs::path dir;
 };
 
 clsEvents fixedClockList() {

@@ -2,36 +2,19 @@
 #include "events/AtomicFile.h"
 #include "events/RuntimeError.h"
 
+#include "TempDir.h"
+
 #include <gtest/gtest.h>
 
 #include <cerrno>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 
 using namespace tvk;
 namespace fs = std::filesystem;
 
-namespace {
-
-class FileIOTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        std::string pattern = (fs::temp_directory_path() / "tvk-fileio-XXXXXX").string();
-        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-        dir = pattern;
-    }
-    void TearDown() override { fs::remove_all(dir); }
-    std::string path(const std::string& name) const { return (dir / name).string(); }
-    size_t entryCount() const { return static_cast<size_t>(std::distance(fs::directory_iterator(dir), {})); }
-    fs::path dir;
-};
-
-std::string contentOf(const std::string& p) {
-    std::ifstream in(p, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
-} // namespace
+using FileIOTest = TempDir;
 
 TEST_F(FileIOTest, OperatingSystemErrorsMapToFileErrorNumbers) {
     struct Case {
@@ -63,11 +46,11 @@ TEST_F(FileIOTest, AbandonedWriteLeavesTheOldFileAndNoTemporaryFile) {
     {
         AtomicFile file(path("a.tvk"));
         file.write("partial new content");
-        EXPECT_EQ(entryCount(), 2u) << "the new content goes to a separate file";
-        EXPECT_EQ(contentOf(path("a.tvk")), "old");
+        EXPECT_EQ(entries().size(), 2u) << "the new content goes to a separate file";
+        EXPECT_EQ(readBytes(path("a.tvk")), "old");
     } // destroyed without commit, as when the producer throws
-    EXPECT_EQ(contentOf(path("a.tvk")), "old");
-    EXPECT_EQ(entryCount(), 1u);
+    EXPECT_EQ(readBytes(path("a.tvk")), "old");
+    EXPECT_EQ(entries().size(), 1u);
 }
 
 TEST_F(FileIOTest, CommitReplacesTheFileInOneStep) {
@@ -76,8 +59,8 @@ TEST_F(FileIOTest, CommitReplacesTheFileInOneStep) {
     file.write("new");
     file.write(std::string_view("\0x", 2));
     file.commit();
-    EXPECT_EQ(contentOf(path("a.tvk")), std::string("new\0x", 5));
-    EXPECT_EQ(entryCount(), 1u);
+    EXPECT_EQ(readBytes(path("a.tvk")), std::string("new\0x", 5));
+    EXPECT_EQ(entries().size(), 1u);
 
     AtomicFile fresh(path("b.tvk"));
     fresh.commit();
