@@ -48,7 +48,9 @@ public:
     // The Tag text that the settings sweep uses as key; empty (the default) takes no part.
     virtual std::string tag() const { return {}; }
 
-    // The default property: the caption of a label or frame, the text of a text box. 438 when it has none.
+    // The default property: the caption of a label or frame, the text of a text box, combo box or status
+    // bar, empty text for a picture box. Capturing "*" reads it from every control that is not a caption or
+    // list kind, so every such kind should have one; 438 when it has none.
     virtual std::string defaultValue() const;
     virtual void setDefaultValue(const std::string& value);
 

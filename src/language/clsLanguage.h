@@ -43,7 +43,8 @@ public:
     void setParseErrorHandler(ParseErrorHandler handler) { m_onParseError = std::move(handler); }
 
     // Writes the whole language to `sFile` in the file layout (no declaration, UTF-8, CR LF indents),
-    // creating or replacing it. 75 when the file cannot be written; memory is unchanged.
+    // replacing it atomically. A file error (75, 76, 70, ...) when it cannot be written; 5 for a text XML
+    // cannot hold (a control character, bytes that are not UTF-8). Memory is unchanged.
     void SaveXML(const std::string& sFile) const;
     // Replaces the databases by those of `sFile`. A missing file changes nothing; a file that is not
     // well-formed leaves no databases and reports through the parse error handler; a well-formed file

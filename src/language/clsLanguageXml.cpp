@@ -1,6 +1,7 @@
 // Language file reading (libxml2) and writing (a direct writer, so the layout is exact).
 #include "language/clsLanguage.h"
 
+#include "events/AtomicFile.h"
 #include "events/RuntimeError.h"
 #include "language/TextCompare.h"
 
@@ -9,7 +10,6 @@
 
 #include <cmath>
 #include <filesystem>
-#include <fstream>
 #include <memory>
 #include <optional>
 
@@ -137,10 +137,10 @@ void clsLanguage::SaveXML(const std::string& sFile) const {
     }
     out += "\r\n</language>\r\n";
 
-    std::ofstream file(std::filesystem::path(sFile), std::ios::binary | std::ios::trunc);
-    if (file) file.write(out.data(), static_cast<std::streamsize>(out.size()));
-    if (file) file.close();
-    if (!file) throw RuntimeError(err::PathFileAccess, "Cannot write the language file " + sFile);
+    // The old file stays whole until the new one is completely written.
+    AtomicFile file(sFile);
+    file.write(out);
+    file.commit();
 }
 
 namespace {

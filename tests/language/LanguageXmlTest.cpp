@@ -102,14 +102,20 @@ TEST_F(language_File, SaveRefusesTextXmlCannotHoldAndLeavesTheFile) {
     EXPECT_THROW(lang.SaveXML(target), RuntimeError);
 }
 
-TEST_F(language_File, SaveToUnwritablePathIsFileAccessError) {
+TEST_F(language_File, SaveThatCannotWriteRaisesAFileErrorAndKeepsTheOldFile) {
     write("file", "x");
     try {
         lang.SaveXML(path("file") + "/sub.xml");
         FAIL() << "no error";
     } catch (const RuntimeError& e) {
-        EXPECT_EQ(e.number(), 75);
+        EXPECT_EQ(e.number(), 76); // a file where a folder should be: path not found
     }
+    const std::string target = write("old.xml", "previous");
+    std::filesystem::create_directory(dir / "asFolder.xml");
+    EXPECT_THROW(lang.SaveXML(path("asFolder.xml")), RuntimeError);
+    lang.SaveXML(target);
+    EXPECT_EQ(read(target).rfind("<language", 0), 0u);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir), {}), 3); // no temporary file left
 }
 
 TEST_F(language_File, RoundTripKeepsDatabasesFlagsTypesAndValues) {
