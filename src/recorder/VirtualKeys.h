@@ -14,7 +14,7 @@ inline constexpr int32_t Digit0 = 48, LetterA = 65, LetterZ = 90;
 inline constexpr int32_t LWin = 91, RWin = 92, Apps = 93;
 inline constexpr int32_t Numpad0 = 96, Multiply = 106, Add = 107, Separator = 108, Subtract = 109, Decimal = 110,
                          Divide = 111;
-inline constexpr int32_t F1 = 112, F24 = 135;
+inline constexpr int32_t F1 = 112, F13 = 124, F24 = 135;
 inline constexpr int32_t NumLock = 144, Scroll = 145;
 inline constexpr int32_t LShift = 160, RShift = 161, LControl = 162, RControl = 163, LMenu = 164, RMenu = 165;
 inline constexpr int32_t VolumeMute = 173, VolumeDown = 174, VolumeUp = 175;
