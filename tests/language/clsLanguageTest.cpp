@@ -151,6 +151,12 @@ TEST(language_Database, FindEntryCriteria) {
     EXPECT_EQ(lang.FindEntry(d, "name", LanguageValue("three")), -1);
     EXPECT_EQ(lang.FindEntry(d, "other"), -1);
     EXPECT_EQ(lang.FindEntry(7, "name"), -1);
+
+    lang.AppendEntry(d, "name", LanguageValue::array(0, {"A", "b"}), "ListBox");
+    EXPECT_EQ(lang.FindEntry(d, "name", LanguageValue::array(0, {"a", "B"})), 2);
+    EXPECT_EQ(lang.FindEntry(d, "name", LanguageValue::array(1, {"a", "B"})), -1);
+    EXPECT_EQ(lang.FindEntry(d, "name", LanguageValue::array(0, {"a"})), -1);
+    EXPECT_EQ(lang.FindEntry(d, "name", LanguageValue::array(0, {"one"})), -1); // array against a text
 }
 
 TEST(language_Database, ClearingKeepsWhatTheRulesKeep) {
