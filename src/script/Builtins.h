@@ -32,7 +32,8 @@ namespace tvk::script {
 // What a builtin may use of the engine that runs it.
 class CallContext {
 public:
-    CallContext(const ScriptHost& host, void* engine) : m_host(host), m_engine(engine) {}
+    CallContext(const ScriptHost& host, void* engine, void* frame = nullptr)
+        : m_host(host), m_engine(engine), m_frame(frame) {}
 
     const ScriptHost& host() const { return m_host; }
     // Current wall-clock time (the host's clock when it has one).
@@ -48,12 +49,14 @@ public:
     }
     // The engine running the call (internal to the core builtins).
     void* engine() const { return m_engine; }
+    void* frame() const { return m_frame; }
 
 private:
     std::unordered_map<std::type_index, std::shared_ptr<void>>& states();
 
     const ScriptHost& m_host;
     void* m_engine;
+    void* m_frame;
 };
 
 using BuiltinFn = Value (*)(CallContext& ctx, std::span<Value> args);

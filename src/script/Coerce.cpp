@@ -39,8 +39,10 @@ std::u16string utf8ToUtf16(std::string_view s) {
             bool ok = i + len <= s.size();
             for (size_t k = 1; ok && k < len; ++k) {
                 auto cc = static_cast<unsigned char>(s[i + k]);
-                if ((cc & 0xC0) != 0x80) ok = false;
-                else cp = (cp << 6) | (cc & 0x3F);
+                if ((cc & 0xC0) != 0x80)
+                    ok = false;
+                else
+                    cp = (cp << 6) | (cc & 0x3F);
             }
             static const uint32_t minimum[] = {0, 0, 0x80, 0x800, 0x10000};
             if (!ok || cp < minimum[len] || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) {
@@ -94,7 +96,9 @@ std::string utf16ToUtf8(std::u16string_view s) {
     return out;
 }
 
-static char16_t foldAscii(char16_t c) { return (c >= u'A' && c <= u'Z') ? static_cast<char16_t>(c + 32) : c; }
+static char16_t foldAscii(char16_t c) {
+    return (c >= u'A' && c <= u'Z') ? static_cast<char16_t>(c + 32) : c;
+}
 
 bool equalsNoCase(std::u16string_view a, std::u16string_view b) {
     if (a.size() != b.size()) return false;
@@ -112,7 +116,8 @@ bool equalsNoCase(std::u16string_view a, std::string_view ascii) {
 
 std::u16string lowerAscii(std::u16string_view s) {
     std::u16string out(s);
-    for (auto& c : out) c = foldAscii(c);
+    for (auto& c : out)
+        c = foldAscii(c);
     return out;
 }
 
@@ -124,12 +129,16 @@ double roundHalfEven(double v) {
     return r;
 }
 
-static bool isBlank(char16_t c) { return c == u' ' || c == u'\t' || c == u'\r' || c == u'\n'; }
+static bool isBlank(char16_t c) {
+    return c == u' ' || c == u'\t' || c == u'\r' || c == u'\n';
+}
 
 bool parseNumber(std::u16string_view t, double& out) {
     size_t b = 0, e = t.size();
-    while (b < e && isBlank(t[b])) ++b;
-    while (e > b && isBlank(t[e - 1])) --e;
+    while (b < e && isBlank(t[b]))
+        ++b;
+    while (e > b && isBlank(t[e - 1]))
+        --e;
     t = t.substr(b, e - b);
     if (t.empty()) return false;
     if (t.size() >= 2 && t[0] == u'&' && (t[1] == u'H' || t[1] == u'h' || t[1] == u'O' || t[1] == u'o')) {
@@ -140,17 +149,23 @@ bool parseNumber(std::u16string_view t, double& out) {
         for (; i < t.size(); ++i) {
             char16_t c = t[i];
             int d;
-            if (c >= u'0' && c <= u'9') d = c - u'0';
-            else if (hex && c >= u'a' && c <= u'f') d = c - u'a' + 10;
-            else if (hex && c >= u'A' && c <= u'F') d = c - u'A' + 10;
-            else return false;
+            if (c >= u'0' && c <= u'9')
+                d = c - u'0';
+            else if (hex && c >= u'a' && c <= u'f')
+                d = c - u'a' + 10;
+            else if (hex && c >= u'A' && c <= u'F')
+                d = c - u'A' + 10;
+            else
+                return false;
             if (!hex && d > 7) return false;
             v = v * (hex ? 16 : 8) + static_cast<uint64_t>(d);
             if (v > 0xFFFFFFFFull) return false;
         }
         // Up to four hex digits read as a 16-bit value, more as 32-bit: &HFFFF is -1.
-        if (v <= 0xFFFF && (hex ? t.size() - 2 <= 4 : v <= 0xFFFF)) out = static_cast<int16_t>(static_cast<uint16_t>(v));
-        else out = static_cast<int32_t>(static_cast<uint32_t>(v));
+        if (v <= 0xFFFF && (hex ? t.size() - 2 <= 4 : v <= 0xFFFF))
+            out = static_cast<int16_t>(static_cast<uint16_t>(v));
+        else
+            out = static_cast<int32_t>(static_cast<uint32_t>(v));
         return true;
     }
     std::string ascii;
@@ -158,11 +173,13 @@ bool parseNumber(std::u16string_view t, double& out) {
     size_t i = 0;
     if (t[i] == u'+' || t[i] == u'-') ascii.push_back(static_cast<char>(t[i++]));
     size_t digits = 0;
-    while (i < t.size() && t[i] >= u'0' && t[i] <= u'9') ascii.push_back(static_cast<char>(t[i++])), ++digits;
+    while (i < t.size() && t[i] >= u'0' && t[i] <= u'9')
+        ascii.push_back(static_cast<char>(t[i++])), ++digits;
     if (i < t.size() && t[i] == u'.') {
         ascii.push_back('.');
         ++i;
-        while (i < t.size() && t[i] >= u'0' && t[i] <= u'9') ascii.push_back(static_cast<char>(t[i++])), ++digits;
+        while (i < t.size() && t[i] >= u'0' && t[i] <= u'9')
+            ascii.push_back(static_cast<char>(t[i++])), ++digits;
     }
     if (digits == 0) return false;
     if (i < t.size() && (t[i] == u'e' || t[i] == u'E' || t[i] == u'd' || t[i] == u'D')) {
@@ -170,7 +187,8 @@ bool parseNumber(std::u16string_view t, double& out) {
         ++i;
         if (i < t.size() && (t[i] == u'+' || t[i] == u'-')) ascii.push_back(static_cast<char>(t[i++]));
         size_t ed = 0;
-        while (i < t.size() && t[i] >= u'0' && t[i] <= u'9') ascii.push_back(static_cast<char>(t[i++])), ++ed;
+        while (i < t.size() && t[i] >= u'0' && t[i] <= u'9')
+            ascii.push_back(static_cast<char>(t[i++])), ++ed;
         if (ed == 0) return false;
     }
     if (i != t.size()) return false;
@@ -189,16 +207,21 @@ Value defaultValue(const Value& v) {
 
 double toDouble(const Value& v) {
     switch (v.type()) {
-    case VarType::Empty: return 0;
-    case VarType::Null: throw RuntimeError(94);
+    case VarType::Empty:
+        return 0;
+    case VarType::Null:
+        throw RuntimeError(94);
     case VarType::Boolean:
     case VarType::Byte:
     case VarType::Integer:
-    case VarType::Long: return static_cast<double>(v.rawInt());
-    case VarType::Currency: return static_cast<double>(v.rawInt()) / 10000.0;
+    case VarType::Long:
+        return static_cast<double>(v.rawInt());
+    case VarType::Currency:
+        return static_cast<double>(v.rawInt()) / 10000.0;
     case VarType::Single:
     case VarType::Double:
-    case VarType::Date: return v.rawDouble();
+    case VarType::Date:
+        return v.rawDouble();
     case VarType::String: {
         double d;
         if (parseNumber(v.str(), d)) return d;
@@ -206,8 +229,10 @@ double toDouble(const Value& v) {
         if (equalsNoCase(v.str(), std::string_view("false"))) return 0;
         throw RuntimeError(13);
     }
-    case VarType::Object: return toDouble(defaultValue(v));
-    default: throw RuntimeError(13);
+    case VarType::Object:
+        return toDouble(defaultValue(v));
+    default:
+        throw RuntimeError(13);
     }
 }
 
@@ -217,13 +242,15 @@ bool toBool(const Value& v) {
     case VarType::Byte:
     case VarType::Integer:
     case VarType::Long:
-    case VarType::Currency: return v.rawInt() != 0;
+    case VarType::Currency:
+        return v.rawInt() != 0;
     case VarType::String: {
         if (equalsNoCase(v.str(), std::string_view("true"))) return true;
         if (equalsNoCase(v.str(), std::string_view("false"))) return false;
         return toDouble(v) != 0;
     }
-    default: return toDouble(v) != 0;
+    default:
+        return toDouble(v) != 0;
     }
 }
 
@@ -232,8 +259,10 @@ static double rounded(const Value& v) {
     case VarType::Boolean:
     case VarType::Byte:
     case VarType::Integer:
-    case VarType::Long: return static_cast<double>(v.rawInt());
-    default: return roundHalfEven(toDouble(v));
+    case VarType::Long:
+        return static_cast<double>(v.rawInt());
+    default:
+        return roundHalfEven(toDouble(v));
     }
 }
 
@@ -330,11 +359,14 @@ static bool parseDate(std::u16string_view t, double& out) {
         if (c >= u'0' && c <= u'9') {
             int64_t v = 0;
             size_t n = 0;
-            while (i < t.size() && t[i] >= u'0' && t[i] <= u'9' && n < 9) v = v * 10 + (t[i++] - u'0'), ++n;
+            while (i < t.size() && t[i] >= u'0' && t[i] <= u'9' && n < 9)
+                v = v * 10 + (t[i++] - u'0'), ++n;
             if (i < t.size() && t[i] >= u'0' && t[i] <= u'9') return false;
             char16_t next = i < t.size() ? t[i] : u' ';
-            if (next == u':') part = 1;
-            else if (next == u'/' || next == u'-') part = 0, sawDate = true;
+            if (next == u':')
+                part = 1;
+            else if (next == u'/' || next == u'-')
+                part = 0, sawDate = true;
             nums[part].push_back(v);
             if (next == u':' || next == u'/' || next == u'-') ++i;
         } else if (isBlank(c)) {
@@ -407,40 +439,63 @@ std::u16string formatDouble(double d, int digits) {
 
 std::u16string toString(const Value& v) {
     switch (v.type()) {
-    case VarType::Empty: return {};
-    case VarType::Null: throw RuntimeError(94);
-    case VarType::Boolean: return v.rawInt() ? u"True" : u"False";
+    case VarType::Empty:
+        return {};
+    case VarType::Null:
+        throw RuntimeError(94);
+    case VarType::Boolean:
+        return v.rawInt() ? u"True" : u"False";
     case VarType::Byte:
     case VarType::Integer:
-    case VarType::Long: return utf8ToUtf16(std::to_string(v.rawInt()));
-    case VarType::Single: return formatDouble(v.rawDouble(), 7);
-    case VarType::Double: return formatDouble(v.rawDouble(), 15);
-    case VarType::Currency: return formatDouble(static_cast<double>(v.rawInt()) / 10000.0, 19);
-    case VarType::Date: return formatDate(v.rawDouble());
-    case VarType::String: return v.str();
-    case VarType::Object: return toString(defaultValue(v));
-    default: throw RuntimeError(13);
+    case VarType::Long:
+        return utf8ToUtf16(std::to_string(v.rawInt()));
+    case VarType::Single:
+        return formatDouble(v.rawDouble(), 7);
+    case VarType::Double:
+        return formatDouble(v.rawDouble(), 15);
+    case VarType::Currency:
+        return formatDouble(static_cast<double>(v.rawInt()) / 10000.0, 19);
+    case VarType::Date:
+        return formatDate(v.rawDouble());
+    case VarType::String:
+        return v.str();
+    case VarType::Object:
+        return toString(defaultValue(v));
+    default:
+        throw RuntimeError(13);
     }
 }
 
-std::string toUtf8(const Value& v) { return utf16ToUtf8(toString(v)); }
+std::string toUtf8(const Value& v) {
+    return utf16ToUtf8(toString(v));
+}
 
 // ---- Operators ----
 
 Value notOp(const Value& v) {
     switch (v.type()) {
-    case VarType::Null: return Value::null();
-    case VarType::Boolean: return Value::boolean(v.rawInt() == 0);
-    case VarType::Empty: return Value::integer(-1);
-    case VarType::Byte: return Value::byte(static_cast<uint8_t>(~v.rawInt()));
-    case VarType::Integer: return Value::integer(static_cast<int16_t>(~v.rawInt()));
-    case VarType::Long: return Value::lng(~static_cast<int32_t>(v.rawInt()));
-    case VarType::Object: return notOp(defaultValue(v));
-    default: return Value::lng(~toLong(v));
+    case VarType::Null:
+        return Value::null();
+    case VarType::Boolean:
+        return Value::boolean(v.rawInt() == 0);
+    case VarType::Empty:
+        return Value::integer(-1);
+    case VarType::Byte:
+        return Value::byte(static_cast<uint8_t>(~v.rawInt()));
+    case VarType::Integer:
+        return Value::integer(static_cast<int16_t>(~v.rawInt()));
+    case VarType::Long:
+        return Value::lng(~static_cast<int32_t>(v.rawInt()));
+    case VarType::Object:
+        return notOp(defaultValue(v));
+    default:
+        return Value::lng(~toLong(v));
     }
 }
 
-static int sign(double d) { return d < 0 ? -1 : (d > 0 ? 1 : 0); }
+static int sign(double d) {
+    return d < 0 ? -1 : (d > 0 ? 1 : 0);
+}
 
 int compareValues(const Value& a0, const Value& b0, bool textCompare) {
     Value aHold, bHold;

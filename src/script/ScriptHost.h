@@ -13,7 +13,7 @@ struct ScriptHost {
     std::function<int(const std::string& prompt, int buttons, const std::string& title)> msgBox;
     // InputBox(prompt, title, default): returns the entered text, or false as second member on cancel.
     std::function<std::pair<std::string, bool>(const std::string& prompt, const std::string& title,
-                                                const std::string& defaultText)>
+                                               const std::string& defaultText)>
         inputBox;
     // Text written by the script through the host (the runner's WScript.Echo goes here too).
     std::function<void(const std::string& line)> output;

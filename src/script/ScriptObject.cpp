@@ -5,9 +5,13 @@
 
 namespace tvk::script {
 
-void ScriptObject::assign(int, std::span<Value>, const Value&, bool) { throw RuntimeError(438); }
+void ScriptObject::assign(int, std::span<Value>, const Value&, bool) {
+    throw RuntimeError(438);
+}
 
-bool ScriptObject::enumerate(std::vector<Value>&) { return false; }
+bool ScriptObject::enumerate(std::vector<Value>&) {
+    return false;
+}
 
 MemberNames::MemberNames(std::initializer_list<const char*> names) : m_names(names) {}
 

@@ -38,9 +38,13 @@ void Value::release() noexcept {
     }
 }
 
-Value Value::string(std::u16string s) { return Value(VarType::String, new StringRep(std::move(s))); }
+Value Value::string(std::u16string s) {
+    return Value(VarType::String, new StringRep(std::move(s)));
+}
 
-Value Value::string(std::string_view utf8) { return string(utf8ToUtf16(utf8)); }
+Value Value::string(std::string_view utf8) {
+    return string(utf8ToUtf16(utf8));
+}
 
 Value Value::object(std::shared_ptr<ScriptObject> o) {
     if (!o) return nothing();
@@ -52,7 +56,8 @@ Value Value::array(const std::vector<int32_t>& counts) {
     Value v(VarType::Array, rep);
     rep->counts = counts;
     size_t total = counts.empty() ? 0 : 1;
-    for (int32_t c : counts) total *= static_cast<size_t>(c < 0 ? 0 : c);
+    for (int32_t c : counts)
+        total *= static_cast<size_t>(c < 0 ? 0 : c);
     rep->data.resize(total);
     return v;
 }
@@ -74,8 +79,10 @@ bool Value::isNumeric() const {
     case VarType::Double:
     case VarType::Currency:
     case VarType::Boolean:
-    case VarType::Date: return true;
-    default: return false;
+    case VarType::Date:
+        return true;
+    default:
+        return false;
     }
 }
 
@@ -99,21 +106,36 @@ ArrayRep& Value::mutableArray() {
 
 std::string typeName(const Value& v) {
     switch (v.type()) {
-    case VarType::Empty: return "Empty";
-    case VarType::Null: return "Null";
-    case VarType::Integer: return "Integer";
-    case VarType::Long: return "Long";
-    case VarType::Single: return "Single";
-    case VarType::Double: return "Double";
-    case VarType::Currency: return "Currency";
-    case VarType::Date: return "Date";
-    case VarType::String: return "String";
-    case VarType::Object: return v.obj() ? v.obj()->typeName() : "Nothing";
-    case VarType::Error: return "Error";
-    case VarType::Boolean: return "Boolean";
-    case VarType::Byte: return "Byte";
-    case VarType::Array: return "Variant()";
-    default: return "Unknown";
+    case VarType::Empty:
+        return "Empty";
+    case VarType::Null:
+        return "Null";
+    case VarType::Integer:
+        return "Integer";
+    case VarType::Long:
+        return "Long";
+    case VarType::Single:
+        return "Single";
+    case VarType::Double:
+        return "Double";
+    case VarType::Currency:
+        return "Currency";
+    case VarType::Date:
+        return "Date";
+    case VarType::String:
+        return "String";
+    case VarType::Object:
+        return v.obj() ? v.obj()->typeName() : "Nothing";
+    case VarType::Error:
+        return "Error";
+    case VarType::Boolean:
+        return "Boolean";
+    case VarType::Byte:
+        return "Byte";
+    case VarType::Array:
+        return "Variant()";
+    default:
+        return "Unknown";
     }
 }
 

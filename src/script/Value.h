@@ -45,7 +45,7 @@ struct StringRep final : Heap {
 
 // One dimension of an array: lower bound is always 0 in this language, so only the count is kept.
 struct ArrayRep final : Heap {
-    std::vector<int32_t> counts; // elements per dimension (UBound + 1), first dimension first
+    std::vector<int32_t> counts;   // elements per dimension (UBound + 1), first dimension first
     std::vector<class Value> data; // row-major with the last dimension varying fastest
 };
 
@@ -102,13 +102,17 @@ public:
     bool isNumeric() const;
 
     // Raw payloads; valid only for the matching subtype (checked by the callers' switch).
-    int64_t rawInt() const { return static_cast<int64_t>(m_bits); } // Boolean/Byte/Integer/Long, Currency scaled
+    int64_t rawInt() const { return static_cast<int64_t>(m_bits); }    // Boolean/Byte/Integer/Long, Currency scaled
     double rawDouble() const { return std::bit_cast<double>(m_bits); } // Single/Double/Date
     const std::u16string& str() const { return static_cast<StringRep*>(ptr())->text; }
     ArrayRep& arr() const { return *static_cast<ArrayRep*>(ptr()); }
     // The object held, or nullptr for Nothing.
     ScriptObject* obj() const { return ptr() ? static_cast<ObjectRep*>(ptr())->object.get() : nullptr; }
     std::shared_ptr<ScriptObject> objShared() const;
+    // The string's text when this value is its only holder (for appending in place), else nullptr.
+    std::u16string* uniqueString() {
+        return isString() && ptr() && ptr()->refs == 1 ? &static_cast<StringRep*>(ptr())->text : nullptr;
+    }
     // The array payload, copied first if shared, so the caller can write elements.
     ArrayRep& mutableArray();
 

@@ -1,0 +1,409 @@
+#pragma once
+
+#include "script/Builtins.h"
+#include "script/Value.h"
+
+#include <memory>
+#include <string>
+#include <vector>
+
+// The syntax tree. The parser builds it with names as written; the compiler resolves every name
+// to a slot, procedure, builtin or member and swaps in the resolved node kinds below; the
+// interpreter (Interpreter.cpp) then runs the resolved tree.
+namespace tvk::script {
+
+struct Frame;
+struct ProcDef;
+struct ClassDef;
+
+struct Pos {
+    int line = 0, col = 0;
+};
+
+// Where a variable lives: a local slot of the running procedure, a global slot, or a field of Me.
+struct VarRef {
+    enum Kind : uint8_t { Local, Global, Field } kind = Local;
+    int index = 0;
+};
+
+enum class ExprKind : uint8_t {
+    Literal,
+    Name,
+    Member,
+    Me,
+    New,
+    Unary,
+    Binary,
+    Paren,
+    // Resolved forms of Name:
+    Var,
+    IndexVar,
+    CallProc,
+    CallBuiltin,
+    SelfMember,
+    Dynamic,
+    Concat
+};
+
+struct Expr {
+    explicit Expr(ExprKind k, Pos p) : kind(k), pos(p) {}
+    virtual ~Expr() = default;
+    virtual Value eval(Frame& f) = 0;
+    // The value, by reference when it lives in a variable slot (no copy), else computed into tmp.
+    virtual const Value& ref(Frame& f, Value& tmp) {
+        tmp = eval(f);
+        return tmp;
+    }
+    // Assignment to this expression (Let when isSet is false); non-targets raise 501.
+    virtual void assign(Frame& f, Value v, bool isSet);
+    // The variable slot for ByRef passing, or nullptr when the expression is not a plain variable.
+    virtual Value* slot(Frame&) { return nullptr; }
+
+    ExprKind kind;
+    Pos pos;
+};
+using ExprPtr = std::unique_ptr<Expr>;
+using ExprList = std::vector<ExprPtr>;
+
+enum class Op : uint8_t {
+    Neg,
+    Not,
+    Pow,
+    Mul,
+    Div,
+    IntDiv,
+    Mod,
+    Add,
+    Sub,
+    Cat,
+    Eq,
+    Ne,
+    Lt,
+    Le,
+    Gt,
+    Ge,
+    Is,
+    And,
+    Or,
+    Xor,
+    Eqv,
+    Imp
+};
+
+// ---- Parser's node kinds ----
+struct LiteralExpr final : Expr {
+    LiteralExpr(Value v, Pos p) : Expr(ExprKind::Literal, p), value(std::move(v)) {}
+    Value eval(Frame&) override { return value; }
+    const Value& ref(Frame&, Value&) override { return value; }
+    Value value;
+};
+
+// An identifier, optionally with arguments: a variable, array element, call or constant.
+struct NameExpr final : Expr {
+    NameExpr(std::u16string n, Pos p) : Expr(ExprKind::Name, p), name(std::move(n)) {}
+    Value eval(Frame&) override;
+    std::u16string name;
+    ExprList args;
+    bool hasParens = false;
+};
+
+// base.Name(args); base null inside With (".Name").
+struct MemberExpr final : Expr {
+    MemberExpr(ExprPtr b, std::u16string n, Pos p)
+        : Expr(ExprKind::Member, p), base(std::move(b)), name(std::move(n)) {}
+    Value eval(Frame& f) override;
+    void assign(Frame& f, Value v, bool isSet) override;
+    ExprPtr base;
+    std::u16string name;
+    ExprList args;
+    bool hasParens = false;
+    VarRef withSlot; // the With object, when base is null
+    // Call-site cache: the member table last seen and the id of the name in it.
+    const void* cachedTable = nullptr;
+    int cachedId = -1;
+    bool onMe = false; // Me.Name: private members reachable
+};
+
+struct MeExpr final : Expr {
+    explicit MeExpr(Pos p) : Expr(ExprKind::Me, p) {}
+    Value eval(Frame& f) override;
+};
+
+struct NewExpr final : Expr {
+    NewExpr(std::u16string n, Pos p) : Expr(ExprKind::New, p), name(std::move(n)) {}
+    Value eval(Frame& f) override;
+    std::u16string name;
+    ClassDef* cls = nullptr;         // resolved script class
+    ObjectFactory factory = nullptr; // or a library class
+};
+
+struct UnaryExpr final : Expr {
+    UnaryExpr(Op o, ExprPtr e, Pos p) : Expr(ExprKind::Unary, p), op(o), operand(std::move(e)) {}
+    Value eval(Frame& f) override;
+    Op op;
+    ExprPtr operand;
+};
+
+struct BinaryExpr final : Expr {
+    BinaryExpr(Op o, ExprPtr l, ExprPtr r, Pos p)
+        : Expr(ExprKind::Binary, p), op(o), lhs(std::move(l)), rhs(std::move(r)) {}
+    Value eval(Frame& f) override;
+    Op op;
+    ExprPtr lhs, rhs;
+    bool rhsPure = false; // rhs cannot change lhs's variable, so lhs may be read by reference
+};
+
+// (expr): forces by-value passing.
+struct ParenExpr final : Expr {
+    ParenExpr(ExprPtr e, Pos p) : Expr(ExprKind::Paren, p), inner(std::move(e)) {}
+    Value eval(Frame& f) override { return inner->eval(f); }
+    ExprPtr inner;
+};
+
+// ---- Resolved kinds ----
+struct VarExpr final : Expr {
+    VarExpr(VarRef r, Pos p) : Expr(ExprKind::Var, p), var(r) {}
+    Value eval(Frame& f) override;
+    const Value& ref(Frame& f, Value& tmp) override;
+    void assign(Frame& f, Value v, bool isSet) override;
+    Value* slot(Frame& f) override;
+    VarRef var;
+    bool isReturnSlot = false; // the function's own name inside it
+};
+
+// var(args): array element, or default member of the object held.
+struct IndexVarExpr final : Expr {
+    IndexVarExpr(VarRef r, ExprList a, Pos p) : Expr(ExprKind::IndexVar, p), var(r), args(std::move(a)) {}
+    Value eval(Frame& f) override;
+    void assign(Frame& f, Value v, bool isSet) override;
+    VarRef var;
+    ExprList args;
+};
+
+struct CallProcExpr final : Expr {
+    CallProcExpr(ProcDef* pr, ExprList a, Pos p) : Expr(ExprKind::CallProc, p), proc(pr), args(std::move(a)) {}
+    Value eval(Frame& f) override;
+    ProcDef* proc;
+    ExprList args;
+};
+
+struct CallBuiltinExpr final : Expr {
+    CallBuiltinExpr(const Builtin* b, ExprList a, Pos p)
+        : Expr(ExprKind::CallBuiltin, p), builtin(b), args(std::move(a)) {}
+    Value eval(Frame& f) override;
+    const Builtin* builtin;
+    ExprList args;
+};
+
+// A member of Me named without "Me." inside a class: method or property.
+struct SelfMemberExpr final : Expr {
+    SelfMemberExpr(int id, ExprList a, Pos p) : Expr(ExprKind::SelfMember, p), memberId(id), args(std::move(a)) {}
+    Value eval(Frame& f) override;
+    void assign(Frame& f, Value v, bool isSet) override;
+    int memberId;
+    ExprList args;
+};
+
+// A name the compiler could not bind: looked up among the globals when run (objects added after
+// the code, globals of later code), else the procedure's implicit local.
+struct DynamicExpr final : Expr {
+    DynamicExpr(std::u16string n, ExprList a, bool parens, Pos p)
+        : Expr(ExprKind::Dynamic, p), name(std::move(n)), args(std::move(a)), hasParens(parens) {}
+    Value eval(Frame& f) override;
+    void assign(Frame& f, Value v, bool isSet) override;
+    Value* slot(Frame& f) override;
+    std::u16string name; // lower-cased
+    ExprList args;
+    bool hasParens;
+    int fallbackLocal = -1; // implicit local slot; -1 when undeclared names are errors
+    int cachedGlobal = -1;
+};
+
+// ---- Statements ----
+enum class Flow : uint8_t { Normal, ExitFor, ExitDo, ExitProc };
+
+struct Stmt {
+    explicit Stmt(Pos p) : pos(p) {}
+    virtual ~Stmt() = default;
+    virtual Flow exec(Frame& f) = 0;
+    Pos pos;
+};
+using StmtPtr = std::unique_ptr<Stmt>;
+using Block = std::vector<StmtPtr>;
+
+// Runs the statements in order; errors go through the frame's On Error mode.
+Flow execBlock(const Block& b, Frame& f);
+
+struct CallStmt final : Stmt {
+    CallStmt(ExprPtr c, Pos p) : Stmt(p), call(std::move(c)) {}
+    Flow exec(Frame& f) override;
+    ExprPtr call;
+};
+
+struct AssignStmt final : Stmt {
+    AssignStmt(ExprPtr t, ExprPtr v, bool set, Pos p)
+        : Stmt(p), target(std::move(t)), value(std::move(v)), isSet(set) {}
+    Flow exec(Frame& f) override;
+    ExprPtr target, value;
+    bool isSet;
+    bool appendInPlace = false; // s = s & x on a variable: append to s's text when unshared
+};
+
+// Dim/ReDim of one variable with bounds (Dim without bounds makes no statement).
+struct DimStmt final : Stmt {
+    DimStmt(Pos p) : Stmt(p) {}
+    Flow exec(Frame& f) override;
+    ExprPtr target; // resolved to a variable
+    ExprList bounds;
+    bool redim = false, preserve = false;
+};
+
+struct EraseStmt final : Stmt {
+    EraseStmt(ExprPtr t, Pos p) : Stmt(p), target(std::move(t)) {}
+    Flow exec(Frame& f) override;
+    ExprPtr target;
+};
+
+struct IfStmt final : Stmt {
+    IfStmt(Pos p) : Stmt(p) {}
+    Flow exec(Frame& f) override;
+    std::vector<std::pair<ExprPtr, Block>> branches;
+    Block elseBlock;
+};
+
+struct ForStmt final : Stmt {
+    ForStmt(Pos p) : Stmt(p) {}
+    Flow exec(Frame& f) override;
+    ExprPtr var; // resolved to a variable
+    ExprPtr from, to, step;
+    Block body;
+};
+
+struct ForEachStmt final : Stmt {
+    ForEachStmt(Pos p) : Stmt(p) {}
+    Flow exec(Frame& f) override;
+    ExprPtr var;
+    ExprPtr collection;
+    Block body;
+};
+
+// Do [While|Until c] ... Loop [While|Until c], and While ... Wend.
+struct DoStmt final : Stmt {
+    DoStmt(Pos p) : Stmt(p) {}
+    Flow exec(Frame& f) override;
+    ExprPtr cond;
+    bool condAtEnd = false, until = false;
+    Block body;
+};
+
+struct CaseItem {
+    enum Kind : uint8_t { Equal, Range, Compare } kind = Equal;
+    Op op = Op::Eq; // for Is <op> value
+    ExprPtr a, b;
+};
+
+struct SelectStmt final : Stmt {
+    SelectStmt(Pos p) : Stmt(p) {}
+    Flow exec(Frame& f) override;
+    ExprPtr subject;
+    std::vector<std::pair<std::vector<CaseItem>, Block>> cases;
+    Block elseBlock;
+    bool hasElse = false;
+};
+
+struct WithStmt final : Stmt {
+    WithStmt(Pos p) : Stmt(p) {}
+    Flow exec(Frame& f) override;
+    ExprPtr object;
+    VarRef slot;
+    Block body;
+};
+
+struct ExitStmt final : Stmt {
+    ExitStmt(Flow k, Pos p) : Stmt(p), flow(k) {}
+    Flow exec(Frame&) override { return flow; }
+    Flow flow;
+};
+
+struct OnErrorStmt final : Stmt {
+    OnErrorStmt(bool rn, Pos p) : Stmt(p), resumeNext(rn) {}
+    Flow exec(Frame& f) override;
+    bool resumeNext;
+};
+
+// Dim/Public/Private/Const/ReDim as parsed; the compiler declares the names and replaces the
+// statement by DimStmts (or nothing).
+struct DeclStmt final : Stmt {
+    enum Kind : uint8_t { Dim, Const, ReDim } declKind = Dim;
+    struct Item {
+        std::u16string name;
+        Pos pos;
+        bool hasBounds = false;
+        ExprList bounds;
+        ExprPtr value; // Const
+    };
+    DeclStmt(Pos p) : Stmt(p) {}
+    Flow exec(Frame&) override { return Flow::Normal; }
+    std::vector<Item> items;
+    bool preserve = false;
+};
+
+// Randomize [seed]: calls the library's Randomize builtin.
+struct RandomizeStmt final : Stmt {
+    RandomizeStmt(Pos p) : Stmt(p) {}
+    Flow exec(Frame& f) override;
+    ExprPtr seed;
+    const Builtin* builtin = nullptr;
+};
+
+// ---- Declarations ----
+struct Param {
+    std::u16string name;
+    bool byRef = true;
+};
+
+enum class ProcKind : uint8_t { Sub, Function, PropertyGet, PropertyLet, PropertySet };
+
+struct ProcDef {
+    std::u16string name;
+    ProcKind kind = ProcKind::Sub;
+    bool isPublic = true, isDefault = false;
+    std::vector<Param> params;
+    // Local slot 0 holds the return value; parameters follow from slot 1.
+    std::vector<std::u16string> localNames; // lower-cased, index = slot
+    int localCount = 1;
+    Block body;
+    ClassDef* owner = nullptr;
+    Pos pos;
+};
+
+struct FieldDef {
+    std::u16string name;
+    bool isPublic = true;
+    std::vector<int32_t> dims; // fixed array bounds (UBound each), empty for a scalar
+    bool isArray = false;
+};
+
+// One public or private name of a class: a field or a method/property group.
+struct MemberDef {
+    std::u16string name;
+    bool isPublic = true;
+    int field = -1;
+    ProcDef* method = nullptr; // Sub or Function
+    ProcDef* get = nullptr;
+    ProcDef* let = nullptr;
+    ProcDef* set = nullptr;
+};
+
+struct ClassDef {
+    std::u16string name;
+    std::vector<FieldDef> fields;
+    std::vector<MemberDef> members; // member id = index + 1
+    std::vector<std::unique_ptr<ProcDef>> procs;
+    int defaultMember = -1; // member id or -1
+    ProcDef* initialize = nullptr;
+    ProcDef* terminate = nullptr;
+    int memberIndex(std::u16string_view name) const; // id or -1
+};
+
+} // namespace tvk::script

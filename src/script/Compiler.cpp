@@ -1,0 +1,386 @@
+#include "script/Compiler.h"
+
+#include "script/Coerce.h"
+#include "script/Operators.h"
+#include "script/ScriptError.h"
+
+namespace tvk::script {
+
+Compiler::Compiler(Engine& engine, bool optionExplicit, const Frame* scope)
+    : m_eng(engine), m_explicit(optionExplicit), m_frame(scope) {
+    if (scope && scope->proc) {
+        m_scope.fixedProc = scope->proc;
+        m_scope.cls = scope->proc->owner;
+        for (size_t i = 0; i < scope->proc->localNames.size(); ++i)
+            if (!scope->proc->localNames[i].empty()) m_scope.locals[scope->proc->localNames[i]] = static_cast<int>(i);
+    }
+}
+
+void Compiler::fail(int number, Pos p) const {
+    throw ScriptError(number, errorDescription(number), p.line, p.col, true);
+}
+
+// ---- Declarations ----
+
+void Compiler::declareGlobals(CodeUnit& unit) {
+    std::unordered_map<std::u16string, bool> seen;
+    auto check = [&](const std::u16string& lower, Pos p) {
+        if (seen.count(lower)) fail(1041, p);
+        seen[lower] = true;
+    };
+    for (auto& cls : unit.classes) {
+        std::u16string lower = lowerAscii(cls->name);
+        check(lower, Pos{});
+        GlobalEntry e;
+        e.kind = GlobalEntry::Class;
+        e.cls = cls.get();
+        m_eng.globalNames[lower] = e;
+    }
+    for (auto& proc : unit.procs) {
+        std::u16string lower = lowerAscii(proc->name);
+        check(lower, proc->pos);
+        GlobalEntry e;
+        e.kind = GlobalEntry::Procedure;
+        e.proc = proc.get();
+        m_eng.globalNames[lower] = e;
+    }
+    collectDims(unit.body, true);
+}
+
+// Dim'd names of a block (nested blocks included) are declared before anything runs.
+void Compiler::collectDims(Block& b, bool global) {
+    for (auto& s : b) {
+        if (auto* d = dynamic_cast<DeclStmt*>(s.get())) {
+            if (d->declKind != DeclStmt::Dim) continue;
+            for (auto& item : d->items) {
+                std::u16string lower = lowerAscii(item.name);
+                if (global) {
+                    GlobalEntry* g = m_eng.findGlobal(lower);
+                    if (g && g->kind != GlobalEntry::Variable) fail(1041, item.pos);
+                    if (!g) m_eng.addGlobalVariable(lower);
+                } else {
+                    if (m_scope.locals.count(lower) && m_scope.locals[lower] != 0) fail(1041, item.pos);
+                    newLocal(lower);
+                }
+            }
+        } else if (auto* i = dynamic_cast<IfStmt*>(s.get())) {
+            for (auto& br : i->branches)
+                collectDims(br.second, global);
+            collectDims(i->elseBlock, global);
+        } else if (auto* f = dynamic_cast<ForStmt*>(s.get())) {
+            collectDims(f->body, global);
+        } else if (auto* fe = dynamic_cast<ForEachStmt*>(s.get())) {
+            collectDims(fe->body, global);
+        } else if (auto* dl = dynamic_cast<DoStmt*>(s.get())) {
+            collectDims(dl->body, global);
+        } else if (auto* sel = dynamic_cast<SelectStmt*>(s.get())) {
+            for (auto& c : sel->cases)
+                collectDims(c.second, global);
+            collectDims(sel->elseBlock, global);
+        } else if (auto* w = dynamic_cast<WithStmt*>(s.get())) {
+            collectDims(w->body, global);
+        }
+    }
+}
+
+int Compiler::newLocal(const std::u16string& lowerName) {
+    ProcDef* p = m_scope.proc;
+    auto it = m_scope.locals.find(lowerName);
+    if (it != m_scope.locals.end() && !lowerName.empty()) return it->second;
+    int slot = p->localCount++;
+    p->localNames.resize(static_cast<size_t>(p->localCount));
+    p->localNames[static_cast<size_t>(slot)] = lowerName;
+    if (!lowerName.empty()) m_scope.locals[lowerName] = slot;
+    return slot;
+}
+
+VarRef Compiler::newTemp() {
+    if (m_scope.proc) return VarRef{VarRef::Local, newLocal(std::u16string())};
+    m_eng.globals.emplace_back();
+    return VarRef{VarRef::Global, static_cast<int>(m_eng.globals.size()) - 1};
+}
+
+// Const values: literals, optionally negated, or names of other constants.
+Value Compiler::constValue(ExprPtr& e) {
+    expr(e);
+    if (e->kind == ExprKind::Literal) return static_cast<LiteralExpr*>(e.get())->value;
+    if (e->kind == ExprKind::Unary) {
+        auto* u = static_cast<UnaryExpr*>(e.get());
+        if (u->op == Op::Neg && u->operand->kind == ExprKind::Literal) {
+            Value v = static_cast<LiteralExpr*>(u->operand.get())->value;
+            if (v.isNumeric()) return unaryOp(Op::Neg, v);
+        }
+    }
+    if (e->kind == ExprKind::Paren) return constValue(static_cast<ParenExpr*>(e.get())->inner);
+    fail(1045, e->pos);
+}
+
+void Compiler::compileUnit(CodeUnit& unit) {
+    bool global = m_frame == nullptr || m_frame->proc == nullptr;
+    declareGlobals(unit);
+    for (auto& proc : unit.procs)
+        compileProc(*proc, nullptr);
+    for (auto& cls : unit.classes)
+        for (auto& proc : cls->procs)
+            compileProc(*proc, cls.get());
+    (void)global;
+    block(unit.body);
+}
+
+void Compiler::compileExpression(ExprPtr& e) {
+    expr(e);
+}
+
+void Compiler::compileProc(ProcDef& proc, ClassDef* cls) {
+    ProcScope saved = std::move(m_scope);
+    m_scope = ProcScope{};
+    m_scope.proc = &proc;
+    m_scope.cls = cls;
+    proc.localCount = 1;
+    proc.localNames.assign(1, std::u16string());
+    for (auto& p : proc.params) {
+        std::u16string lower = lowerAscii(p.name);
+        if (m_scope.locals.count(lower)) fail(1041, proc.pos);
+        newLocal(lower);
+    }
+    collectDims(proc.body, false);
+    block(proc.body);
+    m_scope = std::move(saved);
+}
+
+// ---- Statements ----
+
+void Compiler::block(Block& b) {
+    Block out;
+    out.reserve(b.size());
+    for (auto& s : b)
+        stmt(s, out);
+    b = std::move(out);
+}
+
+ExprPtr Compiler::resolveTarget(ExprPtr& e, int errorIfNotVariable) {
+    expr(e);
+    if (e->kind != ExprKind::Var && e->kind != ExprKind::Dynamic) fail(errorIfNotVariable, e->pos);
+    return std::move(e);
+}
+
+void Compiler::stmt(StmtPtr& s, Block& out) {
+    Stmt* raw = s.get();
+    if (auto* d = dynamic_cast<DeclStmt*>(raw)) {
+        for (auto& item : d->items) {
+            std::u16string lower = lowerAscii(item.name);
+            if (d->declKind == DeclStmt::Const) {
+                Value v = constValue(item.value);
+                if (m_scope.proc) {
+                    m_scope.consts[lower] = v;
+                } else {
+                    GlobalEntry* g = m_eng.findGlobal(lower);
+                    if (g && g->kind != GlobalEntry::Constant && g->kind != GlobalEntry::Variable) fail(1041, item.pos);
+                    int slot = m_eng.addGlobalVariable(lower);
+                    GlobalEntry* e = m_eng.findGlobal(lower);
+                    e->kind = GlobalEntry::Constant;
+                    e->readOnly = true;
+                    m_eng.globals[static_cast<size_t>(slot)] = v;
+                }
+                continue;
+            }
+            if (d->declKind == DeclStmt::ReDim) {
+                // ReDim of an undeclared name declares it.
+                bool known = m_scope.locals.count(lower) || (m_scope.cls && m_scope.cls->memberIndex(item.name) > 0) ||
+                             m_eng.findGlobal(lower);
+                if (!known) {
+                    if (m_scope.proc)
+                        newLocal(lower);
+                    else
+                        m_eng.addGlobalVariable(lower);
+                }
+            } else if (!item.hasBounds) {
+                continue;
+            }
+            auto dim = std::make_unique<DimStmt>(item.pos);
+            ExprPtr target = std::make_unique<NameExpr>(item.name, item.pos);
+            dim->target = resolveTarget(target, 1002);
+            for (auto& bnd : item.bounds)
+                expr(bnd);
+            dim->bounds = std::move(item.bounds);
+            dim->redim = d->declKind == DeclStmt::ReDim;
+            dim->preserve = d->preserve;
+            out.push_back(std::move(dim));
+        }
+        return;
+    }
+    if (auto* c = dynamic_cast<CallStmt*>(raw)) {
+        expr(c->call);
+    } else if (auto* a = dynamic_cast<AssignStmt*>(raw)) {
+        expr(a->target);
+        expr(a->value);
+        if (!a->isSet && a->target->kind == ExprKind::Var && a->value->kind == ExprKind::Binary) {
+            auto* cat = static_cast<BinaryExpr*>(a->value.get());
+            auto* t = static_cast<VarExpr*>(a->target.get());
+            ExprKind rk = cat->rhs->kind;
+            if (cat->op == Op::Cat && cat->lhs->kind == ExprKind::Var &&
+                static_cast<VarExpr*>(cat->lhs.get())->var.kind == t->var.kind &&
+                static_cast<VarExpr*>(cat->lhs.get())->var.index == t->var.index &&
+                (rk == ExprKind::Literal || rk == ExprKind::Var || rk == ExprKind::CallBuiltin))
+                a->appendInPlace = true;
+        }
+        if (a->target->kind == ExprKind::Literal || a->target->kind == ExprKind::CallBuiltin ||
+            a->target->kind == ExprKind::Binary || a->target->kind == ExprKind::Unary)
+            fail(1002, a->pos);
+    } else if (auto* e = dynamic_cast<EraseStmt*>(raw)) {
+        e->target = resolveTarget(e->target, 1002);
+    } else if (auto* i = dynamic_cast<IfStmt*>(raw)) {
+        for (auto& br : i->branches) {
+            expr(br.first);
+            block(br.second);
+        }
+        block(i->elseBlock);
+    } else if (auto* f = dynamic_cast<ForStmt*>(raw)) {
+        f->var = resolveTarget(f->var, 1040);
+        expr(f->from);
+        expr(f->to);
+        if (f->step) expr(f->step);
+        block(f->body);
+    } else if (auto* fe = dynamic_cast<ForEachStmt*>(raw)) {
+        fe->var = resolveTarget(fe->var, 1040);
+        expr(fe->collection);
+        block(fe->body);
+    } else if (auto* dl = dynamic_cast<DoStmt*>(raw)) {
+        if (dl->cond) expr(dl->cond);
+        block(dl->body);
+    } else if (auto* sel = dynamic_cast<SelectStmt*>(raw)) {
+        expr(sel->subject);
+        for (auto& c2 : sel->cases) {
+            for (auto& item : c2.first) {
+                expr(item.a);
+                if (item.b) expr(item.b);
+            }
+            block(c2.second);
+        }
+        block(sel->elseBlock);
+    } else if (auto* w = dynamic_cast<WithStmt*>(raw)) {
+        expr(w->object);
+        w->slot = newTemp();
+        m_scope.with.push_back(w->slot);
+        block(w->body);
+        m_scope.with.pop_back();
+    } else if (auto* r = dynamic_cast<RandomizeStmt*>(raw)) {
+        if (r->seed) expr(r->seed);
+        r->builtin = m_eng.builtins.find(u"randomize");
+    }
+    out.push_back(std::move(s));
+}
+
+// ---- Expressions ----
+
+void Compiler::args(ExprList& a) {
+    for (auto& e : a)
+        if (e) expr(e);
+}
+
+void Compiler::expr(ExprPtr& e) {
+    switch (e->kind) {
+    case ExprKind::Name: {
+        ExprPtr r = resolveName(*static_cast<NameExpr*>(e.get()));
+        if (r) e = std::move(r);
+        return;
+    }
+    case ExprKind::Member: {
+        auto* m = static_cast<MemberExpr*>(e.get());
+        if (m->base) {
+            m->onMe = m->base->kind == ExprKind::Me;
+            expr(m->base);
+        } else if (!m_scope.with.empty())
+            m->withSlot = m_scope.with.back();
+        else
+            fail(505, m->pos);
+        args(m->args);
+        return;
+    }
+    case ExprKind::New: {
+        auto* n = static_cast<NewExpr*>(e.get());
+        GlobalEntry* g = m_eng.findGlobal(lowerAscii(n->name));
+        if (g && g->kind == GlobalEntry::Class)
+            n->cls = g->cls;
+        else
+            n->factory = m_eng.builtins.classFactory(n->name);
+        return;
+    }
+    case ExprKind::Unary: {
+        auto* u = static_cast<UnaryExpr*>(e.get());
+        expr(u->operand);
+        return;
+    }
+    case ExprKind::Binary: {
+        auto* b = static_cast<BinaryExpr*>(e.get());
+        expr(b->lhs);
+        expr(b->rhs);
+        b->rhsPure = b->rhs->kind == ExprKind::Literal || b->rhs->kind == ExprKind::Var;
+        return;
+    }
+    case ExprKind::Paren:
+        expr(static_cast<ParenExpr*>(e.get())->inner);
+        return;
+    default:
+        return;
+    }
+}
+
+ExprPtr Compiler::resolveName(NameExpr& n) {
+    std::u16string lower = lowerAscii(n.name);
+    args(n.args);
+    auto var = [&](VarRef ref) -> ExprPtr {
+        if (n.hasParens) return std::make_unique<IndexVarExpr>(ref, std::move(n.args), n.pos);
+        return std::make_unique<VarExpr>(ref, n.pos);
+    };
+    const ProcDef* proc = m_scope.proc ? m_scope.proc : m_scope.fixedProc;
+    // The function's own name inside it is its return value (a call when arguments follow).
+    if (proc && !n.hasParens && lowerAscii(proc->name) == lower &&
+        (proc->kind == ProcKind::Function || proc->kind == ProcKind::PropertyGet)) {
+        auto v = std::make_unique<VarExpr>(VarRef{VarRef::Local, 0}, n.pos);
+        v->isReturnSlot = true;
+        return v;
+    }
+    if (auto it = m_scope.consts.find(lower); it != m_scope.consts.end())
+        return std::make_unique<LiteralExpr>(it->second, n.pos);
+    if (auto it = m_scope.locals.find(lower); it != m_scope.locals.end() && it->second != 0)
+        return var(VarRef{VarRef::Local, it->second});
+    if (m_scope.cls) {
+        int id = m_scope.cls->memberIndex(n.name);
+        if (id > 0) {
+            const MemberDef& m = m_scope.cls->members[static_cast<size_t>(id - 1)];
+            if (m.field >= 0) return var(VarRef{VarRef::Field, m.field});
+            return std::make_unique<SelfMemberExpr>(id, std::move(n.args), n.pos);
+        }
+    }
+    if (GlobalEntry* g = m_eng.findGlobal(lower)) {
+        switch (g->kind) {
+        case GlobalEntry::Variable:
+            return var(VarRef{VarRef::Global, g->slot});
+        case GlobalEntry::Constant:
+            if (!n.hasParens) return std::make_unique<LiteralExpr>(m_eng.globals[static_cast<size_t>(g->slot)], n.pos);
+            return var(VarRef{VarRef::Global, g->slot});
+        case GlobalEntry::Procedure:
+            return std::make_unique<CallProcExpr>(g->proc, std::move(n.args), n.pos);
+        case GlobalEntry::Class:
+            fail(1002, n.pos);
+        }
+    }
+    if (const Value* c = m_eng.builtins.constant(lower)) return std::make_unique<LiteralExpr>(*c, n.pos);
+    if (const Builtin* b = m_eng.builtins.find(lower))
+        return std::make_unique<CallBuiltinExpr>(b, std::move(n.args), n.pos);
+    // Unknown now: bound when run (named objects are added after the code).
+    auto d = std::make_unique<DynamicExpr>(lower, std::move(n.args), n.hasParens, n.pos);
+    if (!m_explicit) {
+        if (m_scope.proc) {
+            d->fallbackLocal = newLocal(lower);
+        } else {
+            // Global code creates the variable on first mention.
+            m_eng.addGlobalVariable(lower);
+            return var(VarRef{VarRef::Global, m_eng.findGlobal(lower)->slot});
+        }
+    }
+    return d;
+}
+
+} // namespace tvk::script

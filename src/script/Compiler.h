@@ -1,0 +1,51 @@
+#pragma once
+
+#include "script/Engine.h"
+
+#include <unordered_map>
+
+namespace tvk::script {
+
+// Resolves a parsed unit: declares its globals, procedures and classes in the engine, binds every
+// name to a slot (local, global, field), constant, procedure, builtin or member, and replaces the
+// parser's generic nodes by the resolved kinds. Name errors found here throw ScriptError.
+class Compiler {
+public:
+    // `scope` is the running frame for Execute/Eval inside a procedure, nullptr for global code.
+    Compiler(Engine& engine, bool optionExplicit, const Frame* scope);
+
+    void compileUnit(CodeUnit& unit);
+    void compileExpression(ExprPtr& e);
+
+private:
+    struct ProcScope {
+        ProcDef* proc = nullptr;            // being compiled (new locals may be added)
+        const ProcDef* fixedProc = nullptr; // Execute/Eval inside a running procedure (no new locals)
+        ClassDef* cls = nullptr;
+        std::unordered_map<std::u16string, int> locals;
+        std::unordered_map<std::u16string, Value> consts;
+        std::vector<VarRef> with;
+    };
+
+    void declareGlobals(CodeUnit& unit);
+    void collectDims(Block& b, bool global);
+    void compileProc(ProcDef& proc, ClassDef* cls);
+    int newLocal(const std::u16string& lowerName);
+    VarRef newTemp();
+    Value constValue(ExprPtr& e);
+
+    void block(Block& b);
+    void stmt(StmtPtr& s, Block& out);
+    void expr(ExprPtr& e);
+    void args(ExprList& a);
+    ExprPtr resolveName(NameExpr& n);
+    ExprPtr resolveTarget(ExprPtr& e, int errorIfNotVariable);
+    [[noreturn]] void fail(int number, Pos p) const;
+
+    Engine& m_eng;
+    bool m_explicit;
+    const Frame* m_frame;
+    ProcScope m_scope;
+};
+
+} // namespace tvk::script

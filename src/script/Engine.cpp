@@ -1,0 +1,370 @@
+#include "script/Engine.h"
+
+#include "script/Coerce.h"
+#include "script/Compiler.h"
+#include "script/Parser.h"
+#include "script/ScriptError.h"
+
+#include <unordered_set>
+
+namespace tvk::script {
+
+namespace {
+constexpr int MaxCallDepth = 3000;
+constexpr uintptr_t MaxNativeStack = 3u << 20; // bytes of native stack a script may use
+constexpr int TicksPerClockRead = 1024;
+
+uintptr_t stackAddress() {
+    int marker = 0;
+    return reinterpret_cast<uintptr_t>(&marker);
+}
+} // namespace
+
+std::unordered_map<std::type_index, std::shared_ptr<void>>& CallContext::states() {
+    return static_cast<Engine*>(m_engine)->familyStates;
+}
+
+int ClassDef::memberIndex(std::u16string_view name) const {
+    for (size_t i = 0; i < members.size(); ++i)
+        if (equalsNoCase(members[i].name, name)) return static_cast<int>(i) + 1;
+    return -1;
+}
+
+// ---- Value stack ----
+
+Value* ValueStack::push(size_t n, Mark& saved) {
+    saved = {m_chunk, m_used};
+    if (m_chunks.empty() || m_used + n > m_sizes[m_chunk]) {
+        size_t next = m_chunks.empty() ? 0 : m_chunk + 1;
+        if (next < m_chunks.size() && m_sizes[next] < n) {
+            m_chunks.resize(next);
+            m_sizes.resize(next);
+        }
+        if (next >= m_chunks.size()) {
+            size_t size = n > ChunkSize ? n : ChunkSize;
+            m_chunks.push_back(std::make_unique<Value[]>(size));
+            m_sizes.push_back(size);
+        }
+        m_chunk = next;
+        m_used = 0;
+    }
+    Value* base = m_chunks[m_chunk].get() + m_used;
+    m_used += n;
+    return base;
+}
+
+void ValueStack::pop(Value* base, size_t n, const Mark& saved) {
+    for (size_t i = 0; i < n; ++i)
+        base[i] = Value();
+    m_chunk = saved.chunk;
+    m_used = saved.used;
+}
+
+// ---- Engine ----
+
+Engine::Engine(const ScriptHost& h) : host(h) {}
+
+Engine::~Engine() {
+    // Break reference cycles between script objects: move every field and global out first, so
+    // that no object is destroyed while another is being emptied, then drop them all.
+    tearingDown = true;
+    std::vector<Value> doomed;
+    for (auto& g : globals)
+        doomed.push_back(std::move(g));
+    for (ClassInstance* inst : liveInstances)
+        for (auto& f : inst->fields)
+            doomed.push_back(std::move(f));
+    liveInstances.clear();
+    doomed.clear();
+}
+
+GlobalEntry* Engine::findGlobal(std::u16string_view lowerName) {
+    auto it = globalNames.find(std::u16string(lowerName));
+    return it == globalNames.end() ? nullptr : &it->second;
+}
+
+int Engine::addGlobalVariable(std::u16string_view name) {
+    std::u16string lower = lowerAscii(name);
+    if (GlobalEntry* g = findGlobal(lower)) {
+        if (g->slot >= 0) return g->slot;
+    }
+    globals.emplace_back();
+    GlobalEntry e;
+    e.kind = GlobalEntry::Variable;
+    e.slot = static_cast<int>(globals.size()) - 1;
+    globalNames[lower] = e;
+    return e.slot;
+}
+
+void Engine::addObject(std::u16string_view name, Value object) {
+    int slot = addGlobalVariable(name);
+    GlobalEntry* g = findGlobal(lowerAscii(name));
+    g->kind = GlobalEntry::Variable;
+    g->readOnly = true;
+    globals[static_cast<size_t>(slot)] = std::move(object);
+}
+
+void Engine::startBudget() {
+    m_deadline = std::chrono::steady_clock::now() + budget;
+    m_ticks = TicksPerClockRead;
+    depth = 0;
+    stackBase = stackAddress();
+}
+
+void Engine::checkBudget() {
+    m_ticks = TicksPerClockRead;
+    if (std::chrono::steady_clock::now() > m_deadline) throw ScriptAbort{TimeoutErrorNumber, 0};
+}
+
+void Engine::setErr(int number, const std::string& description, const std::string& source) {
+    err.number = number;
+    err.description = description;
+    err.source = pendingSource.empty() ? source : pendingSource;
+    pendingSource.clear();
+}
+
+void Engine::runCode(std::u16string_view source, Frame* scope, bool globalScope) {
+    Parser parser(source);
+    bool explicitFlag = optionExplicit;
+    auto owned = parser.parseProgram(explicitFlag);
+    // The unit is kept before compiling: the global names it declares point into it.
+    CodeUnit* unit = owned.get();
+    units.push_back(std::move(owned));
+    Compiler compiler(*this, explicitFlag, globalScope ? nullptr : scope);
+    compiler.compileUnit(*unit);
+    if (globalScope || !scope) {
+        Frame frame{*this, nullptr, nullptr, nullptr};
+        execBlock(unit->body, frame);
+    } else {
+        Frame frame{*this, scope->locals, scope->self, scope->proc};
+        execBlock(unit->body, frame);
+    }
+    // Statement-only code (Execute in a loop) is not kept: nothing refers to it any more.
+    if (unit->procs.empty() && unit->classes.empty() && !units.empty() && units.back().get() == unit) units.pop_back();
+}
+
+Value Engine::evalExpression(std::u16string_view source, Frame& frame) {
+    Parser parser(source);
+    ExprPtr e = parser.parseOnlyExpression();
+    Compiler compiler(*this, optionExplicit, frame.proc ? &frame : nullptr);
+    compiler.compileExpression(e);
+    return e->eval(frame);
+}
+
+Value Engine::runProc(const ProcDef& proc, ClassInstance* self, Value* locals) {
+    if (depth == 0 && stackBase == 0) stackBase = stackAddress();
+    uintptr_t here = stackAddress();
+    uintptr_t used = here < stackBase ? stackBase - here : here - stackBase;
+    if (depth >= MaxCallDepth || used > MaxNativeStack) throw RuntimeError(28);
+    tick();
+    // Keep Me alive for the whole call, even if the script drops its last reference meanwhile.
+    std::shared_ptr<ClassInstance> keep = self ? self->weak_from_this().lock() : nullptr;
+    struct Depth {
+        int& d;
+        explicit Depth(int& x) : d(x) { ++d; }
+        ~Depth() { --d; }
+    } guard(depth);
+    Frame frame{*this, locals, self, &proc};
+    execBlock(proc.body, frame);
+    return std::move(locals[0]);
+}
+
+namespace {
+struct StackFrameGuard {
+    ValueStack& stack;
+    Value* base;
+    size_t n;
+    ValueStack::Mark mark;
+    StackFrameGuard(ValueStack& s, size_t count) : stack(s), n(count) { base = s.push(count, mark); }
+    ~StackFrameGuard() { stack.pop(base, n, mark); }
+};
+} // namespace
+
+Value Engine::callProc(const ProcDef& proc, ClassInstance* self, std::span<Value> args) {
+    if (args.size() != proc.params.size()) throw RuntimeError(450);
+    StackFrameGuard g(stack, static_cast<size_t>(proc.localCount));
+    for (size_t i = 0; i < args.size(); ++i)
+        g.base[i + 1] = args[i];
+    Value r = runProc(proc, self, g.base);
+    for (size_t i = 0; i < args.size(); ++i)
+        if (proc.params[i].byRef) args[i] = std::move(g.base[i + 1]);
+    return r;
+}
+
+Value Engine::callProc(const ProcDef& proc, ClassInstance* self, ExprList& args, Frame& caller) {
+    if (args.size() != proc.params.size()) throw RuntimeError(450);
+    StackFrameGuard g(stack, static_cast<size_t>(proc.localCount));
+    constexpr size_t Inline = 8;
+    Value* backInline[Inline] = {};
+    std::vector<Value*> backHeap;
+    Value** back = backInline;
+    if (args.size() > Inline) {
+        backHeap.assign(args.size(), nullptr);
+        back = backHeap.data();
+    }
+    for (size_t i = 0; i < args.size(); ++i) {
+        Expr* a = args[i].get();
+        if (!a) throw RuntimeError(450);
+        if (proc.params[i].byRef) {
+            if (Value* s = a->slot(caller)) {
+                g.base[i + 1] = *s;
+                back[i] = s;
+                continue;
+            }
+        }
+        g.base[i + 1] = a->eval(caller);
+    }
+    Value r = runProc(proc, self, g.base);
+    for (size_t i = 0; i < args.size(); ++i)
+        if (back[i]) *back[i] = std::move(g.base[i + 1]);
+    return r;
+}
+
+Value Engine::newInstance(ClassDef& cls) {
+    auto inst = std::make_shared<ClassInstance>(cls, weak_from_this());
+    liveInstances.push_back(inst.get());
+    Value v = Value::object(inst);
+    if (cls.initialize) callProc(*cls.initialize, inst.get(), std::span<Value>());
+    return v;
+}
+
+// ---- Objects of script classes ----
+
+ClassInstance::ClassInstance(ClassDef& cls, std::weak_ptr<Engine> engine) : m_cls(cls), m_engine(std::move(engine)) {
+    fields.resize(cls.fields.size());
+    for (size_t i = 0; i < cls.fields.size(); ++i) {
+        const FieldDef& f = cls.fields[i];
+        if (!f.isArray) continue;
+        std::vector<int32_t> counts;
+        for (int32_t ub : f.dims)
+            counts.push_back(ub + 1);
+        if (f.dims.empty()) counts.clear();
+        fields[i] = Value::array(counts);
+        fields[i].setFixedArray(!f.dims.empty());
+    }
+}
+
+ClassInstance::~ClassInstance() {
+    std::shared_ptr<Engine> eng = m_engine.lock();
+    if (!eng || eng->tearingDown) return;
+    auto& live = eng->liveInstances;
+    for (size_t i = 0; i < live.size(); ++i)
+        if (live[i] == this) {
+            live[i] = live.back();
+            live.pop_back();
+            break;
+        }
+    if (m_cls.terminate) {
+        // Class_Terminate runs as the object goes away; its errors cannot reach anyone.
+        try {
+            eng->callProc(*m_cls.terminate, this, std::span<Value>());
+        } catch (...) {
+        }
+    }
+}
+
+Engine& ClassInstance::engine() {
+    std::shared_ptr<Engine> eng = m_engine.lock();
+    if (!eng) throw RuntimeError(424);
+    return *eng; // the engine outlives this call: ScriptControl holds it
+}
+
+std::string ClassInstance::typeName() const {
+    return utf16ToUtf8(m_cls.name);
+}
+
+int ClassInstance::memberId(std::u16string_view name) const {
+    int id = m_cls.memberIndex(name);
+    if (id < 0 || !m_cls.members[static_cast<size_t>(id - 1)].isPublic) return NoMember;
+    return id;
+}
+
+Value ClassInstance::invoke(int id, std::span<Value> args) {
+    return invokeMember(id, args, false);
+}
+
+void ClassInstance::assign(int id, std::span<Value> args, const Value& value, bool isSet) {
+    assignMember(id, args, value, isSet, false);
+}
+
+Value ClassInstance::invokeMember(int id, std::span<Value> args, bool fromInside) {
+    if (id == DefaultMember) {
+        if (m_cls.defaultMember < 0) throw RuntimeError(438);
+        id = m_cls.defaultMember;
+    }
+    if (id < 1 || id > static_cast<int>(m_cls.members.size())) throw RuntimeError(438);
+    const MemberDef& m = m_cls.members[static_cast<size_t>(id - 1)];
+    if (!m.isPublic && !fromInside) throw RuntimeError(438);
+    if (m.field >= 0) {
+        Value& f = fields[static_cast<size_t>(m.field)];
+        if (args.empty()) return f;
+        return indexValue(f, args);
+    }
+    if (m.method) return engine().callProc(*m.method, this, args);
+    if (m.get) return engine().callProc(*m.get, this, args);
+    throw RuntimeError(438);
+}
+
+void ClassInstance::assignMember(int id, std::span<Value> args, const Value& value, bool isSet, bool fromInside) {
+    if (id == DefaultMember) {
+        if (m_cls.defaultMember < 0) throw RuntimeError(438);
+        id = m_cls.defaultMember;
+    }
+    if (id < 1 || id > static_cast<int>(m_cls.members.size())) throw RuntimeError(438);
+    const MemberDef& m = m_cls.members[static_cast<size_t>(id - 1)];
+    if (!m.isPublic && !fromInside) throw RuntimeError(438);
+    if (isSet && !value.isObject()) throw RuntimeError(424);
+    if (m.field >= 0) {
+        Value v = isSet ? value : defaultValue(value);
+        Value& f = fields[static_cast<size_t>(m.field)];
+        if (args.empty()) {
+            f = std::move(v);
+            return;
+        }
+        if (f.isArray()) {
+            arrayElement(f.mutableArray(), args) = std::move(v);
+            return;
+        }
+        if (f.isObject() && f.obj()) {
+            auto keep = f.objShared();
+            keep->assign(DefaultMember, args, v, isSet);
+            return;
+        }
+        throw RuntimeError(13);
+    }
+    ProcDef* p = isSet ? (m.set ? m.set : nullptr) : (m.let ? m.let : nullptr);
+    if (!p && !isSet && m.set && value.isObject()) p = m.set;
+    if (!p) throw RuntimeError(isSet && m.let ? 424 : 438);
+    std::vector<Value> all(args.begin(), args.end());
+    all.push_back(isSet || p == m.set ? value : defaultValue(value));
+    engine().callProc(*p, this, all);
+}
+
+// ---- Arrays ----
+
+Value& arrayElement(ArrayRep& a, std::span<const Value> indexes) {
+    if (indexes.size() != a.counts.size() || a.counts.empty()) throw RuntimeError(9);
+    size_t offset = 0;
+    for (size_t d = 0; d < indexes.size(); ++d) {
+        int32_t i = toLong(indexes[d]);
+        if (i < 0 || i >= a.counts[d]) throw RuntimeError(9);
+        offset = offset * static_cast<size_t>(a.counts[d]) + static_cast<size_t>(i);
+    }
+    if (offset >= a.data.size()) throw RuntimeError(9);
+    return a.data[offset];
+}
+
+Value indexValue(const Value& target, std::span<Value> args) {
+    if (target.isArray()) {
+        Value keep = target; // the array may be replaced while the element is read
+        return arrayElement(keep.arr(), args);
+    }
+    if (target.isObject()) {
+        auto obj = target.objShared();
+        if (!obj) throw RuntimeError(91);
+        return obj->invoke(ScriptObject::DefaultMember, args);
+    }
+    throw RuntimeError(13);
+}
+
+} // namespace tvk::script

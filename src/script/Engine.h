@@ -1,0 +1,164 @@
+#pragma once
+
+#include "script/Ast.h"
+#include "script/Builtins.h"
+#include "script/ScriptHost.h"
+#include "script/ScriptObject.h"
+
+#include <chrono>
+#include <deque>
+#include <memory>
+#include <typeindex>
+#include <unordered_map>
+
+namespace tvk::script {
+
+class ClassInstance;
+
+// A global name: variable (or named object), constant, procedure or class.
+struct GlobalEntry {
+    enum Kind : uint8_t { Variable, Constant, Procedure, Class } kind = Variable;
+    int slot = -1;
+    ProcDef* proc = nullptr;
+    ClassDef* cls = nullptr;
+    bool readOnly = false; // named objects and constants
+};
+
+// Code compiled from one AddCode/ExecuteGlobal/Execute text; kept until Reset.
+struct CodeUnit {
+    std::vector<std::unique_ptr<ProcDef>> procs;
+    std::vector<std::unique_ptr<ClassDef>> classes;
+    Block body;
+    int localCount = 0; // hidden temporaries when compiled inside a procedure
+};
+
+// Values of the running procedures, in fixed chunks so a frame's slots never move.
+class ValueStack {
+public:
+    struct Mark {
+        size_t chunk, used;
+    };
+    Value* push(size_t n, Mark& saved);
+    void pop(Value* base, size_t n, const Mark& saved);
+
+private:
+    static constexpr size_t ChunkSize = 16384;
+    std::vector<std::unique_ptr<Value[]>> m_chunks;
+    std::vector<size_t> m_sizes;
+    size_t m_chunk = 0, m_used = 0;
+};
+
+struct ErrState {
+    int number = 0;
+    std::string description, source;
+    void clear() {
+        number = 0;
+        description.clear();
+        source.clear();
+    }
+};
+
+// Thrown to end a call at once (time budget, WScript.Quit); On Error does not catch it.
+struct ScriptAbort {
+    int number;
+    int exitCode;
+};
+
+class Engine;
+
+// One activation: its local slots, Me, the procedure and the On Error mode.
+struct Frame {
+    Engine& eng;
+    Value* locals;
+    ClassInstance* self;
+    const ProcDef* proc; // nullptr for global code
+    bool resumeNext = false;
+};
+
+// The engine's whole state; owned by ScriptControl through a shared_ptr so that objects of script
+// classes can tell whether their engine still exists.
+class Engine : public std::enable_shared_from_this<Engine> {
+public:
+    explicit Engine(const ScriptHost& host);
+    ~Engine();
+
+    // Compiles text into a new unit at global scope (or in the scope of `frame` for Execute) and
+    // runs its statements. Compile errors throw ScriptError.
+    void runCode(std::u16string_view source, Frame* scope, bool globalScope);
+    // Compiles and evaluates one expression in the scope of `frame` (Eval).
+    Value evalExpression(std::u16string_view source, Frame& frame);
+
+    GlobalEntry* findGlobal(std::u16string_view lowerName);
+    int addGlobalVariable(std::u16string_view name); // existing slot when already declared
+    void addObject(std::u16string_view name, Value object);
+
+    // Calls a procedure with argument values (Run, GetRef, host invocations of class members).
+    Value callProc(const ProcDef& proc, ClassInstance* self, std::span<Value> args);
+    // Calls with argument expressions evaluated in `caller`; ByRef variables receive their values back.
+    Value callProc(const ProcDef& proc, ClassInstance* self, ExprList& args, Frame& caller);
+    Value newInstance(ClassDef& cls);
+
+    // Budget and depth guard, called on loop back-edges and calls.
+    void tick() {
+        if (--m_ticks <= 0) checkBudget();
+    }
+    void checkBudget();
+    void startBudget(); // begins a new call's budget
+    std::chrono::milliseconds budget{5000};
+
+    // Error routing: records the error in Err when `frame` resumes next, else rethrows it.
+    void setErr(int number, const std::string& description, const std::string& source);
+
+    const ScriptHost& host;
+    const BuiltinTable& builtins = BuiltinTable::standard();
+    std::deque<Value> globals;
+    std::unordered_map<std::u16string, GlobalEntry> globalNames; // lower-cased names
+    std::vector<std::unique_ptr<CodeUnit>> units;
+    ValueStack stack;
+    ErrState err;
+    std::unordered_map<std::type_index, std::shared_ptr<void>> familyStates;
+    std::vector<ClassInstance*> liveInstances;
+    std::shared_ptr<ScriptObject> errObject; // created on first use of Err
+    std::string pendingSource;               // Err.Raise's source, taken by the next setErr
+    bool optionExplicit = false;
+    bool tearingDown = false;
+    int depth = 0;
+    uintptr_t stackBase = 0; // native stack address at the outermost call
+
+private:
+    Value runProc(const ProcDef& proc, ClassInstance* self, Value* locals);
+    std::chrono::steady_clock::time_point m_deadline;
+    int m_ticks = 1024;
+};
+
+// An object of a script class.
+class ClassInstance final : public ScriptObject, public std::enable_shared_from_this<ClassInstance> {
+public:
+    ClassInstance(ClassDef& cls, std::weak_ptr<Engine> engine);
+    ~ClassInstance() override;
+
+    std::string typeName() const override;
+    int memberId(std::u16string_view name) const override;
+    Value invoke(int id, std::span<Value> args) override;
+    void assign(int id, std::span<Value> args, const Value& value, bool isSet) override;
+    const void* memberTable() const override { return &m_cls; }
+
+    // Access from inside the class (private members allowed).
+    Value invokeMember(int id, std::span<Value> args, bool fromInside);
+    void assignMember(int id, std::span<Value> args, const Value& value, bool isSet, bool fromInside);
+
+    ClassDef& cls() { return m_cls; }
+    std::vector<Value> fields;
+
+private:
+    Engine& engine();
+    ClassDef& m_cls;
+    std::weak_ptr<Engine> m_engine;
+};
+
+// Element access shared by variables and array values: index list checked against the bounds (9).
+Value& arrayElement(ArrayRep& a, std::span<const Value> indexes);
+// Value of `target(args)`: array element or object default member.
+Value indexValue(const Value& target, std::span<Value> args);
+
+} // namespace tvk::script

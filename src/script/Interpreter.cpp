@@ -1,0 +1,598 @@
+// Runs the resolved syntax tree: expression evaluation, statements and the On Error boundary.
+#include "script/Coerce.h"
+#include "script/Engine.h"
+#include "script/Operators.h"
+#include "script/ScriptError.h"
+
+#include <cmath>
+
+namespace tvk::script {
+
+namespace {
+
+constexpr size_t MaxArrayElements = size_t{1} << 24;
+
+inline Value& varSlot(Frame& f, VarRef r) {
+    switch (r.kind) {
+    case VarRef::Local:
+        return f.locals[r.index];
+    case VarRef::Global:
+        return f.eng.globals[static_cast<size_t>(r.index)];
+    default:
+        if (!f.self) throw RuntimeError(424);
+        return f.self->fields[static_cast<size_t>(r.index)];
+    }
+}
+
+// Argument values of a call; small lists stay on the native stack.
+struct ArgValues {
+    static constexpr size_t Inline = 6;
+    Value inlineStore[Inline];
+    std::vector<Value> heap;
+    std::span<Value> span;
+
+    ArgValues(ExprList& args, Frame& f) {
+        Value* out = inlineStore;
+        if (args.size() > Inline) {
+            heap.resize(args.size());
+            out = heap.data();
+        }
+        for (size_t i = 0; i < args.size(); ++i)
+            if (args[i]) out[i] = args[i]->eval(f);
+        span = std::span<Value>(out, args.size());
+    }
+};
+
+// Truth of a condition: Null and Empty are false; text must read as a Boolean or number.
+inline bool truth(const Value& v) {
+    switch (v.type()) {
+    case VarType::Boolean:
+    case VarType::Integer:
+    case VarType::Long:
+    case VarType::Byte:
+        return v.rawInt() != 0;
+    case VarType::Null:
+    case VarType::Empty:
+        return false;
+    default:
+        return toBool(v);
+    }
+}
+
+Value letValue(Value v, bool isSet) {
+    if (isSet) {
+        if (!v.isObject()) throw RuntimeError(424);
+        return v;
+    }
+    if (v.isObject()) return defaultValue(v);
+    return v;
+}
+
+ScriptObject* objectOf(const Value& v) {
+    if (!v.isObject()) throw RuntimeError(424);
+    if (!v.obj()) throw RuntimeError(91);
+    return v.obj();
+}
+
+} // namespace
+
+void Expr::assign(Frame&, Value, bool) {
+    throw RuntimeError(501);
+}
+
+// ---- Variables ----
+
+Value VarExpr::eval(Frame& f) {
+    return varSlot(f, var);
+}
+
+const Value& VarExpr::ref(Frame& f, Value&) {
+    return varSlot(f, var);
+}
+
+void VarExpr::assign(Frame& f, Value v, bool isSet) {
+    Value nv = letValue(std::move(v), isSet);
+    Value& s = varSlot(f, var);
+    if (s.fixedArray()) throw RuntimeError(10);
+    s = std::move(nv);
+}
+
+Value* VarExpr::slot(Frame& f) {
+    return &varSlot(f, var);
+}
+
+Value IndexVarExpr::eval(Frame& f) {
+    ArgValues a(args, f);
+    return indexValue(varSlot(f, var), a.span);
+}
+
+void IndexVarExpr::assign(Frame& f, Value v, bool isSet) {
+    ArgValues a(args, f);
+    Value& s = varSlot(f, var);
+    if (s.isArray()) {
+        Value nv = letValue(std::move(v), isSet);
+        arrayElement(s.mutableArray(), a.span) = std::move(nv);
+        return;
+    }
+    if (s.isObject()) {
+        auto keep = s.objShared();
+        if (!keep) throw RuntimeError(91);
+        keep->assign(ScriptObject::DefaultMember, a.span, v, isSet);
+        return;
+    }
+    throw RuntimeError(13);
+}
+
+Value DynamicExpr::eval(Frame& f) {
+    Value* s = slot(f);
+    if (!s) {
+        GlobalEntry* g = f.eng.findGlobal(name);
+        if (g && g->kind == GlobalEntry::Procedure) return f.eng.callProc(*g->proc, nullptr, args, f);
+        if (g && g->kind == GlobalEntry::Class) throw RuntimeError(13);
+        if (const Builtin* b = f.eng.builtins.find(name)) {
+            CallBuiltinExpr call(b, std::move(args), pos);
+            Value r = call.eval(f);
+            args = std::move(call.args);
+            return r;
+        }
+        throw RuntimeError(500, "Variable is undefined: '" + utf16ToUtf8(name) + "'");
+    }
+    if (!hasParens) return *s;
+    ArgValues a(args, f);
+    return indexValue(*s, a.span);
+}
+
+void DynamicExpr::assign(Frame& f, Value v, bool isSet) {
+    GlobalEntry* g = cachedGlobal < 0 ? f.eng.findGlobal(name) : nullptr;
+    if (g && g->readOnly) throw RuntimeError(501);
+    Value* s = slot(f);
+    if (!s) throw RuntimeError(500, "Variable is undefined: '" + utf16ToUtf8(name) + "'");
+    if (!hasParens || args.empty()) {
+        *s = letValue(std::move(v), isSet);
+        return;
+    }
+    ArgValues a(args, f);
+    if (s->isArray()) {
+        Value nv = letValue(std::move(v), isSet);
+        arrayElement(s->mutableArray(), a.span) = std::move(nv);
+    } else if (s->isObject()) {
+        auto keep = s->objShared();
+        if (!keep) throw RuntimeError(91);
+        keep->assign(ScriptObject::DefaultMember, a.span, v, isSet);
+    } else {
+        throw RuntimeError(13);
+    }
+}
+
+Value* DynamicExpr::slot(Frame& f) {
+    if (cachedGlobal >= 0) return &f.eng.globals[static_cast<size_t>(cachedGlobal)];
+    if (GlobalEntry* g = f.eng.findGlobal(name)) {
+        if (g->kind == GlobalEntry::Variable || g->kind == GlobalEntry::Constant) {
+            cachedGlobal = g->slot;
+            return &f.eng.globals[static_cast<size_t>(g->slot)];
+        }
+        return nullptr;
+    }
+    if (fallbackLocal >= 0 && f.locals) return &f.locals[fallbackLocal];
+    return nullptr;
+}
+
+// ---- Calls ----
+
+Value NameExpr::eval(Frame&) {
+    throw RuntimeError(51);
+} // always resolved before running
+
+Value CallProcExpr::eval(Frame& f) {
+    return f.eng.callProc(*proc, nullptr, args, f);
+}
+
+Value CallBuiltinExpr::eval(Frame& f) {
+    int n = static_cast<int>(args.size());
+    if (n < builtin->minArgs || n > builtin->maxArgs) throw RuntimeError(450);
+    ArgValues a(args, f);
+    CallContext ctx(f.eng.host, &f.eng, &f);
+    return builtin->fn(ctx, a.span);
+}
+
+Value SelfMemberExpr::eval(Frame& f) {
+    if (!f.self) throw RuntimeError(424);
+    const MemberDef& m = f.self->cls().members[static_cast<size_t>(memberId - 1)];
+    if (m.method) return f.eng.callProc(*m.method, f.self, args, f);
+    if (m.get) return f.eng.callProc(*m.get, f.self, args, f);
+    throw RuntimeError(438);
+}
+
+void SelfMemberExpr::assign(Frame& f, Value v, bool isSet) {
+    if (!f.self) throw RuntimeError(424);
+    ArgValues a(args, f);
+    f.self->assignMember(memberId, a.span, v, isSet, true);
+}
+
+Value MemberExpr::eval(Frame& f) {
+    Value hold;
+    const Value& b = base ? base->ref(f, hold) : varSlot(f, withSlot);
+    ScriptObject* o = objectOf(b);
+    std::shared_ptr<ScriptObject> keep = b.objShared();
+    int id = ScriptObject::DefaultMember;
+    if (!name.empty()) {
+        const void* table = o->memberTable();
+        if (table && table == cachedTable) {
+            id = cachedId;
+        } else {
+            id = onMe ? static_cast<ClassInstance*>(o)->cls().memberIndex(name) : o->memberId(name);
+            if (id < 0)
+                throw RuntimeError(438, "Object doesn't support this property or method: '" + utf16ToUtf8(name) + "'");
+            if (table) cachedTable = table, cachedId = id;
+        }
+    }
+    ArgValues a(args, f);
+    if (onMe) return static_cast<ClassInstance*>(o)->invokeMember(id, a.span, true);
+    return o->invoke(id, a.span);
+}
+
+void MemberExpr::assign(Frame& f, Value v, bool isSet) {
+    Value hold;
+    const Value& b = base ? base->ref(f, hold) : varSlot(f, withSlot);
+    ScriptObject* o = objectOf(b);
+    std::shared_ptr<ScriptObject> keep = b.objShared();
+    int id = ScriptObject::DefaultMember;
+    if (!name.empty()) {
+        id = onMe ? static_cast<ClassInstance*>(o)->cls().memberIndex(name) : o->memberId(name);
+        if (id < 0)
+            throw RuntimeError(438, "Object doesn't support this property or method: '" + utf16ToUtf8(name) + "'");
+    }
+    if (isSet && !v.isObject()) throw RuntimeError(424);
+    ArgValues a(args, f);
+    if (onMe)
+        static_cast<ClassInstance*>(o)->assignMember(id, a.span, v, isSet, true);
+    else
+        o->assign(id, a.span, v, isSet);
+}
+
+Value MeExpr::eval(Frame& f) {
+    if (!f.self) throw RuntimeError(424);
+    std::shared_ptr<ClassInstance> me = f.self->weak_from_this().lock();
+    return Value::object(me); // Nothing while the object is being terminated
+}
+
+Value NewExpr::eval(Frame& f) {
+    if (!cls && !factory) {
+        GlobalEntry* g = f.eng.findGlobal(lowerAscii(name));
+        if (g && g->kind == GlobalEntry::Class)
+            cls = g->cls;
+        else
+            factory = f.eng.builtins.classFactory(name);
+    }
+    if (cls) return f.eng.newInstance(*cls);
+    if (factory) {
+        CallContext ctx(f.eng.host, &f.eng, &f);
+        return Value::object(factory(ctx));
+    }
+    throw RuntimeError(506, "Class not defined: '" + utf16ToUtf8(name) + "'");
+}
+
+// ---- Operators ----
+
+Value UnaryExpr::eval(Frame& f) {
+    Value tmp;
+    const Value& v = operand->ref(f, tmp);
+    if (op == Op::Neg) {
+        if (v.type() == VarType::Long && v.rawInt() != INT32_MIN) return Value::lng(static_cast<int32_t>(-v.rawInt()));
+        if (v.type() == VarType::Double) return Value::dbl(-v.rawDouble());
+    }
+    return unaryOp(op, v);
+}
+
+Value BinaryExpr::eval(Frame& f) {
+    Value lt, rt;
+    const Value* lp;
+    if (rhsPure) {
+        lp = &lhs->ref(f, lt);
+    } else {
+        lt = lhs->eval(f);
+        lp = &lt;
+    }
+    const Value& r = rhs->ref(f, rt);
+    const Value& l = *lp;
+    VarType ta = l.type(), tb = r.type();
+    if ((ta == VarType::Integer || ta == VarType::Long) && (tb == VarType::Integer || tb == VarType::Long)) {
+        int64_t x = l.rawInt(), y = r.rawInt();
+        bool longs = ta == VarType::Long || tb == VarType::Long;
+        auto result = [longs](int64_t v) {
+            if (!longs && v >= -32768 && v <= 32767) return Value::integer(static_cast<int16_t>(v));
+            if (v >= INT32_MIN && v <= INT32_MAX) return Value::lng(static_cast<int32_t>(v));
+            return Value::dbl(static_cast<double>(v));
+        };
+        switch (op) {
+        case Op::Add:
+            return result(x + y);
+        case Op::Sub:
+            return result(x - y);
+        case Op::Mul:
+            return result(x * y);
+        case Op::Eq:
+            return Value::boolean(x == y);
+        case Op::Ne:
+            return Value::boolean(x != y);
+        case Op::Lt:
+            return Value::boolean(x < y);
+        case Op::Le:
+            return Value::boolean(x <= y);
+        case Op::Gt:
+            return Value::boolean(x > y);
+        case Op::Ge:
+            return Value::boolean(x >= y);
+        default:
+            break;
+        }
+    } else if (ta == VarType::Double && tb == VarType::Double) {
+        double x = l.rawDouble(), y = r.rawDouble();
+        switch (op) {
+        case Op::Add:
+            return binaryOp(op, l, r);
+        case Op::Eq:
+            return Value::boolean(x == y);
+        case Op::Ne:
+            return Value::boolean(x != y);
+        case Op::Lt:
+            return Value::boolean(x < y);
+        case Op::Le:
+            return Value::boolean(x <= y);
+        case Op::Gt:
+            return Value::boolean(x > y);
+        case Op::Ge:
+            return Value::boolean(x >= y);
+        default:
+            break;
+        }
+    }
+    return binaryOp(op, l, r);
+}
+
+// ---- Statements ----
+
+Flow execBlock(const Block& b, Frame& f) {
+    for (const auto& s : b) {
+        try {
+            Flow flow = s->exec(f);
+            if (flow != Flow::Normal) return flow;
+        } catch (const ScriptError& e) {
+            if (!f.resumeNext) throw;
+            f.eng.setErr(e.number(), e.description(), "");
+        } catch (const RuntimeError& e) {
+            if (!f.resumeNext) throw ScriptError(e.number(), describe(e), s->pos.line, s->pos.col, false);
+            f.eng.setErr(e.number(), describe(e), "");
+        } catch (const std::bad_alloc&) {
+            if (!f.resumeNext) throw ScriptError(7, errorDescription(7), s->pos.line, s->pos.col, false);
+            f.eng.setErr(7, errorDescription(7), "");
+        }
+    }
+    return Flow::Normal;
+}
+
+Flow CallStmt::exec(Frame& f) {
+    call->eval(f);
+    return Flow::Normal;
+}
+
+Flow AssignStmt::exec(Frame& f) {
+    if (appendInPlace) {
+        auto* cat = static_cast<BinaryExpr*>(value.get());
+        Value rhs = cat->rhs->eval(f);
+        Value& s = varSlot(f, static_cast<VarExpr*>(target.get())->var);
+        if (std::u16string* text = s.uniqueString(); text && !rhs.isNull()) {
+            if (rhs.isString()) {
+                if (text->size() + rhs.str().size() > (size_t{1} << 28)) throw RuntimeError(14);
+                text->append(rhs.str());
+            } else {
+                std::u16string r = toString(rhs);
+                if (text->size() + r.size() > (size_t{1} << 28)) throw RuntimeError(14);
+                text->append(r);
+            }
+            return Flow::Normal;
+        }
+        Value joined = concat(s, rhs);
+        target->assign(f, std::move(joined), false);
+        return Flow::Normal;
+    }
+    target->assign(f, value->eval(f), isSet);
+    return Flow::Normal;
+}
+
+Flow DimStmt::exec(Frame& f) {
+    std::vector<int32_t> counts;
+    size_t total = 1;
+    for (auto& b : bounds) {
+        int32_t ub = toLong(b->eval(f));
+        if (ub < -1) throw RuntimeError(9);
+        counts.push_back(ub + 1);
+        total *= static_cast<size_t>(ub + 1);
+        if (total > MaxArrayElements) throw RuntimeError(7);
+    }
+    Value* s = target->slot(f);
+    if (!s) throw RuntimeError(500);
+    if (!redim) {
+        *s = Value::array(counts);
+        s->setFixedArray(true);
+        return Flow::Normal;
+    }
+    if (s->fixedArray()) throw RuntimeError(10);
+    Value fresh = Value::array(counts);
+    if (preserve && s->isArray()) {
+        const ArrayRep& old = s->arr();
+        if (!old.counts.empty()) {
+            if (old.counts.size() != counts.size()) throw RuntimeError(9);
+            for (size_t d = 0; d + 1 < counts.size(); ++d)
+                if (old.counts[d] != counts[d]) throw RuntimeError(9);
+            // Only the last dimension changes: copy each row's common prefix.
+            size_t oldLast = static_cast<size_t>(old.counts.back()), newLast = static_cast<size_t>(counts.back());
+            size_t rows = newLast == 0 ? 0 : fresh.arr().data.size() / newLast;
+            size_t keep = oldLast < newLast ? oldLast : newLast;
+            ArrayRep& dst = fresh.mutableArray();
+            for (size_t r = 0; r < rows; ++r)
+                for (size_t c = 0; c < keep; ++c)
+                    dst.data[r * newLast + c] = old.data[r * oldLast + c];
+        }
+    }
+    *s = std::move(fresh);
+    return Flow::Normal;
+}
+
+Flow EraseStmt::exec(Frame& f) {
+    Value* s = target->slot(f);
+    if (!s || !s->isArray()) throw RuntimeError(13);
+    if (s->fixedArray()) {
+        for (auto& v : s->mutableArray().data)
+            v = Value();
+    } else {
+        *s = Value::array({});
+    }
+    return Flow::Normal;
+}
+
+Flow IfStmt::exec(Frame& f) {
+    for (auto& [cond, body] : branches) {
+        bool taken;
+        try {
+            taken = truth(cond->eval(f));
+        } catch (const RuntimeError& e) {
+            // With On Error Resume Next a failing condition goes on into the branch, as the
+            // language has always done.
+            if (!f.resumeNext) throw;
+            f.eng.setErr(e.number(), describe(e), "");
+            taken = true;
+        }
+        if (taken) return execBlock(body, f);
+    }
+    return execBlock(elseBlock, f);
+}
+
+Flow ForStmt::exec(Frame& f) {
+    Value a = from->eval(f), b = to->eval(f), st = step ? step->eval(f) : Value::integer(1);
+    if (a.isNull() || b.isNull() || st.isNull()) throw RuntimeError(94);
+    Value* v = var->slot(f);
+    if (!v) throw RuntimeError(500);
+    auto isInt = [](const Value& x) {
+        return x.type() == VarType::Integer || x.type() == VarType::Long || x.type() == VarType::Byte ||
+               x.type() == VarType::Empty || x.type() == VarType::Boolean;
+    };
+    if (isInt(a) && isInt(b) && isInt(st)) {
+        bool longs = a.type() == VarType::Long || b.type() == VarType::Long || st.type() == VarType::Long;
+        int64_t i = a.rawInt(), end = b.rawInt(), inc = st.rawInt();
+        auto make = [longs](int64_t x) {
+            if (!longs && x >= -32768 && x <= 32767) return Value::integer(static_cast<int16_t>(x));
+            if (x < INT32_MIN || x > INT32_MAX) throw RuntimeError(6);
+            return Value::lng(static_cast<int32_t>(x));
+        };
+        for (;;) {
+            if (inc >= 0 ? i > end : i < end) break;
+            *v = make(i);
+            Flow fl = execBlock(body, f);
+            if (fl == Flow::ExitFor) break;
+            if (fl != Flow::Normal) return fl;
+            f.eng.tick();
+            // The body may change the counter.
+            i = (v->type() == VarType::Integer || v->type() == VarType::Long) ? v->rawInt() : toLong(*v);
+            i += inc;
+        }
+        return Flow::Normal;
+    }
+    double i = toDouble(a), end = toDouble(b), inc = toDouble(st);
+    VarType t = a.type() == VarType::Single && b.type() != VarType::Double ? VarType::Single : VarType::Double;
+    for (;;) {
+        if (inc >= 0 ? i > end : i < end) break;
+        *v = t == VarType::Single ? Value::single(static_cast<float>(i)) : Value::dbl(i);
+        Flow fl = execBlock(body, f);
+        if (fl == Flow::ExitFor) break;
+        if (fl != Flow::Normal) return fl;
+        f.eng.tick();
+        i = toDouble(*v) + inc;
+    }
+    return Flow::Normal;
+}
+
+Flow ForEachStmt::exec(Frame& f) {
+    Value c = collection->eval(f);
+    std::vector<Value> items;
+    if (c.isArray()) {
+        items = c.arr().data;
+    } else if (c.isObject() && c.obj()) {
+        auto keep = c.objShared();
+        if (!keep->enumerate(items)) throw RuntimeError(451);
+    } else {
+        throw RuntimeError(c.isObject() ? 91 : 451);
+    }
+    for (auto& item : items) {
+        Value* v = var->slot(f);
+        if (!v) throw RuntimeError(500);
+        *v = std::move(item);
+        Flow fl = execBlock(body, f);
+        if (fl == Flow::ExitFor) break;
+        if (fl != Flow::Normal) return fl;
+        f.eng.tick();
+    }
+    return Flow::Normal;
+}
+
+Flow DoStmt::exec(Frame& f) {
+    for (;;) {
+        if (cond && !condAtEnd && truth(cond->eval(f)) == until) break;
+        Flow fl = execBlock(body, f);
+        if (fl == Flow::ExitDo) break;
+        if (fl != Flow::Normal) return fl;
+        if (cond && condAtEnd && truth(cond->eval(f)) == until) break;
+        f.eng.tick();
+    }
+    return Flow::Normal;
+}
+
+Flow SelectStmt::exec(Frame& f) {
+    Value subj = subject->eval(f);
+    for (auto& [items, body] : cases) {
+        for (auto& item : items) {
+            Value a = item.a->eval(f);
+            bool hit;
+            if (item.kind == CaseItem::Equal) {
+                hit = compareValues(subj, a) == 0;
+            } else if (item.kind == CaseItem::Range) {
+                Value b = item.b->eval(f);
+                int lo = compareValues(subj, a), hi = compareValues(subj, b);
+                hit = lo != 2 && hi != 2 && lo >= 0 && hi <= 0;
+            } else {
+                Value r = binaryOp(item.op, subj, a);
+                hit = !r.isNull() && truth(r);
+            }
+            if (hit) return execBlock(body, f);
+        }
+    }
+    return execBlock(elseBlock, f);
+}
+
+Flow WithStmt::exec(Frame& f) {
+    varSlot(f, slot) = object->eval(f);
+    struct Clear {
+        Frame& f;
+        VarRef s;
+        ~Clear() { varSlot(f, s) = Value(); }
+    } clear{f, slot};
+    return execBlock(body, f);
+}
+
+Flow OnErrorStmt::exec(Frame& f) {
+    f.resumeNext = resumeNext;
+    f.eng.err.clear();
+    return Flow::Normal;
+}
+
+Flow RandomizeStmt::exec(Frame& f) {
+    if (!builtin) return Flow::Normal;
+    Value arg;
+    size_t n = 0;
+    if (seed) arg = seed->eval(f), n = 1;
+    CallContext ctx(f.eng.host, &f.eng, &f);
+    builtin->fn(ctx, std::span<Value>(&arg, n));
+    return Flow::Normal;
+}
+
+} // namespace tvk::script

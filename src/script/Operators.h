@@ -1,0 +1,15 @@
+#pragma once
+
+#include "script/Ast.h"
+#include "script/Value.h"
+
+namespace tvk::script {
+
+// The language's operators on variants: type promotion (Byte -> Integer -> Long -> Double on
+// overflow), Null propagation, string/number rules, and the errors 6, 11, 13, 94, 424.
+Value binaryOp(Op op, const Value& a, const Value& b);
+Value unaryOp(Op op, const Value& a);
+// a & b without creating intermediate copies when a is uniquely owned (the in-place case of s = s & x).
+Value concat(const Value& a, const Value& b);
+
+} // namespace tvk::script

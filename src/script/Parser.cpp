@@ -1,0 +1,986 @@
+#include "script/Parser.h"
+
+#include "script/Coerce.h"
+#include "script/ScriptError.h"
+
+namespace tvk::script {
+
+Parser::Parser(std::u16string_view source) : m_lexer(source) {
+    advance();
+}
+
+Parser::Nest::Nest(Parser& parser) : p(parser) {
+    if (++p.m_depth > MaxNesting) p.fail(28);
+}
+
+// ======================================================================
+// Tokens
+// ======================================================================
+
+void Parser::advance() {
+    m_tok = m_lexer.next();
+}
+
+bool Parser::accept(Tok t) {
+    if (m_tok.type != t) return false;
+    advance();
+    return true;
+}
+
+bool Parser::acceptKw(Kw k) {
+    if (!isKw(k)) return false;
+    advance();
+    return true;
+}
+
+void Parser::expect(Tok t, int error) {
+    if (!accept(t)) fail(error);
+}
+
+void Parser::expectKw(Kw k, int error) {
+    if (!acceptKw(k)) fail(error);
+}
+
+void Parser::fail(int number) const {
+    failAt(number, m_tok);
+}
+
+void Parser::failAt(int number, const Token& t) const {
+    throw ScriptError(number, errorDescription(number), t.line, t.col, true);
+}
+
+void Parser::endOfStatement() {
+    if (m_tok.type == Tok::End) return;
+    if (m_tok.type != Tok::Newline) fail(1025);
+    advance();
+}
+
+void Parser::skipNewlines() {
+    while (m_tok.type == Tok::Newline)
+        advance();
+}
+
+std::u16string Parser::identifier() {
+    if (m_tok.type != Tok::Word || Lexer::isReserved(m_tok.kw)) fail(1010);
+    std::u16string s = m_tok.text;
+    advance();
+    return s;
+}
+
+// ======================================================================
+// Program and blocks
+// ======================================================================
+
+// program := { statement | procedure | class | "Option Explicit" }
+std::unique_ptr<CodeUnit> Parser::parseProgram(bool& optionExplicit) {
+    auto unit = std::make_unique<CodeUnit>();
+    m_unit = unit.get();
+    skipNewlines();
+    if (isKw(Kw::Option)) {
+        advance();
+        expectKw(Kw::Explicit, 1002);
+        optionExplicit = true;
+        endOfStatement();
+    }
+    parseBlock(unit->body, false);
+    if (m_tok.type != Tok::End) {
+        if (isKw(Kw::Next)) fail(1055);
+        if (isKw(Kw::Loop)) fail(1038);
+        fail(1024);
+    }
+    return unit;
+}
+
+ExprPtr Parser::parseOnlyExpression() {
+    ExprPtr e = parseExpr();
+    if (m_tok.type == Tok::Newline) advance();
+    if (m_tok.type != Tok::End) fail(1025);
+    return e;
+}
+
+bool Parser::atBlockEnd() const {
+    if (m_tok.type == Tok::End) return true;
+    if (m_tok.type != Tok::Word) return false;
+    switch (m_tok.kw) {
+    case Kw::End:
+    case Kw::Else:
+    case Kw::ElseIf:
+    case Kw::Case:
+    case Kw::Loop:
+    case Kw::Next:
+    case Kw::Wend:
+        return true;
+    default:
+        return false;
+    }
+}
+
+// block := { statement newline } until a block-ending word
+void Parser::parseBlock(Block& out, bool inProc, bool singleLine) {
+    Nest nest(*this);
+    for (;;) {
+        if (!singleLine) skipNewlines();
+        if (atBlockEnd()) return;
+        // "End" alone is a block end; Class/Sub/Function/Property definitions start with words
+        // handled here at the top level.
+        bool isPublic = true, isDefault = false, hadAccess = false;
+        if (!inProc && (isKw(Kw::Public) || isKw(Kw::Private))) {
+            isPublic = isKw(Kw::Public);
+            advance();
+            hadAccess = true;
+            if (isKw(Kw::Default)) {
+                if (!isPublic) fail(1057);
+                isDefault = true;
+                advance();
+            }
+            if (!isKw(Kw::Sub) && !isKw(Kw::Function) && !isKw(Kw::Property)) {
+                if (isDefault) fail(1058);
+                if (isKw(Kw::Const)) {
+                    advance();
+                    out.push_back(parseDecl(DeclStmt::Const));
+                } else {
+                    // Public x, Private y: declarations like Dim.
+                    out.push_back(parseDecl(DeclStmt::Dim));
+                }
+                if (!singleLine)
+                    endOfStatement();
+                else if (m_tok.type == Tok::Newline)
+                    return;
+                continue;
+            }
+        }
+        if (!inProc && (isKw(Kw::Sub) || isKw(Kw::Function) || isKw(Kw::Property))) {
+            if (singleLine) fail(1024);
+            ProcKind kind = ProcKind::Sub;
+            if (isKw(Kw::Function)) kind = ProcKind::Function;
+            if (isKw(Kw::Property)) {
+                if (!m_class) fail(1048);
+                advance();
+                if (isKw(Kw::Get))
+                    kind = ProcKind::PropertyGet;
+                else if (isKw(Kw::Let))
+                    kind = ProcKind::PropertyLet;
+                else if (isKw(Kw::Set))
+                    kind = ProcKind::PropertySet;
+                else
+                    fail(1049);
+            }
+            if (isDefault && kind != ProcKind::Function && kind != ProcKind::PropertyGet && kind != ProcKind::Sub)
+                fail(1058);
+            advance();
+            parseProcedure(kind, isPublic, isDefault, m_class);
+            endOfStatement();
+            continue;
+        }
+        if (hadAccess) fail(1024);
+        if (!inProc && !m_class && isKw(Kw::Class)) {
+            if (singleLine) fail(1024);
+            parseClass();
+            endOfStatement();
+            continue;
+        }
+        if (StmtPtr s = parseStatement(inProc, singleLine)) out.push_back(std::move(s));
+        if (singleLine) {
+            if (m_tok.type == Tok::Newline && m_tok.text == u":") {
+                advance();
+                if (isKw(Kw::Else) || m_tok.type == Tok::Newline || m_tok.type == Tok::End) return;
+                continue;
+            }
+            return;
+        }
+        endOfStatement();
+    }
+}
+
+// procedure := name [ "(" [param {"," param}] ")" ] newline block "End" kind
+void Parser::parseProcedure(ProcKind kind, bool isPublic, bool isDefault, ClassDef* cls) {
+    auto proc = std::make_unique<ProcDef>();
+    proc->pos = pos();
+    proc->name = identifier();
+    proc->kind = kind;
+    proc->isPublic = isPublic;
+    proc->isDefault = isDefault;
+    proc->owner = cls;
+    if (accept(Tok::LParen)) {
+        if (!accept(Tok::RParen)) {
+            do {
+                Param p;
+                if (acceptKw(Kw::ByVal))
+                    p.byRef = false;
+                else
+                    acceptKw(Kw::ByRef);
+                p.name = identifier();
+                if (accept(Tok::LParen)) expect(Tok::RParen, 1006); // array parameter marker
+                proc->params.push_back(std::move(p));
+            } while (accept(Tok::Comma));
+            expect(Tok::RParen, 1006);
+        }
+    }
+    if ((kind == ProcKind::PropertyLet || kind == ProcKind::PropertySet) && proc->params.empty()) fail(1054);
+    bool savedIn = m_inProc;
+    ProcKind savedKind = m_procKind;
+    m_inProc = true;
+    m_procKind = kind;
+    endOfStatement();
+    parseBlock(proc->body, true);
+    m_inProc = savedIn;
+    m_procKind = savedKind;
+    expectKw(Kw::End, 1014);
+    if (kind == ProcKind::Sub)
+        expectKw(Kw::Sub, 1016);
+    else if (kind == ProcKind::Function)
+        expectKw(Kw::Function, 1015);
+    else
+        expectKw(Kw::Property, 1050);
+
+    if (!cls) {
+        m_unit->procs.push_back(std::move(proc));
+        return;
+    }
+    ProcDef* raw = proc.get();
+    cls->procs.push_back(std::move(proc));
+    std::u16string lower = lowerAscii(raw->name);
+    if (lower == u"class_initialize" || lower == u"class_terminate") {
+        if (!raw->params.empty()) fail(1053);
+        (lower == u"class_initialize" ? cls->initialize : cls->terminate) = raw;
+    }
+    int id = cls->memberIndex(raw->name);
+    if (id < 0) {
+        cls->members.push_back(MemberDef{raw->name, isPublic});
+        id = static_cast<int>(cls->members.size());
+    }
+    MemberDef& m = cls->members[static_cast<size_t>(id - 1)];
+    ProcDef** target = nullptr;
+    switch (kind) {
+    case ProcKind::Sub:
+    case ProcKind::Function:
+        target = &m.method;
+        break;
+    case ProcKind::PropertyGet:
+        target = &m.get;
+        break;
+    case ProcKind::PropertyLet:
+        target = &m.let;
+        break;
+    case ProcKind::PropertySet:
+        target = &m.set;
+        break;
+    }
+    if (*target || m.field >= 0 || (m.method && kind != ProcKind::Sub && kind != ProcKind::Function) ||
+        ((kind == ProcKind::Sub || kind == ProcKind::Function) && (m.get || m.let || m.set)))
+        failAt(1041, Token{Tok::Word, Kw::None, false, raw->pos.line, raw->pos.col, {}, {}});
+    *target = raw;
+    if (isDefault) {
+        if (cls->defaultMember >= 0 && cls->defaultMember != id) fail(1052);
+        cls->defaultMember = id;
+    }
+}
+
+// class := "Class" name newline { member } "End" "Class"
+void Parser::parseClass() {
+    advance();
+    auto cls = std::make_unique<ClassDef>();
+    cls->name = identifier();
+    endOfStatement();
+    m_class = cls.get();
+    for (;;) {
+        skipNewlines();
+        if (isKw(Kw::End)) break;
+        bool isPublic = true, isDefault = false;
+        if (isKw(Kw::Public) || isKw(Kw::Private)) {
+            isPublic = isKw(Kw::Public);
+            advance();
+            if (isKw(Kw::Default)) {
+                if (!isPublic) fail(1057);
+                isDefault = true;
+                advance();
+            }
+        } else if (isKw(Kw::Dim)) {
+            advance();
+        } else if (!isKw(Kw::Sub) && !isKw(Kw::Function) && !isKw(Kw::Property)) {
+            fail(1024);
+        }
+        if (isKw(Kw::Sub) || isKw(Kw::Function) || isKw(Kw::Property)) {
+            ProcKind kind = isKw(Kw::Sub) ? ProcKind::Sub : ProcKind::Function;
+            if (isKw(Kw::Property)) {
+                advance();
+                if (isKw(Kw::Get))
+                    kind = ProcKind::PropertyGet;
+                else if (isKw(Kw::Let))
+                    kind = ProcKind::PropertyLet;
+                else if (isKw(Kw::Set))
+                    kind = ProcKind::PropertySet;
+                else
+                    fail(1049);
+            }
+            if (isDefault && kind != ProcKind::Function && kind != ProcKind::PropertyGet) fail(1058);
+            advance();
+            parseProcedure(kind, isPublic, isDefault, cls.get());
+            endOfStatement();
+            continue;
+        }
+        if (isDefault) fail(1058);
+        // Field declarations: name [ "(" bounds ")" ] { "," ... }
+        do {
+            FieldDef fd;
+            Token nameTok = m_tok;
+            fd.name = identifier();
+            fd.isPublic = isPublic;
+            if (accept(Tok::LParen)) {
+                fd.isArray = true;
+                if (!accept(Tok::RParen)) {
+                    do {
+                        if (m_tok.type != Tok::Number) fail(1026);
+                        fd.dims.push_back(toLong(m_tok.value));
+                        advance();
+                    } while (accept(Tok::Comma));
+                    expect(Tok::RParen, 1006);
+                }
+            }
+            if (cls->memberIndex(fd.name) >= 0) failAt(1041, nameTok);
+            cls->fields.push_back(fd);
+            cls->members.push_back(MemberDef{fd.name, isPublic, static_cast<int>(cls->fields.size()) - 1});
+        } while (accept(Tok::Comma));
+        endOfStatement();
+    }
+    m_class = nullptr;
+    expectKw(Kw::End, 1014);
+    expectKw(Kw::Class, 1047);
+    m_unit->classes.push_back(std::move(cls));
+}
+
+// ======================================================================
+// Statements
+// ======================================================================
+
+StmtPtr Parser::parseStatement(bool inProc, bool singleLine) {
+    Nest nest(*this);
+    Pos p = pos();
+    if (m_tok.type == Tok::Dot) return parseCallOrAssign(false);
+    if (m_tok.type != Tok::Word) fail(1024);
+    switch (m_tok.kw) {
+    case Kw::Dim:
+        advance();
+        return parseDecl(DeclStmt::Dim);
+    case Kw::ReDim:
+        advance();
+        return parseDecl(DeclStmt::ReDim);
+    case Kw::Const:
+        advance();
+        return parseDecl(DeclStmt::Const);
+    case Kw::If:
+        return parseIf(inProc);
+    case Kw::For:
+        return parseFor(inProc);
+    case Kw::Do:
+        return parseDo(inProc);
+    case Kw::While:
+        return parseWhile(inProc);
+    case Kw::Select:
+        return parseSelect(inProc);
+    case Kw::With:
+        return parseWith(inProc);
+    case Kw::Exit:
+        return parseExit();
+    case Kw::On:
+        return parseOnError();
+    case Kw::Call:
+        advance();
+        return parseCallOrAssign(true);
+    case Kw::Set: {
+        advance();
+        ExprPtr target = parsePostfix(true);
+        expect(Tok::Eq, 1011);
+        ExprPtr value = parseExpr();
+        return std::make_unique<AssignStmt>(std::move(target), std::move(value), true, p);
+    }
+    case Kw::Let:
+        advance();
+        return parseCallOrAssign(false);
+    case Kw::Erase: {
+        advance();
+        Pos np = pos();
+        auto target = std::make_unique<NameExpr>(identifier(), np);
+        return std::make_unique<EraseStmt>(std::move(target), p);
+    }
+    case Kw::Randomize: {
+        advance();
+        auto s = std::make_unique<RandomizeStmt>(p);
+        if (!atEndOfStatement() && !isKw(Kw::Else)) s->seed = parseExpr();
+        return s;
+    }
+    case Kw::Option:
+        fail(1042);
+    case Kw::Class:
+        fail(singleLine || inProc ? 1024 : 1047);
+    case Kw::Sub:
+    case Kw::Function:
+    case Kw::Public:
+    case Kw::Private:
+        fail(1024);
+    case Kw::Me:
+        return parseCallOrAssign(false);
+    default:
+        break;
+    }
+    if (Lexer::isReserved(m_tok.kw)) fail(1024);
+    return parseCallOrAssign(false);
+}
+
+// decl := name [ "(" [bounds] ")" ] { "," name ... }   |   const := name "=" literal { "," ... }
+StmtPtr Parser::parseDecl(DeclStmt::Kind kind) {
+    auto d = std::make_unique<DeclStmt>(pos());
+    d->declKind = kind;
+    if (kind == DeclStmt::ReDim && acceptKw(Kw::Preserve)) d->preserve = true;
+    do {
+        DeclStmt::Item item;
+        item.pos = pos();
+        item.name = identifier();
+        if (kind == DeclStmt::Const) {
+            expect(Tok::Eq, 1011);
+            item.value = parseExpr();
+        } else if (accept(Tok::LParen)) {
+            item.hasBounds = true;
+            if (!accept(Tok::RParen)) {
+                do
+                    item.bounds.push_back(parseExpr());
+                while (accept(Tok::Comma));
+                expect(Tok::RParen, 1006);
+            }
+            if (kind == DeclStmt::ReDim && item.bounds.empty()) fail(1023);
+        } else if (kind == DeclStmt::ReDim) {
+            fail(1005);
+        }
+        d->items.push_back(std::move(item));
+    } while (accept(Tok::Comma));
+    return d;
+}
+
+// if := "If" expr "Then" ( newline block {"ElseIf" expr "Then" block} ["Else" block] "End" "If"
+//                        | statements ["Else" statements] )
+StmtPtr Parser::parseIf(bool inProc) {
+    auto s = std::make_unique<IfStmt>(pos());
+    advance();
+    ExprPtr cond = parseExpr();
+    expectKw(Kw::Then, 1017);
+    if (m_tok.type != Tok::Newline || m_tok.text == u":") {
+        // Single-line form.
+        if (m_tok.type == Tok::Newline) advance();
+        Block then;
+        parseBlock(then, inProc, true);
+        s->branches.emplace_back(std::move(cond), std::move(then));
+        if (acceptKw(Kw::Else)) parseBlock(s->elseBlock, inProc, true);
+        if (isKw(Kw::End)) {
+            // Tolerate an explicit "End If" closing a single-line If.
+            advance();
+            expectKw(Kw::If, 1012);
+        }
+        return s;
+    }
+    Block then;
+    parseBlock(then, inProc);
+    s->branches.emplace_back(std::move(cond), std::move(then));
+    for (;;) {
+        if (isKw(Kw::ElseIf)) {
+            advance();
+            ExprPtr c = parseExpr();
+            expectKw(Kw::Then, 1017);
+            Block b;
+            if (!atEndOfStatement()) {
+                parseBlock(b, inProc, true);
+                Block rest;
+                parseBlock(rest, inProc);
+                for (auto& st : rest)
+                    b.push_back(std::move(st));
+            } else {
+                parseBlock(b, inProc);
+            }
+            s->branches.emplace_back(std::move(c), std::move(b));
+        } else if (isKw(Kw::Else)) {
+            advance();
+            parseBlock(s->elseBlock, inProc);
+        } else {
+            break;
+        }
+    }
+    expectKw(Kw::End, 1014);
+    expectKw(Kw::If, 1012);
+    return s;
+}
+
+// for := "For" name "=" expr "To" expr ["Step" expr] block "Next"
+//      | "For" "Each" name "In" expr block "Next"
+StmtPtr Parser::parseFor(bool inProc) {
+    Pos p = pos();
+    advance();
+    ++m_forDepth;
+    StmtPtr result;
+    if (acceptKw(Kw::Each)) {
+        auto s = std::make_unique<ForEachStmt>(p);
+        Pos np = pos();
+        s->var = std::make_unique<NameExpr>(identifier(), np);
+        expectKw(Kw::In, 1046);
+        s->collection = parseExpr();
+        endOfStatement();
+        parseBlock(s->body, inProc);
+        result = std::move(s);
+    } else {
+        auto s = std::make_unique<ForStmt>(p);
+        Pos np = pos();
+        if (m_tok.type != Tok::Word || Lexer::isReserved(m_tok.kw)) fail(1040);
+        s->var = std::make_unique<NameExpr>(identifier(), np);
+        expect(Tok::Eq, 1011);
+        s->from = parseExpr();
+        expectKw(Kw::To, 1013);
+        s->to = parseExpr();
+        if (acceptKw(Kw::Step)) s->step = parseExpr();
+        endOfStatement();
+        parseBlock(s->body, inProc);
+        result = std::move(s);
+    }
+    --m_forDepth;
+    expectKw(Kw::Next, 1020);
+    if (m_tok.type == Tok::Word && !Lexer::isReserved(m_tok.kw)) advance(); // "Next i"
+    return result;
+}
+
+// do := "Do" [("While"|"Until") expr] block "Loop" [("While"|"Until") expr]
+StmtPtr Parser::parseDo(bool inProc) {
+    auto s = std::make_unique<DoStmt>(pos());
+    advance();
+    if (isKw(Kw::While) || isKw(Kw::Until)) {
+        s->until = isKw(Kw::Until);
+        advance();
+        s->cond = parseExpr();
+    } else if (!atEndOfStatement()) {
+        fail(1028);
+    }
+    endOfStatement();
+    ++m_doDepth;
+    parseBlock(s->body, inProc);
+    --m_doDepth;
+    expectKw(Kw::Loop, 1019);
+    if (isKw(Kw::While) || isKw(Kw::Until)) {
+        if (s->cond) fail(1025);
+        s->until = isKw(Kw::Until);
+        s->condAtEnd = true;
+        advance();
+        s->cond = parseExpr();
+    }
+    return s;
+}
+
+// while := "While" expr block "Wend"
+StmtPtr Parser::parseWhile(bool inProc) {
+    auto s = std::make_unique<DoStmt>(pos());
+    advance();
+    s->cond = parseExpr();
+    endOfStatement();
+    parseBlock(s->body, inProc);
+    expectKw(Kw::Wend, 1018);
+    return s;
+}
+
+// select := "Select" "Case" expr { "Case" items block } [ "Case" "Else" block ] "End" "Select"
+StmtPtr Parser::parseSelect(bool inProc) {
+    auto s = std::make_unique<SelectStmt>(pos());
+    advance();
+    expectKw(Kw::Case, 1021);
+    s->subject = parseExpr();
+    endOfStatement();
+    skipNewlines();
+    while (isKw(Kw::Case)) {
+        advance();
+        if (acceptKw(Kw::Else)) {
+            if (m_tok.type == Tok::Newline) advance();
+            parseBlock(s->elseBlock, inProc);
+            s->hasElse = true;
+            break;
+        }
+        std::vector<CaseItem> items;
+        do {
+            CaseItem item;
+            if (acceptKw(Kw::Is)) {
+                item.kind = CaseItem::Compare;
+                switch (m_tok.type) {
+                case Tok::Eq:
+                    item.op = Op::Eq;
+                    break;
+                case Tok::Ne:
+                    item.op = Op::Ne;
+                    break;
+                case Tok::Lt:
+                    item.op = Op::Lt;
+                    break;
+                case Tok::Le:
+                    item.op = Op::Le;
+                    break;
+                case Tok::Gt:
+                    item.op = Op::Gt;
+                    break;
+                case Tok::Ge:
+                    item.op = Op::Ge;
+                    break;
+                default:
+                    fail(1002);
+                }
+                advance();
+                item.a = parseConcat();
+            } else {
+                item.a = parseExpr();
+                if (acceptKw(Kw::To)) {
+                    item.kind = CaseItem::Range;
+                    item.b = parseExpr();
+                }
+            }
+            items.push_back(std::move(item));
+        } while (accept(Tok::Comma));
+        if (m_tok.type == Tok::Newline) advance();
+        Block b;
+        parseBlock(b, inProc);
+        s->cases.emplace_back(std::move(items), std::move(b));
+    }
+    expectKw(Kw::End, 1014);
+    expectKw(Kw::Select, 1022);
+    return s;
+}
+
+// with := "With" expr block "End" "With"
+StmtPtr Parser::parseWith(bool inProc) {
+    auto s = std::make_unique<WithStmt>(pos());
+    advance();
+    s->object = parseExpr();
+    endOfStatement();
+    ++m_withDepth;
+    parseBlock(s->body, inProc);
+    --m_withDepth;
+    expectKw(Kw::End, 1014);
+    expectKw(Kw::With, 1029);
+    return s;
+}
+
+// exit := "Exit" ("For" | "Do" | "Sub" | "Function" | "Property")
+StmtPtr Parser::parseExit() {
+    Pos p = pos();
+    advance();
+    Flow flow;
+    if (isKw(Kw::For)) {
+        if (m_forDepth == 0) fail(1039);
+        flow = Flow::ExitFor;
+    } else if (isKw(Kw::Do)) {
+        if (m_doDepth == 0) fail(1039);
+        flow = Flow::ExitDo;
+    } else if (isKw(Kw::Sub) || isKw(Kw::Function) || isKw(Kw::Property)) {
+        bool ok = m_inProc && ((isKw(Kw::Sub) && m_procKind == ProcKind::Sub) ||
+                               (isKw(Kw::Function) && m_procKind == ProcKind::Function) ||
+                               (isKw(Kw::Property) && m_procKind != ProcKind::Sub && m_procKind != ProcKind::Function));
+        if (!ok) fail(1039);
+        flow = Flow::ExitProc;
+    } else {
+        fail(1039);
+    }
+    advance();
+    return std::make_unique<ExitStmt>(flow, p);
+}
+
+// onerror := "On" "Error" ( "Resume" "Next" | "GoTo" "0" )
+StmtPtr Parser::parseOnError() {
+    Pos p = pos();
+    advance();
+    expectKw(Kw::Error, 1002);
+    if (acceptKw(Kw::Resume)) {
+        expectKw(Kw::Next, 1002);
+        return std::make_unique<OnErrorStmt>(true, p);
+    }
+    expectKw(Kw::GoTo, 1002);
+    if (m_tok.type != Tok::Number || m_tok.value.rawInt() != 0 || m_tok.value.type() != VarType::Integer) fail(1002);
+    advance();
+    return std::make_unique<OnErrorStmt>(false, p);
+}
+
+// call := target [ "=" expr | args ]
+StmtPtr Parser::parseCallOrAssign(bool explicitCall) {
+    Pos p = pos();
+    ExprPtr target = parsePostfix(!explicitCall);
+    if (!explicitCall && m_tok.type == Tok::Eq) {
+        advance();
+        ExprPtr value = parseExpr();
+        return std::make_unique<AssignStmt>(std::move(target), std::move(value), false, p);
+    }
+    ExprList* args = nullptr;
+    bool* parens = nullptr;
+    if (target->kind == ExprKind::Name) {
+        auto* n = static_cast<NameExpr*>(target.get());
+        args = &n->args;
+        parens = &n->hasParens;
+    } else if (target->kind == ExprKind::Member) {
+        auto* m = static_cast<MemberExpr*>(target.get());
+        args = &m->args;
+        parens = &m->hasParens;
+    } else {
+        fail(1024);
+    }
+    if (explicitCall) {
+        if (!atEndOfStatement() && !isKw(Kw::Else)) fail(1025);
+        return std::make_unique<CallStmt>(std::move(target), p);
+    }
+    if (*parens) {
+        // "f(a)" as a statement passes a by value; "f(a, b)" is not allowed without Call.
+        if (args->size() > 1) fail(1044);
+        if (args->size() == 1) {
+            Pos ap = (*args)[0] ? (*args)[0]->pos : p;
+            ExprPtr only = std::move((*args)[0]);
+            args->clear();
+            if (only)
+                args->push_back(std::make_unique<ParenExpr>(std::move(only), ap));
+            else
+                args->push_back(nullptr);
+            if (accept(Tok::Comma)) parseArgs(*args);
+        }
+    } else if (!atEndOfStatement() && !isKw(Kw::Else)) {
+        parseArgs(*args);
+    }
+    *parens = true; // a statement call always calls, even without arguments
+    if (!atEndOfStatement() && !isKw(Kw::Else)) fail(1025);
+    return std::make_unique<CallStmt>(std::move(target), p);
+}
+
+// args := [expr] { "," [expr] }   (empty positions are missing arguments)
+void Parser::parseArgs(ExprList& args) {
+    do {
+        if (m_tok.type == Tok::Comma)
+            args.push_back(nullptr);
+        else
+            args.push_back(parseExpr());
+    } while (accept(Tok::Comma));
+}
+
+// ======================================================================
+// Expressions
+// ======================================================================
+
+ExprPtr Parser::parseExpr() {
+    Nest nest(*this);
+    return parseImp();
+}
+
+#define TVK_BINARY_LEVEL(Name, Next, Test, OpOf)                                                                       \
+    ExprPtr Parser::Name() {                                                                                           \
+        ExprPtr l = Next();                                                                                            \
+        while (Test) {                                                                                                 \
+            Pos p = pos();                                                                                             \
+            Op op = OpOf;                                                                                              \
+            advance();                                                                                                 \
+            Nest nest(*this);                                                                                          \
+            ExprPtr r = Next();                                                                                        \
+            l = std::make_unique<BinaryExpr>(op, std::move(l), std::move(r), p);                                       \
+        }                                                                                                              \
+        return l;                                                                                                      \
+    }
+
+// imp := eqv { "Imp" eqv } ... and so on down to unary
+TVK_BINARY_LEVEL(parseImp, parseEqv, isKw(Kw::Imp), Op::Imp)
+TVK_BINARY_LEVEL(parseEqv, parseXor, isKw(Kw::Eqv), Op::Eqv)
+TVK_BINARY_LEVEL(parseXor, parseOr, isKw(Kw::Xor), Op::Xor)
+TVK_BINARY_LEVEL(parseOr, parseAnd, isKw(Kw::Or), Op::Or)
+TVK_BINARY_LEVEL(parseAnd, parseNot, isKw(Kw::And), Op::And)
+TVK_BINARY_LEVEL(parseConcat, parseAdditive, m_tok.type == Tok::Amp, Op::Cat)
+TVK_BINARY_LEVEL(parseAdditive, parseMod, m_tok.type == Tok::Plus || m_tok.type == Tok::Minus,
+                 m_tok.type == Tok::Plus ? Op::Add : Op::Sub)
+TVK_BINARY_LEVEL(parseMod, parseIntDiv, isKw(Kw::Mod), Op::Mod)
+TVK_BINARY_LEVEL(parseIntDiv, parseMultiplicative, m_tok.type == Tok::Backslash, Op::IntDiv)
+TVK_BINARY_LEVEL(parseMultiplicative, parseUnary, m_tok.type == Tok::Star || m_tok.type == Tok::Slash,
+                 m_tok.type == Tok::Star ? Op::Mul : Op::Div)
+#undef TVK_BINARY_LEVEL
+
+// not := "Not" not | compare
+ExprPtr Parser::parseNot() {
+    if (isKw(Kw::Not)) {
+        Pos p = pos();
+        advance();
+        Nest nest(*this);
+        return std::make_unique<UnaryExpr>(Op::Not, parseNot(), p);
+    }
+    return parseCompare();
+}
+
+// compare := concat { ("=" | "<>" | "<" | "<=" | ">" | ">=" | "Is") concat }
+ExprPtr Parser::parseCompare() {
+    ExprPtr l = parseConcat();
+    for (;;) {
+        Op op;
+        switch (m_tok.type) {
+        case Tok::Eq:
+            op = Op::Eq;
+            break;
+        case Tok::Ne:
+            op = Op::Ne;
+            break;
+        case Tok::Lt:
+            op = Op::Lt;
+            break;
+        case Tok::Le:
+            op = Op::Le;
+            break;
+        case Tok::Gt:
+            op = Op::Gt;
+            break;
+        case Tok::Ge:
+            op = Op::Ge;
+            break;
+        default:
+            if (!isKw(Kw::Is)) return l;
+            op = Op::Is;
+        }
+        Pos p = pos();
+        advance();
+        Nest nest(*this);
+        ExprPtr r = parseConcat();
+        l = std::make_unique<BinaryExpr>(op, std::move(l), std::move(r), p);
+    }
+}
+
+// unary := "-" unary | "+" unary | power
+ExprPtr Parser::parseUnary() {
+    if (m_tok.type == Tok::Minus || m_tok.type == Tok::Plus) {
+        bool neg = m_tok.type == Tok::Minus;
+        Pos p = pos();
+        advance();
+        Nest nest(*this);
+        ExprPtr e = parseUnary();
+        if (!neg) return e;
+        return std::make_unique<UnaryExpr>(Op::Neg, std::move(e), p);
+    }
+    return parsePower();
+}
+
+// power := postfix { "^" ["-"] postfix }
+ExprPtr Parser::parsePower() {
+    ExprPtr l = parsePostfix(false);
+    while (m_tok.type == Tok::Caret) {
+        Pos p = pos();
+        advance();
+        Nest nest(*this);
+        ExprPtr r;
+        if (m_tok.type == Tok::Minus) {
+            Pos np = pos();
+            advance();
+            r = std::make_unique<UnaryExpr>(Op::Neg, parsePostfix(false), np);
+        } else {
+            r = parsePostfix(false);
+        }
+        l = std::make_unique<BinaryExpr>(Op::Pow, std::move(l), std::move(r), p);
+    }
+    return l;
+}
+
+// postfix := primary { "." name | "(" args ")" }
+// At the start of a statement a "(" after a blank begins the arguments, not an index.
+ExprPtr Parser::parsePostfix(bool statementStart) {
+    ExprPtr e = parsePrimary(statementStart);
+    for (;;) {
+        if (m_tok.type == Tok::Dot && !m_tok.spaceBefore) {
+            advance();
+            Pos p = pos();
+            if (m_tok.type != Tok::Word) fail(1010);
+            auto m = std::make_unique<MemberExpr>(std::move(e), m_tok.text, p);
+            advance();
+            e = std::move(m);
+        } else if (m_tok.type == Tok::LParen && !(statementStart && m_tok.spaceBefore)) {
+            ExprList* args = nullptr;
+            bool* parens = nullptr;
+            if (e->kind == ExprKind::Name && !static_cast<NameExpr*>(e.get())->hasParens) {
+                args = &static_cast<NameExpr*>(e.get())->args;
+                parens = &static_cast<NameExpr*>(e.get())->hasParens;
+            } else if (e->kind == ExprKind::Member && !static_cast<MemberExpr*>(e.get())->hasParens) {
+                args = &static_cast<MemberExpr*>(e.get())->args;
+                parens = &static_cast<MemberExpr*>(e.get())->hasParens;
+            } else {
+                // a(1)(2): index the result through its default member.
+                Pos p = pos();
+                auto m = std::make_unique<MemberExpr>(std::move(e), std::u16string(), p);
+                args = &m->args;
+                parens = &m->hasParens;
+                e = std::move(m);
+            }
+            advance();
+            *parens = true;
+            if (!accept(Tok::RParen)) {
+                parseArgs(*args);
+                expect(Tok::RParen, 1006);
+            }
+        } else {
+            return e;
+        }
+    }
+}
+
+// primary := literal | name | "Me" | "New" name | "(" expr ")" | "." name (inside With)
+ExprPtr Parser::parsePrimary(bool statementStart) {
+    (void)statementStart;
+    Pos p = pos();
+    switch (m_tok.type) {
+    case Tok::Number:
+    case Tok::Date: {
+        auto e = std::make_unique<LiteralExpr>(m_tok.value, p);
+        advance();
+        return e;
+    }
+    case Tok::String: {
+        auto e = std::make_unique<LiteralExpr>(Value::string(m_tok.text), p);
+        advance();
+        return e;
+    }
+    case Tok::LParen: {
+        advance();
+        ExprPtr inner = parseExpr();
+        expect(Tok::RParen, 1006);
+        return std::make_unique<ParenExpr>(std::move(inner), p);
+    }
+    case Tok::Dot: {
+        if (m_withDepth == 0) fail(505);
+        advance();
+        if (m_tok.type != Tok::Word) fail(1010);
+        auto m = std::make_unique<MemberExpr>(nullptr, m_tok.text, p);
+        advance();
+        return m;
+    }
+    case Tok::Word:
+        break;
+    default:
+        fail(1023);
+    }
+    switch (m_tok.kw) {
+    case Kw::True:
+        advance();
+        return std::make_unique<LiteralExpr>(Value::boolean(true), p);
+    case Kw::False:
+        advance();
+        return std::make_unique<LiteralExpr>(Value::boolean(false), p);
+    case Kw::Empty:
+        advance();
+        return std::make_unique<LiteralExpr>(Value(), p);
+    case Kw::Null:
+        advance();
+        return std::make_unique<LiteralExpr>(Value::null(), p);
+    case Kw::Nothing:
+        advance();
+        return std::make_unique<LiteralExpr>(Value::nothing(), p);
+    case Kw::Me:
+        if (!m_class) fail(1037);
+        advance();
+        return std::make_unique<MeExpr>(p);
+    case Kw::New: {
+        advance();
+        return std::make_unique<NewExpr>(identifier(), p);
+    }
+    default:
+        break;
+    }
+    if (Lexer::isReserved(m_tok.kw)) fail(1023);
+    auto n = std::make_unique<NameExpr>(m_tok.text, p);
+    advance();
+    return n;
+}
+
+} // namespace tvk::script

@@ -1,0 +1,90 @@
+#pragma once
+
+#include "script/Engine.h"
+#include "script/Lexer.h"
+
+namespace tvk::script {
+
+// Recursive-descent parser from source text to a CodeUnit's syntax tree (names unresolved).
+// Syntax errors throw ScriptError (compile error, with line and column); nesting deeper than
+// MaxNesting is refused the same way instead of exhausting the native stack.
+class Parser {
+public:
+    static constexpr int MaxNesting = 120;
+
+    explicit Parser(std::u16string_view source);
+    // Whole program: statements, procedures and classes; optionExplicit reports Option Explicit.
+    std::unique_ptr<CodeUnit> parseProgram(bool& optionExplicit);
+    // A single expression (Eval).
+    ExprPtr parseOnlyExpression();
+
+private:
+    // ---- tokens ----
+    void advance();
+    bool isKw(Kw k) const { return m_tok.type == Tok::Word && m_tok.kw == k; }
+    bool accept(Tok t);
+    bool acceptKw(Kw k);
+    void expect(Tok t, int error);
+    void expectKw(Kw k, int error);
+    bool atEndOfStatement() const { return m_tok.type == Tok::Newline || m_tok.type == Tok::End; }
+    void endOfStatement();
+    void skipNewlines();
+    std::u16string identifier();
+    [[noreturn]] void fail(int number) const;
+    [[noreturn]] void failAt(int number, const Token& t) const;
+    Pos pos() const { return {m_tok.line, m_tok.col}; }
+    struct Nest {
+        Parser& p;
+        explicit Nest(Parser& parser);
+        ~Nest() { --p.m_depth; }
+    };
+
+    // ---- statements ----
+    void parseBlock(Block& out, bool inProc, bool singleLine = false);
+    bool atBlockEnd() const;
+    StmtPtr parseStatement(bool inProc, bool singleLine);
+    void parseProcedure(ProcKind kind, bool isPublic, bool isDefault, ClassDef* cls);
+    void parseClass();
+    StmtPtr parseDecl(DeclStmt::Kind kind);
+    StmtPtr parseIf(bool inProc);
+    StmtPtr parseFor(bool inProc);
+    StmtPtr parseDo(bool inProc);
+    StmtPtr parseWhile(bool inProc);
+    StmtPtr parseSelect(bool inProc);
+    StmtPtr parseWith(bool inProc);
+    StmtPtr parseExit();
+    StmtPtr parseOnError();
+    StmtPtr parseCallOrAssign(bool explicitCall);
+
+    // ---- expressions, lowest precedence first ----
+    ExprPtr parseExpr();
+    ExprPtr parseImp();
+    ExprPtr parseEqv();
+    ExprPtr parseXor();
+    ExprPtr parseOr();
+    ExprPtr parseAnd();
+    ExprPtr parseNot();
+    ExprPtr parseCompare();
+    ExprPtr parseConcat();
+    ExprPtr parseAdditive();
+    ExprPtr parseMod();
+    ExprPtr parseIntDiv();
+    ExprPtr parseMultiplicative();
+    ExprPtr parseUnary();
+    ExprPtr parsePower();
+    ExprPtr parsePostfix(bool statementStart);
+    ExprPtr parsePrimary(bool statementStart);
+    void parseArgs(ExprList& args);
+
+    Lexer m_lexer;
+    Token m_tok;
+    int m_depth = 0;
+    CodeUnit* m_unit = nullptr;
+    ClassDef* m_class = nullptr;
+    int m_withDepth = 0;
+    int m_forDepth = 0, m_doDepth = 0;
+    ProcKind m_procKind = ProcKind::Sub;
+    bool m_inProc = false;
+};
+
+} // namespace tvk::script

@@ -1,0 +1,94 @@
+#include "script/ScriptControl.h"
+
+#include "script/Coerce.h"
+#include "script/Engine.h"
+
+namespace tvk {
+
+using namespace script;
+
+ScriptControl::ScriptControl() {
+    Reset();
+}
+
+ScriptControl::~ScriptControl() = default;
+
+void ScriptControl::setLanguage(std::string language) {
+    std::u16string l = lowerAscii(utf8ToUtf16(language));
+    if (l != u"vbscript") throw ScriptError(5, "Unknown script language: " + language, 0, 0, false);
+    m_language = std::move(language);
+}
+
+void ScriptControl::Reset() {
+    if (m_running) throw ScriptError(5, "The script engine cannot be reset while a script runs", 0, 0, false);
+    m_engine.reset(); // the old engine goes first: its objects' Class_Terminate must not run in the new one
+    m_engine = std::make_shared<Engine>(m_host);
+    m_engine->budget = m_budget;
+}
+
+void ScriptControl::setTimeBudget(std::chrono::milliseconds budget) {
+    m_budget = budget;
+    m_engine->budget = budget;
+}
+
+void ScriptControl::setHost(ScriptHost host) {
+    m_host = std::move(host);
+}
+
+// Runs body inside the protected boundary: every engine failure becomes a ScriptError.
+template <class F> auto ScriptControl::guarded(F&& body) {
+    std::shared_ptr<Engine> engine = m_engine; // alive for the whole call
+    struct Running {
+        int& n;
+        explicit Running(int& x) : n(x) { ++n; }
+        ~Running() { --n; }
+    } running(m_running);
+    if (m_running == 1) engine->startBudget();
+    try {
+        return body(*engine);
+    } catch (const ScriptError&) {
+        throw;
+    } catch (const RuntimeError& e) {
+        throw ScriptError(e.number(), describe(e), 0, 0, false);
+    } catch (const ScriptAbort& a) {
+        throw ScriptError(a.number, errorDescription(a.number), 0, 0, false);
+    } catch (const std::bad_alloc&) {
+        throw ScriptError(7, errorDescription(7), 0, 0, false);
+    }
+}
+
+void ScriptControl::AddCode(std::string_view utf8Source) {
+    std::u16string source = utf8ToUtf16(utf8Source);
+    guarded([&](Engine& e) {
+        e.runCode(source, nullptr, true);
+        return 0;
+    });
+}
+
+void ScriptControl::AddObject(std::string name, std::shared_ptr<ScriptObject> object) {
+    m_engine->addObject(utf8ToUtf16(name), Value::object(std::move(object)));
+}
+
+bool ScriptControl::hasProcedure(std::string_view name) const {
+    GlobalEntry* g = m_engine->findGlobal(lowerAscii(utf8ToUtf16(name)));
+    return g && g->kind == GlobalEntry::Procedure;
+}
+
+Value ScriptControl::Run(std::string name, std::vector<Value> args) {
+    return guarded([&](Engine& e) -> Value {
+        GlobalEntry* g = e.findGlobal(lowerAscii(utf8ToUtf16(name)));
+        if (!g || g->kind != GlobalEntry::Procedure)
+            throw RuntimeError(35, "Sub or Function not defined: '" + name + "'");
+        return e.callProc(*g->proc, nullptr, args);
+    });
+}
+
+Value vbNot(const Value& value) {
+    return notOp(value);
+}
+
+bool vbCBool(const Value& value) {
+    return toBool(value);
+}
+
+} // namespace tvk

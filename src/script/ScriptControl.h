@@ -1,0 +1,67 @@
+#pragma once
+
+#include "script/ScriptError.h"
+#include "script/ScriptHost.h"
+#include "script/ScriptObject.h"
+#include "script/Value.h"
+
+#include <chrono>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace tvk {
+
+namespace script {
+class Engine;
+}
+
+// The script engine as the program uses it: set the language, reset, add code, add named
+// objects, run a named procedure. Every failure is thrown as ScriptError (compile errors with
+// their position; runtime errors with the position of the failing statement). Exceptions of
+// other types thrown by host objects pass through unchanged.
+class ScriptControl {
+public:
+    ScriptControl();
+    ~ScriptControl();
+    ScriptControl(const ScriptControl&) = delete;
+    ScriptControl& operator=(const ScriptControl&) = delete;
+
+    // Only "VBScript" (any letter case) is known; anything else raises error 5.
+    void setLanguage(std::string language);
+    const std::string& language() const { return m_language; }
+
+    // Discards code, global variables and named objects (not the host or the time budget).
+    // Raises error 5 while a call into the engine is running.
+    void Reset();
+    // Compiles the text; its global statements run at once, its procedures stay for Run.
+    void AddCode(std::string_view utf8Source);
+    // Makes `object` reachable by `name`, without exposing its members as global names.
+    void AddObject(std::string name, std::shared_ptr<script::ScriptObject> object);
+    // Calls the global Sub or Function `name`; the result of a Sub is Empty. Error 35 when
+    // there is no such procedure, 450 when the argument count differs.
+    script::Value Run(std::string name, std::vector<script::Value> args);
+    // True when a global Sub or Function of that name exists.
+    bool hasProcedure(std::string_view name) const;
+
+    // Time one AddCode or Run may take before it fails with TimeoutErrorNumber (default 5 s).
+    void setTimeBudget(std::chrono::milliseconds budget);
+    void setHost(script::ScriptHost host);
+
+private:
+    template <class F> auto guarded(F&& body);
+
+    std::string m_language;
+    script::ScriptHost m_host;
+    std::chrono::milliseconds m_budget{5000};
+    std::shared_ptr<script::Engine> m_engine;
+    int m_running = 0;
+};
+
+// `Not value` as the language computes it (bitwise on numbers, logical on Boolean).
+script::Value vbNot(const script::Value& value);
+// CBool(value); raises 13 (or 94 for Null) when the value has no truth value.
+bool vbCBool(const script::Value& value);
+
+} // namespace tvk

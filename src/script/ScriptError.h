@@ -1,0 +1,34 @@
+#pragma once
+
+#include "events/RuntimeError.h"
+
+#include <string>
+
+namespace tvk {
+
+// A script's compile or runtime error with the position of the statement at fault (1-based;
+// 0 when the error arose outside any statement, e.g. calling a missing function).
+class ScriptError : public RuntimeError {
+public:
+    ScriptError(int number, const std::string& description, int line, int column, bool compileError)
+        : RuntimeError(number, description), m_line(line), m_column(column), m_compile(compileError) {}
+
+    int line() const noexcept { return m_line; }
+    int column() const noexcept { return m_column; }
+    bool isCompileError() const noexcept { return m_compile; }
+
+private:
+    int m_line, m_column;
+    bool m_compile;
+};
+
+namespace script {
+// Standard message of a compile (1001..1058) or runtime error number of the language.
+std::string errorDescription(int number);
+// The error with a standard message filled in when it carries only the generic one.
+std::string describe(const RuntimeError& e);
+// Error number the engine raises when a call runs out of its time budget.
+inline constexpr int TimeoutErrorNumber = 1000;
+} // namespace script
+
+} // namespace tvk
