@@ -60,6 +60,11 @@ public:
     std::string typeName() const override { return "IMatch2"; }
     int memberId(std::u16string_view name) const override { return names().find(name); }
     Value invoke(int id, std::span<Value> args) override {
+        if (id == 4) {
+            // m.SubMatches(i) indexes the collection through its default member.
+            auto subs = std::make_shared<ValueList>("ISubMatches", m_subMatches);
+            return args.empty() ? Value::object(std::move(subs)) : subs->invoke(DefaultMember, args);
+        }
         expectArgs(args, 0, 0);
         switch (id) {
         case DefaultMember:
@@ -69,8 +74,6 @@ public:
             return Value::lng(m_firstIndex);
         case 3:
             return Value::lng(static_cast<int32_t>(m_value.size()));
-        case 4:
-            return Value::object(std::make_shared<ValueList>("ISubMatches", m_subMatches));
         default:
             throw RuntimeError(438, "Object doesn't support this property or method");
         }
