@@ -28,8 +28,10 @@ constexpr std::array<std::pair<int32_t, char>, 11> kOemCharacters{{
 } // namespace
 
 std::string fixedKeyName(int32_t code) {
-    if (code >= vk::F1 && code <= vk::F24) return "F" + std::to_string(code - vk::F1 + 1);
-    if (code >= vk::Numpad0 && code <= vk::Numpad0 + 9) return "Num " + std::to_string(code - vk::Numpad0);
+    if (code >= vk::F1 && code <= vk::F24) return std::string("F").append(std::to_string(code - vk::F1 + 1));
+    if (code >= vk::Numpad0 && code <= vk::Numpad0 + 9) {
+        return std::string("Num ").append(1, static_cast<char>('0' + code - vk::Numpad0));
+    }
     switch (code) {
     case vk::Back:
         return "Backspace";

@@ -3,6 +3,7 @@
 #include "events/RuntimeError.h"
 
 #include <cmath>
+#include <optional>
 
 namespace tvk {
 
@@ -132,6 +133,7 @@ void clsRecorder::ReplayEvents(int32_t StartIndex, int32_t EndIndex) {
     }
     DepthGuard depth(m_replayDepth);
 
+    std::optional<std::chrono::nanoseconds> scheduleEnd; // where the last wait was due to end
     for (int64_t i = StartIndex; i <= EndIndex; ++i) {
         if (m_stopRequested) return;
         const auto index = static_cast<int32_t>(i);
@@ -145,7 +147,7 @@ void clsRecorder::ReplayEvents(int32_t StartIndex, int32_t EndIndex) {
         const bool pressed = list->EventPressed(index) != 0;
         switch (list->EventType(index)) {
         case Wait:
-            waitInterval(data);
+            waitInterval(data, scheduleEnd);
             break;
         case MouseClick:
             replayClick(*list, index, data, pressed);
@@ -221,10 +223,16 @@ void clsRecorder::replayKey(int32_t data, bool pressed) {
     m_heldKeys[static_cast<size_t>(data)] = pressed;
 }
 
-void clsRecorder::waitInterval(int32_t ms) {
+void clsRecorder::waitInterval(int32_t ms, std::optional<std::chrono::nanoseconds>& scheduleEnd) {
+    if (ms <= 0) return;
     // Each slice sleeps until its own deadline from the start of the wait, so neither a late
-    // wake-up nor the time spent in yields adds up over the slices.
-    const auto start = m_backend->monotonicNow();
+    // wake-up nor the time spent in yields adds up over the slices. A wait that follows the
+    // previous one within a slice starts where that one was due to end, so the latency of each
+    // wake-up and injection does not add up over a replay either; a longer delay (a slow
+    // handler) is not caught up.
+    const auto now = m_backend->monotonicNow();
+    const auto start = scheduleEnd && now - *scheduleEnd <= 10ms ? *scheduleEnd : now;
+    scheduleEnd = start + std::chrono::milliseconds(ms);
     int64_t slices = 0;
     while (ms > 10) {
         ms -= 10;

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <vector>
 
 namespace tvk {
@@ -58,7 +59,7 @@ private:
     std::shared_ptr<clsEvents> requireEvents() const;
     void addWaitEvent(int32_t& stamp);
     void selectMouseDetail(bool pressed);
-    void waitInterval(int32_t ms);
+    void waitInterval(int32_t ms, std::optional<std::chrono::nanoseconds>& scheduleEnd);
     void stepGlide();
     void replayClick(const clsEvents& list, int32_t index, int32_t data, bool pressed);
     void replayMove(const clsEvents& list, int32_t index);

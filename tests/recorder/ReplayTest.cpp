@@ -252,8 +252,31 @@ TEST_F(ReplayTest, WaitDeadlinesAbsorbOversleepAndYieldTime) {
     add(Wait, false, 0, 0, 10000);
     add(Wait, false, 0, 0, 5);
     recorder->ReplayEvents(0, -1);
-    // Only the last sleep of each wait overshoots; 999 slices of yield time are absorbed.
-    EXPECT_NEAR(nowMs(), 10005.0 + 2 * 0.150, 1e-6);
+    // Only the last sleep overshoots: 999 slices of yield time are absorbed, and the second wait
+    // starts where the first was due to end.
+    EXPECT_NEAR(nowMs(), 10005.150, 1e-6);
+}
+
+TEST_F(ReplayTest, ConsecutiveWaitsKeepTheirScheduleUnlessAHandlerIsSlow) {
+    backend->setSleepOvershoot(200us);
+    for (char key : {'A', 'B', 'C'}) {
+        add(Wait, false, 0, 0, 100);
+        add(KeyBoard, true, 0, 0, key);
+    }
+    add(Wait, false, 0, 0, 100);
+    auto c = recorder->ExecutingEvent.connect([&](int32_t i, bool&) {
+        if (i == 3) backend->advance(3ms);  // within a slice: caught up by the next wait
+        if (i == 5) backend->advance(25ms); // longer: the schedule moves on from here
+    });
+    recorder->ReplayEvents(0, -1);
+    std::vector<double> keyTimes;
+    for (const auto& k : injectionsOf(Kind::Key))
+        keyTimes.push_back(std::chrono::duration<double, std::milli>(k.at).count());
+    ASSERT_EQ(keyTimes.size(), 3u);
+    EXPECT_NEAR(keyTimes[0], 100.2, 1e-6);
+    EXPECT_NEAR(keyTimes[1], 203.2, 1e-6);
+    EXPECT_NEAR(keyTimes[2], 325.2, 1e-6);
+    EXPECT_NEAR(nowMs(), 425.4, 1e-6);
 }
 
 TEST_F(ReplayTest, ReleaseHeldInputReleasesWhatTheReplayLeftDown) {

@@ -22,7 +22,7 @@ namespace {
 using namespace std::chrono_literals;
 
 // How old an answer may grow while no raw event says that anything changed.
-constexpr auto kKeyResync = 250ms;
+constexpr auto kKeyResync = 1000ms;
 constexpr auto kPointerResync = 100ms;
 
 constexpr int16_t kDown = static_cast<int16_t>(-32768);
