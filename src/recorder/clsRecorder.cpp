@@ -35,7 +35,9 @@ int32_t roundHalfEven(double v) {
 
 } // namespace
 
-clsRecorder::clsRecorder(std::shared_ptr<InputBackend> backend) : m_backend(std::move(backend)) {}
+clsRecorder::clsRecorder(std::shared_ptr<InputBackend> backend) : m_backend(std::move(backend)) {
+    if (!m_backend) throw RuntimeError(err::ObjectNotSet);
+}
 
 clsRecorder::~clsRecorder() {
     StopProcess();

@@ -17,6 +17,7 @@ namespace tvk {
 // this recorder (the loops keep what they use alive through shared ownership).
 class clsRecorder : public std::enable_shared_from_this<clsRecorder> {
 public:
+    // Raises 91 without a backend.
     explicit clsRecorder(std::shared_ptr<InputBackend> backend);
     ~clsRecorder();
 

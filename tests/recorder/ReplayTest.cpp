@@ -333,11 +333,18 @@ TEST_F(ReplayTest, HandlersMayReplaceTheListOrDropTheRecorderMidReplay) {
     EXPECT_EQ(typed, "AZ") << "index 3 is past the new list's end and reads as an empty Wait";
 }
 
-TEST_F(ReplayTest, ReplayWithoutAListRaisesObjectNotSet) {
+TEST_F(ReplayTest, MissingListOrBackendRaisesObjectNotSet) {
     recorder->Events.reset();
     try {
         recorder->ReplayEvents(0, -1);
         ADD_FAILURE() << "replayed without a list";
+    } catch (const RuntimeError& e) {
+        EXPECT_EQ(e.number(), err::ObjectNotSet);
+    }
+    EXPECT_FALSE(recorder->isReplaying());
+    try {
+        clsRecorder orphan(nullptr);
+        ADD_FAILURE() << "made a recorder without a backend";
     } catch (const RuntimeError& e) {
         EXPECT_EQ(e.number(), err::ObjectNotSet);
     }
