@@ -212,10 +212,12 @@ struct DynamicExpr final : Expr {
     Value eval(Frame& f) override;
     void assign(Frame& f, Value v, bool isSet) override;
     Value* slot(Frame& f) override;
-    std::u16string name; // lower-cased
+    Value* variable(Frame& f); // the variable the name stands for, or nullptr (procedure, unknown)
+    std::u16string name;       // lower-cased
     ExprList args;
     bool hasParens;
-    int fallbackLocal = -1; // implicit local slot; -1 when undeclared names are errors
+    int fallbackLocal = -1;    // implicit local slot of a procedure
+    bool createGlobal = false; // global code: an unknown name becomes a global variable
     int cachedGlobal = -1;
 };
 

@@ -2,10 +2,13 @@
 
 #include "events/RuntimeError.h"
 #include "script/ScriptObject.h"
+#include "script/lib/DateText.h"
+#include "script/lib/NumberText.h"
 
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <ctime>
 #include <limits>
 #include <vector>
 
@@ -287,8 +290,62 @@ int32_t toLong(const Value& v) {
     return static_cast<int32_t>(d);
 }
 
+// Plain decimal text read exactly to ten-thousandths (half to even), so CCur("922337203685477.5807")
+// keeps every digit; false for other forms, which go through Double.
+static bool parseCurrencyText(std::u16string_view t, int64_t& out) {
+    size_t b = 0, e = t.size();
+    while (b < e && isBlank(t[b]))
+        ++b;
+    while (e > b && isBlank(t[e - 1]))
+        --e;
+    t = t.substr(b, e - b);
+    bool neg = false;
+    size_t i = 0;
+    if (i < t.size() && (t[i] == u'-' || t[i] == u'+')) neg = t[i++] == u'-';
+    __int128 v = 0;
+    int decimals = 0;
+    bool point = false, any = false, roundUp = false, sticky = false;
+    int firstDropped = -1;
+    for (; i < t.size(); ++i) {
+        char16_t c = t[i];
+        if (c == u'.' && !point) {
+            point = true;
+            continue;
+        }
+        if (c < u'0' || c > u'9') return false;
+        any = true;
+        int d = c - u'0';
+        if (point && decimals == 4) {
+            if (firstDropped < 0)
+                firstDropped = d;
+            else if (d)
+                sticky = true;
+            continue;
+        }
+        v = v * 10 + d;
+        if (point) ++decimals;
+        if (v > (static_cast<__int128>(1) << 80)) return false;
+    }
+    if (!any) return false;
+    for (; decimals < 4; ++decimals)
+        v *= 10;
+    if (firstDropped > 5 || (firstDropped == 5 && (sticky || (v & 1)))) roundUp = true;
+    if (roundUp) ++v;
+    if (neg) v = -v;
+    if (v > INT64_MAX || v < INT64_MIN) throw RuntimeError(6);
+    out = static_cast<int64_t>(v);
+    return true;
+}
+
 int64_t toCurrencyScaled(const Value& v) {
     if (v.type() == VarType::Currency) return v.rawInt();
+    if (v.type() == VarType::Integer || v.type() == VarType::Long || v.type() == VarType::Byte ||
+        v.type() == VarType::Boolean)
+        return v.rawInt() * 10000;
+    if (v.type() == VarType::String) {
+        int64_t exact;
+        if (parseCurrencyText(v.str(), exact)) return exact;
+    }
     double d = roundHalfEven(toDouble(v) * 10000.0);
     if (!(d >= -9.2233720368547758e18 && d < 9.2233720368547758e18)) throw RuntimeError(6);
     return static_cast<int64_t>(d);
@@ -415,6 +472,10 @@ static bool parseDate(std::u16string_view t, double& out) {
 double toDate(const Value& v) {
     if (v.type() == VarType::String) {
         double d;
+        std::time_t now = std::time(nullptr);
+        std::tm parts{};
+        localtime_r(&now, &parts);
+        if (auto parsed = datetext::parse(v.str(), parts.tm_year + 1900)) return *parsed;
         if (parseDate(v.str(), d)) return d;
         if (parseNumber(v.str(), d)) return d;
         throw RuntimeError(13);

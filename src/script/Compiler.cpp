@@ -373,11 +373,15 @@ ExprPtr Compiler::resolveName(NameExpr& n) {
     auto d = std::make_unique<DynamicExpr>(lower, std::move(n.args), n.hasParens, n.pos);
     if (!m_explicit) {
         if (m_scope.proc) {
-            d->fallbackLocal = newLocal(lower);
+            auto it = m_scope.implicitLocals.find(lower);
+            if (it == m_scope.implicitLocals.end()) {
+                int slot = newLocal(std::u16string());
+                it = m_scope.implicitLocals.emplace(lower, slot).first;
+            }
+            d->fallbackLocal = it->second;
         } else {
-            // Global code creates the variable on first mention.
-            m_eng.addGlobalVariable(lower);
-            return var(VarRef{VarRef::Global, m_eng.findGlobal(lower)->slot});
+            // Global code creates the variable when it first runs into the name.
+            d->createGlobal = true;
         }
     }
     return d;

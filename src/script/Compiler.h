@@ -24,6 +24,7 @@ private:
         ClassDef* cls = nullptr;
         std::unordered_map<std::u16string, int> locals;
         std::unordered_map<std::u16string, Value> consts;
+        std::unordered_map<std::u16string, int> implicitLocals; // fallback slots of unbound names
         std::vector<VarRef> with;
     };
 

@@ -69,8 +69,8 @@ Value letValue(Value v, bool isSet) {
 }
 
 ScriptObject* objectOf(const Value& v) {
-    if (!v.isObject()) throw RuntimeError(424);
-    if (!v.obj()) throw RuntimeError(91);
+    // A member of Nothing or of a non-object: the language reports both as "Object required".
+    if (!v.isObject() || !v.obj()) throw RuntimeError(424);
     return v.obj();
 }
 
@@ -124,7 +124,7 @@ void IndexVarExpr::assign(Frame& f, Value v, bool isSet) {
 }
 
 Value DynamicExpr::eval(Frame& f) {
-    Value* s = slot(f);
+    Value* s = variable(f);
     if (!s) {
         GlobalEntry* g = f.eng.findGlobal(name);
         if (g && g->kind == GlobalEntry::Procedure) return f.eng.callProc(*g->proc, nullptr, args, f);
@@ -145,7 +145,7 @@ Value DynamicExpr::eval(Frame& f) {
 void DynamicExpr::assign(Frame& f, Value v, bool isSet) {
     GlobalEntry* g = cachedGlobal < 0 ? f.eng.findGlobal(name) : nullptr;
     if (g && g->readOnly) throw RuntimeError(501);
-    Value* s = slot(f);
+    Value* s = variable(f);
     if (!s) throw RuntimeError(500, "Variable is undefined: '" + utf16ToUtf8(name) + "'");
     if (!hasParens || args.empty()) {
         *s = letValue(std::move(v), isSet);
@@ -165,6 +165,11 @@ void DynamicExpr::assign(Frame& f, Value v, bool isSet) {
 }
 
 Value* DynamicExpr::slot(Frame& f) {
+    if (hasParens) return nullptr; // x(i) and x() are an element or a call, not the variable
+    return variable(f);
+}
+
+Value* DynamicExpr::variable(Frame& f) {
     if (cachedGlobal >= 0) return &f.eng.globals[static_cast<size_t>(cachedGlobal)];
     if (GlobalEntry* g = f.eng.findGlobal(name)) {
         if (g->kind == GlobalEntry::Variable || g->kind == GlobalEntry::Constant) {
@@ -174,6 +179,10 @@ Value* DynamicExpr::slot(Frame& f) {
         return nullptr;
     }
     if (fallbackLocal >= 0 && f.locals) return &f.locals[fallbackLocal];
+    if (createGlobal && !f.eng.builtins.find(name)) {
+        cachedGlobal = f.eng.addGlobalVariable(name);
+        return &f.eng.globals[static_cast<size_t>(cachedGlobal)];
+    }
     return nullptr;
 }
 
@@ -212,6 +221,12 @@ void SelfMemberExpr::assign(Frame& f, Value v, bool isSet) {
 Value MemberExpr::eval(Frame& f) {
     Value hold;
     const Value& b = base ? base->ref(f, hold) : varSlot(f, withSlot);
+    if (name.empty() && b.isArray()) {
+        // f(x)(i): index the array a call returned.
+        Value array = b;
+        ArgValues a(args, f);
+        return indexValue(array, a.span);
+    }
     ScriptObject* o = objectOf(b);
     std::shared_ptr<ScriptObject> keep = b.objShared();
     int id = ScriptObject::DefaultMember;
@@ -414,7 +429,7 @@ Flow DimStmt::exec(Frame& f) {
     if (!s) throw RuntimeError(500);
     if (!redim) {
         *s = Value::array(counts);
-        s->setFixedArray(true);
+        s->setFixedArray(!counts.empty()); // Dim a() declares a dynamic array
         return Flow::Normal;
     }
     if (s->fixedArray()) throw RuntimeError(10);
@@ -486,8 +501,8 @@ Flow ForStmt::exec(Frame& f) {
             return Value::lng(static_cast<int32_t>(x));
         };
         for (;;) {
-            if (inc >= 0 ? i > end : i < end) break;
             *v = make(i);
+            if (inc >= 0 ? i > end : i < end) break;
             Flow fl = execBlock(body, f);
             if (fl == Flow::ExitFor) break;
             if (fl != Flow::Normal) return fl;
@@ -501,8 +516,8 @@ Flow ForStmt::exec(Frame& f) {
     double i = toDouble(a), end = toDouble(b), inc = toDouble(st);
     VarType t = a.type() == VarType::Single && b.type() != VarType::Double ? VarType::Single : VarType::Double;
     for (;;) {
-        if (inc >= 0 ? i > end : i < end) break;
         *v = t == VarType::Single ? Value::single(static_cast<float>(i)) : Value::dbl(i);
+        if (inc >= 0 ? i > end : i < end) break;
         Flow fl = execBlock(body, f);
         if (fl == Flow::ExitFor) break;
         if (fl != Flow::Normal) return fl;

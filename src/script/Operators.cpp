@@ -129,9 +129,13 @@ Value arith(Op op, const Value& a, const Value& b) {
 
 Value divide(const Value& a, const Value& b) {
     if (a.isNull() || b.isNull()) return Value::null();
-    double l = asDouble(toNum(a)), r = asDouble(toNum(b));
+    Num x = toNum(a), y = toNum(b);
+    double l = asDouble(x), r = asDouble(y);
     if (r == 0) throw RuntimeError(l == 0 ? 6 : 11);
-    return realResult(l / r, NK::Double);
+    // A Single divided with a Byte, Integer or Single stays Single; everything else is Double.
+    bool single = (x.kind == NK::Single || y.kind == NK::Single) && x.kind <= NK::Single && y.kind <= NK::Single &&
+                  x.kind != NK::Long && y.kind != NK::Long;
+    return realResult(l / r, single ? NK::Single : NK::Double);
 }
 
 // Operand of \ and Mod: rounded to an integer subtype.

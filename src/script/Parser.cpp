@@ -463,7 +463,7 @@ StmtPtr Parser::parseIf(bool inProc) {
     advance();
     ExprPtr cond = parseExpr();
     expectKw(Kw::Then, 1017);
-    if (m_tok.type != Tok::Newline || m_tok.text == u":") {
+    if (m_tok.type != Tok::End && (m_tok.type != Tok::Newline || m_tok.text == u":")) {
         // Single-line form.
         if (m_tok.type == Tok::Newline) advance();
         Block then;

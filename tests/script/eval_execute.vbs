@@ -1,0 +1,29 @@
+' Eval, Execute and ExecuteGlobal.
+AssertEq Eval("1 + 2 * 3"), 7, "Eval computes an expression"
+x = 5
+AssertEq Eval("x = 5"), True, "= in Eval compares"
+Execute "x = 6"
+AssertEq x, 6, "= in Execute assigns"
+Execute "y = 1 : y = y + 1"
+AssertEq y, 2, "Execute runs several statements"
+ExecuteGlobal "Function Triple(n) : Triple = n * 3 : End Function"
+AssertEq Triple(3), 9, "ExecuteGlobal defines a function"
+Function LocalEval()
+    Dim secret
+    secret = 41
+    LocalEval = Eval("secret + 1")
+End Function
+AssertEq LocalEval(), 42, "Eval sees the caller's local variables"
+Function LocalExecute()
+    Dim v
+    Execute "v = 7"
+    LocalExecute = v
+End Function
+AssertEq LocalExecute(), 7, "Execute assigns the caller's local variables"
+For i = 1 To 3
+    Execute "counter = counter + 1"
+Next
+AssertEq counter, 3, "Execute in a loop"
+AssertError "Execute ""If x Then""", 1014, "a compile error inside Execute"
+AssertError "x = Eval(""1 +"")", 1023, "an incomplete expression in Eval"
+AssertSummary
