@@ -86,8 +86,7 @@ Value date(CallContext& ctx, std::span<Value>) {
 }
 
 Value time(CallContext& ctx, std::span<Value>) {
-    const double n = localNow(ctx);
-    return Value::date(std::fabs(n - std::trunc(n)));
+    return Value::date(dm::timeOfDay(localNow(ctx)));
 }
 
 Value timer(CallContext& ctx, std::span<Value>) {
@@ -183,8 +182,7 @@ Value dateValue(CallContext& ctx, std::span<Value> a) {
 
 Value timeValue(CallContext& ctx, std::span<Value> a) {
     if (plain(a[0]).isNull()) return Value::null();
-    const double d = dateOf(ctx, a[0]);
-    return Value::date(std::fabs(d - std::trunc(d)));
+    return Value::date(dm::timeOfDay(dateOf(ctx, a[0])));
 }
 
 Value formatDateTime(CallContext& ctx, std::span<Value> a) {

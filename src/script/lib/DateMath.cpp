@@ -160,6 +160,11 @@ DateParts split(double serial) {
     return p;
 }
 
+double timeOfDay(double serial) {
+    const DateParts p = split(serial);
+    return (p.hour * 3600 + p.minute * 60 + p.second) / 86400.0;
+}
+
 int weekday(double serial, int firstDayOfWeek) {
     const DateParts p = split(serial);
     const int64_t day = daysFromCivil(p.year, p.month, p.day);
@@ -243,10 +248,11 @@ double dateAdd(Interval interval, double number, double serial) {
     case Interval::Minute:
     case Interval::Second: {
         const int64_t unit = interval == Interval::Hour ? 3600 : interval == Interval::Minute ? 60 : 1;
-        const double seconds = static_cast<double>(linearSeconds(serial)) + static_cast<double>(count * unit);
-        const double linear = seconds / 86400.0;
-        if (!(linear > MinSerial - 2 && linear < MaxSerial + 2)) throw RuntimeError(err::InvalidCall);
-        return checked(fromLinear(linear));
+        if (std::fabs(n) * static_cast<double>(unit) > 4e11) throw RuntimeError(err::InvalidCall);
+        // Whole seconds, split the way a date is written, so the result equals the same date read from text.
+        const int64_t seconds = linearSeconds(serial) + count * unit;
+        const int64_t day = floorDiv(seconds, 86400);
+        return checked(compose(day, static_cast<double>(seconds - day * 86400) / 86400.0));
     }
     }
     throw RuntimeError(err::InvalidCall);

@@ -37,6 +37,8 @@ double compose(int64_t days, double timeFraction);
 
 // Splits a serial into calendar fields, rounded to the second. Caller checks the range first.
 DateParts split(double serial);
+// The time of day alone (on 12/30/1899), rounded to the second and built as a written time would be.
+double timeOfDay(double serial);
 // Weekday 1..7 counted from `firstDayOfWeek` (1 = Sunday .. 7 = Saturday; 0 means Sunday).
 int weekday(double serial, int firstDayOfWeek = 1);
 
