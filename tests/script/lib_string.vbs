@@ -62,6 +62,8 @@ parts = Split("")
 AssertEq UBound(parts), CLng(-1), "Split of empty text is an empty array"
 parts = Split("aXbxc", "x", -1, vbTextCompare)
 AssertEq UBound(parts), CLng(2), "Split ignoring case"
+parts = Split("a--B--b", "B", -1, vbTextCompare)
+AssertEq Join(parts, "|"), "a--|--|", "Split ignoring case cuts at every spelling"
 parts = Split("abc", "")
 AssertEq parts(0), "abc", "Split on empty text keeps the whole"
 AssertEq Join(Array("a", 1, True), "-"), "a-1-True", "Join converts each item"
@@ -82,6 +84,8 @@ AssertEq Trim("  a b  "), "a b", "Trim"
 AssertEq Trim(vbTab & "a" & vbTab), vbTab & "a" & vbTab, "Trim removes spaces only"
 AssertEq Space(3), "   ", "Space"
 AssertError "x = Space(-1)", 5, "Space of a negative count"
+AssertError "x = Space(2000000000)", 14, "Space too long for memory"
+AssertError "x = String(2000000000, ""a"")", 14, "String too long for memory"
 AssertEq String(3, "xy"), "xxx", "String repeats the first character"
 AssertEq String(2, 65), "AA", "String from a character code"
 AssertEq StrReverse("abc"), "cba", "StrReverse"

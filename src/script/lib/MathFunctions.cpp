@@ -3,6 +3,7 @@
 #include "script/lib/LibraryFamilies.h"
 #include "script/lib/RandomGenerator.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <ctime>
@@ -207,6 +208,17 @@ Value oct(CallContext&, std::span<Value> a) {
     return radix(a, 3, u"01234567");
 }
 
+// RGB(red, green, blue): components above 255 count as 255, negative ones are invalid.
+Value rgb(CallContext&, std::span<Value> a) {
+    int32_t color = 0;
+    for (size_t i = 0; i < 3; ++i) {
+        const int32_t c = toLong(a[i]);
+        if (c < 0) throw RuntimeError(err::InvalidCall);
+        color |= std::min(c, 255) << (8 * i);
+    }
+    return Value::lng(color);
+}
+
 double sine(double d) {
     return std::sin(d);
 }
@@ -237,6 +249,7 @@ void registerMathFunctions(BuiltinTable& t) {
     t.add("Atn", &trig<arcTangent>, 1, 1);
     t.add("Rnd", &rnd, 0, 1);
     t.add("Randomize", &randomize, 0, 1);
+    t.add("RGB", &rgb, 3, 3);
     t.add("Hex", &hex, 1, 1);
     t.add("Oct", &oct, 1, 1);
 }

@@ -22,6 +22,16 @@ int32_t count(const Value& v) {
     return n;
 }
 
+// Length of a string Space or String may build: beyond it they raise "Out of string space" rather than
+// trying to allocate gigabytes.
+constexpr int32_t MaxBuiltLength = 1 << 28;
+
+int32_t builtLength(const Value& v) {
+    const int32_t n = count(v);
+    if (n > MaxBuiltLength) throw RuntimeError(14, "Out of string space");
+    return n;
+}
+
 int32_t position(const Value& v) {
     const int32_t n = toLong(v);
     if (n < 1) throw RuntimeError(err::InvalidCall);
@@ -161,9 +171,14 @@ Value split(CallContext&, std::span<Value> a) {
         parts.push_back(text(s));
         return Value::arrayOf(std::move(parts));
     }
+    // Case folding maps one unit to one unit, so positions in the folded text hold for the original.
+    const u16string folded = textCompare ? textfold::lower(s) : u16string();
+    const u16string foldedDelim = textCompare ? textfold::lower(delim) : u16string();
+    const u16string_view hay = textCompare ? u16string_view(folded) : u16string_view(s);
+    const u16string_view needle = textCompare ? u16string_view(foldedDelim) : u16string_view(delim);
     size_t pos = 0;
     while (limit == -1 || static_cast<int32_t>(parts.size()) < limit - 1) {
-        const size_t at = find(s, delim, pos, textCompare);
+        const size_t at = hay.find(needle, pos);
         if (at == u16string::npos) break;
         parts.push_back(text(s.substr(pos, at - pos)));
         pos = at + delim.size();
@@ -228,7 +243,7 @@ u16string reverse(u16string_view s) {
 }
 
 Value space(CallContext&, std::span<Value> a) {
-    const int32_t n = count(a[0]);
+    const int32_t n = builtLength(a[0]);
     return text(u16string(static_cast<size_t>(n), u' '));
 }
 
@@ -251,7 +266,7 @@ int toCodePage(char16_t c) {
 
 Value string(CallContext&, std::span<Value> a) {
     if (anyNull(a, 2)) return Value::null();
-    const int32_t n = count(a[0]);
+    const int32_t n = builtLength(a[0]);
     const Value c = plain(a[1]);
     char16_t ch;
     if (c.isString()) {
