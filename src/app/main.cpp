@@ -11,13 +11,15 @@
 #endif
 
 #include <memory>
+#include <string>
 
 namespace {
 
-std::shared_ptr<tvk::InputBackend> makeBackend() {
+std::shared_ptr<tvk::InputBackend> makeBackend(std::string& whyNot) {
 #ifdef TVK_HAVE_X11
-    return tvk::createX11Backend();
+    return tvk::createX11Backend({}, &whyNot);
 #else
+    whyNot = "this build has no X11 input backend";
     return nullptr;
 #endif
 }
@@ -34,11 +36,13 @@ int main(int argc, char** argv) {
 
     tvk::loadLanguageReporting(nullptr);
 
-    std::shared_ptr<tvk::InputBackend> backend = makeBackend();
+    std::string whyNot;
+    std::shared_ptr<tvk::InputBackend> backend = makeBackend(whyNot);
     if (!backend) {
         QMessageBox::critical(nullptr, QStringLiteral("Tavrimoskel"),
-                              QStringLiteral("Tavrimoskel needs an X11 desktop to record and replay input, "
-                                             "and none could be reached (is DISPLAY set?)."));
+                              QStringLiteral("Tavrimoskel records and replays input on an X11 desktop, "
+                                             "and cannot use this one:\n%1")
+                                  .arg(QString::fromStdString(whyNot)));
         return 1;
     }
     auto* window = new tvk::frmMain(backend);

@@ -126,12 +126,14 @@ void UnloadOtherForms(QWidget* keep) {
 }
 
 void ScrollToItem(QAbstractItemView* view, int index, int offset) {
-    if (!view || !view->model()) return;
-    const int rowHeight = view->sizeHintForRow(0) > 0 ? view->sizeHintForRow(0) : view->fontMetrics().height();
-    const int rowsPerPage = view->viewport()->height() / std::max(1, rowHeight);
-    if (rowsPerPage <= 0) return; // a page that holds no whole row is not scrolled
+    if (!view || !view->model() || view->model()->rowCount() == 0) return;
     const QModelIndex topIndex = view->indexAt(QPoint(1, 1));
     const int top = topIndex.isValid() ? topIndex.row() : 0;
+    // A row's height as the view lays it out (not its size hint, which can differ).
+    int rowHeight = view->visualRect(view->model()->index(top, 0)).height();
+    if (rowHeight <= 0) rowHeight = std::max(1, view->sizeHintForRow(0));
+    const int rowsPerPage = view->viewport()->height() / rowHeight;
+    if (rowsPerPage <= 0) return; // a page that holds no whole row is not scrolled
     if (top <= index && index <= top + rowsPerPage) return;
     QScrollBar* bar = view->verticalScrollBar();
     // Scroll-per-item bars count rows; pixel bars count pixels.

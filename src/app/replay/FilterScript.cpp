@@ -1,7 +1,6 @@
 #include "app/replay/FilterScript.h"
 
 #include "events/clsEvents.h"
-#include "script/Coerce.h"
 #include "script/EventsObject.h"
 #include "script/ScriptControl.h"
 #include "script/ScriptError.h"
@@ -53,14 +52,14 @@ void FilterScript::prepare(const std::string& code, std::shared_ptr<clsEvents> s
     } catch (const ScriptError& e) {
         throw CompileError{e.number(), script::describe(e), e.line(), e.column()};
     }
-    m_engine->AddObject("StoredEvents", makeEventsObject(std::move(stored)), false);
-    m_engine->AddObject("CurrentEvents", makeEventsObject(std::move(current)), false);
+    m_engine->AddObject("StoredEvents", makeEventsObject(std::move(stored)));
+    m_engine->AddObject("CurrentEvents", makeEventsObject(std::move(current)));
 }
 
 bool FilterScript::judge(int32_t index, bool cancel) {
     try {
         const script::Value result = m_engine->Run("ElementInvoked", {script::Value::lng(index)});
-        return script::toBool(script::notOp(result));
+        return vbCBool(vbNot(result));
     } catch (const RuntimeError&) {
         return cancel; // the script's errors are not the replay's: this event runs
     } catch (...) {

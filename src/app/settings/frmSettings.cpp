@@ -9,6 +9,7 @@
 #include "support/clsFileOperation.h"
 #include "support/clsSettings.h"
 
+#include <QCloseEvent>
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
@@ -149,8 +150,13 @@ void frmSettings::cmdCancel_Click() {
     close();
 }
 
+// Escape and the close box unload the window like Cancel.
 void frmSettings::reject() {
     close();
+}
+
+void frmSettings::closeEvent(QCloseEvent* event) {
+    event->accept();
 }
 
 } // namespace tvk

@@ -36,6 +36,7 @@ public:
 
 protected:
     void reject() override;
+    void closeEvent(QCloseEvent* event) override;
 
 private:
     QComboBox* m_cmdLanguage = nullptr;

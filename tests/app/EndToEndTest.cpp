@@ -1,0 +1,225 @@
+// The program as a person uses it, on a real X server: record typed text and clicks into another
+// window, save, clear, open, replay into that window, and switch the language.
+#include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QThread>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+const QString appBinary = QStringLiteral(TVK_APP_BINARY);
+const QString logBinary = QStringLiteral(TVK_XLOG_BINARY);
+
+// Runs xdotool and returns its output.
+QString xdo(const QStringList& args, int timeoutMs = 15000) {
+    QProcess p;
+    p.start(QStringLiteral("xdotool"), args);
+    p.waitForFinished(timeoutMs);
+    return QString::fromUtf8(p.readAllStandardOutput()).trimmed();
+}
+
+// The id of the first window whose title matches `pattern`, waiting up to `ms`; empty if none.
+QString waitWindow(const QString& pattern, int ms = 15000) {
+    QElapsedTimer t;
+    t.start();
+    while (t.elapsed() < ms) {
+        const QString ids = xdo({"search", "--onlyvisible", "--name", pattern});
+        if (!ids.isEmpty()) return ids.split('\n').first();
+        QThread::msleep(100);
+    }
+    return {};
+}
+
+bool waitGone(const QString& pattern, int ms = 15000) {
+    QElapsedTimer t;
+    t.start();
+    while (t.elapsed() < ms) {
+        if (xdo({"search", "--onlyvisible", "--name", pattern}).isEmpty()) return true;
+        QThread::msleep(100);
+    }
+    return false;
+}
+
+QStringList readLines(const QString& path) {
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly)) return {};
+    return QString::fromUtf8(f.readAll()).split('\n', Qt::SkipEmptyParts);
+}
+
+// The key and button lines of a log, positions dropped (they are compared separately).
+QStringList inputOf(const QStringList& lines) {
+    QStringList out;
+    static const QRegularExpression at(QStringLiteral(" at .*$"));
+    for (QString l : lines)
+        if (l.startsWith("key ") || l.startsWith("button ")) out << l.remove(at);
+    return out;
+}
+
+void pause(int ms) {
+    QThread::msleep(static_cast<unsigned long>(ms));
+}
+
+class EndToEnd : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (qEnvironmentVariableIsEmpty("DISPLAY")) {
+            if (!qEnvironmentVariableIsEmpty("TVK_REQUIRE_X")) FAIL() << "TVK_REQUIRE_X is set but DISPLAY is not";
+            GTEST_SKIP() << "no X display";
+        }
+        ASSERT_TRUE(home.isValid());
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("HOME", home.path());
+        env.insert("XDG_CONFIG_HOME", home.filePath("config"));
+        env.insert("QT_QPA_PLATFORM", "xcb");
+        env.remove("QT_QPA_PLATFORMTHEME");
+        app.setProcessEnvironment(env);
+        app.setProcessChannelMode(QProcess::ForwardedChannels);
+        app.start(appBinary, {});
+        ASSERT_TRUE(app.waitForStarted());
+        mainWindow = waitWindow("^Tavrimoskel$", 30000);
+        ASSERT_FALSE(mainWindow.isEmpty()) << "the main window did not appear";
+    }
+    void TearDown() override {
+        stopLogger();
+        if (app.state() != QProcess::NotRunning) {
+            app.terminate();
+            if (!app.waitForFinished(10000)) app.kill();
+        }
+    }
+    void startLogger(const QString& log) {
+        stopLogger();
+        logger.start(logBinary, {log, "600", "100", "300", "200"});
+        ASSERT_TRUE(logger.waitForStarted());
+        QElapsedTimer t;
+        t.start();
+        while (!readLines(log).contains("mapped") && t.elapsed() < 10000)
+            pause(50);
+        ASSERT_TRUE(readLines(log).contains("mapped"));
+    }
+    void stopLogger() {
+        if (logger.state() != QProcess::NotRunning) {
+            logger.terminate();
+            logger.waitForFinished(5000);
+        }
+    }
+    // Focuses the main window and presses a shortcut there.
+    void mainKey(const QString& keys) {
+        xdo({"windowfocus", "--sync", mainWindow});
+        pause(200);
+        xdo({"key", keys});
+    }
+    // Types a path into the file dialog titled `title` and confirms it.
+    void chooseInDialog(const QString& title, const QString& path) {
+        const QString dialog = waitWindow("^" + title + "$");
+        ASSERT_FALSE(dialog.isEmpty()) << title.toStdString();
+        xdo({"windowfocus", "--sync", dialog});
+        pause(300);
+        xdo({"key", "ctrl+a"});
+        xdo({"type", "--delay", "20", path});
+        pause(200);
+        xdo({"key", "Return"});
+        ASSERT_TRUE(waitGone("^" + title + "$")) << title.toStdString();
+    }
+
+    QTemporaryDir home;
+    QProcess app;
+    QProcess logger;
+    QString mainWindow;
+};
+
+TEST_F(EndToEnd, RecordSaveClearOpenReplayAndSwitchLanguage) {
+    const QString logRecorded = home.filePath("recorded.log");
+    const QString logReplayed = home.filePath("replayed.log");
+    const QString saved = home.filePath("session.tvk");
+    const QString empty = home.filePath("empty.tvk");
+
+    startLogger(logRecorded);
+    xdo({"mousemove", "--sync", "100", "400"});
+
+    // Record: click into the logging window, type, click with the other button.
+    mainKey("ctrl+r");
+    pause(700);
+    xdo({"mousemove", "--sync", "700", "150"});
+    pause(150);
+    xdo({"click", "1"});
+    pause(200);
+    xdo({"type", "--delay", "60", "hello"});
+    pause(200);
+    xdo({"mousemove", "--sync", "760", "220"});
+    pause(150);
+    xdo({"click", "3"});
+    pause(400);
+    mainKey("ctrl+r");
+    pause(500);
+
+    // Save through the dialog, clear, save the empty list, open the first file again.
+    mainKey("ctrl+s");
+    chooseInDialog("Save input", home.filePath("session")); // the extension is added
+    ASSERT_TRUE(QFileInfo::exists(saved));
+    EXPECT_GT(QFileInfo(saved).size(), 18);
+    mainKey("ctrl+c");
+    pause(300);
+    mainKey("ctrl+s");
+    chooseInDialog("Save input", empty);
+    ASSERT_TRUE(QFileInfo::exists(empty));
+    EXPECT_EQ(QFileInfo(empty).size(), 18); // the cleared list holds no events
+    mainKey("ctrl+o");
+    chooseInDialog("Open input", saved);
+    pause(300);
+
+    // Replay into a fresh logging window from elsewhere on the screen.
+    startLogger(logReplayed);
+    xdo({"mousemove", "--sync", "50", "50"});
+    mainKey("ctrl+e");
+    const QString replay = waitWindow("^Replay$");
+    ASSERT_FALSE(replay.isEmpty());
+    xdo({"windowfocus", "--sync", replay});
+    pause(300);
+    xdo({"key", "Return"}); // Start is the default button
+    // Wait until the logger has seen the last button of the recording and a little more.
+    QElapsedTimer t;
+    t.start();
+    while (t.elapsed() < 30000 && !readLines(logReplayed).join('\n').contains("button up 3"))
+        pause(100);
+    pause(1500);
+
+    const QStringList recorded = inputOf(readLines(logRecorded));
+    const QStringList replayed = inputOf(readLines(logReplayed));
+    auto typed = [](const QStringList& lines) {
+        QStringList out;
+        for (const QString& l : lines)
+            if (QRegularExpression("^(key (down|up) [a-z]|button)").match(l).hasMatch()) out << l;
+        return out;
+    };
+    EXPECT_TRUE(recorded.contains("key down h")) << recorded.join(", ").toStdString();
+    EXPECT_EQ(typed(replayed), typed(recorded))
+        << "recorded: " << recorded.join(", ").toStdString() << "\nreplayed: " << replayed.join(", ").toStdString();
+    const QString where = xdo({"getmouselocation", "--shell"});
+    EXPECT_TRUE(where.contains("X=760") && where.contains("Y=220")) << where.toStdString();
+
+    // Close the replay window, then choose Deutsch in the settings window.
+    xdo({"windowfocus", "--sync", replay});
+    xdo({"key", "Escape"});
+    ASSERT_TRUE(waitGone("^Replay$"));
+    mainKey("ctrl+t");
+    const QString settings = waitWindow("^Settings$");
+    ASSERT_FALSE(settings.isEmpty());
+    xdo({"windowfocus", "--sync", settings});
+    pause(300);
+    xdo({"key", "alt+s"}); // the language list
+    xdo({"key", "Home"});  // Deutsch comes first
+    pause(100);
+    xdo({"key", "Return"});
+    ASSERT_TRUE(waitGone("^Settings$"));
+    mainKey("ctrl+t");
+    EXPECT_FALSE(waitWindow("^Einstellungen$").isEmpty()) << "the settings window was not translated";
+}
+
+} // namespace

@@ -1,0 +1,310 @@
+#include "AppTestSupport.h"
+
+#include "app/main/EventListModel.h"
+#include "app/main/frmMain.h"
+#include "events/clsEvents.h"
+#include "recorder/clsRecorder.h"
+#include "recorder/simulated/SimulatedBackend.h"
+#include "support/clsCommonDialog.h"
+
+#include <QAction>
+#include <QFile>
+#include <QFileDialog>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPointer>
+#include <QTableView>
+#include <QTest>
+
+namespace tvk {
+namespace {
+
+using test::acceptNextMessage;
+using test::whenDialogOpens;
+
+class MainWindowTest : public test::AppFixture {
+protected:
+    void SetUp() override {
+        AppFixture::SetUp();
+        backend = std::make_shared<SimulatedBackend>();
+        window = new frmMain(backend);
+        window->show();
+    }
+    void TearDown() override {
+        delete window.data();
+        AppFixture::TearDown();
+    }
+    void addEvents(int n) {
+        for (int i = 0; i < n; ++i)
+            window->Events->AddEvent(Wait, false, i, 0, 10 * i);
+    }
+    QString cell(int row, int column) { return window->model()->cellText(row, column); }
+    // Picks `path` in the next file dialog.
+    static void chooseFile(const QString& path) {
+        whenDialogOpens([path](QDialog* d) {
+            auto* fd = qobject_cast<QFileDialog*>(d);
+            ASSERT_NE(fd, nullptr);
+            fd->selectFile(path);
+            static_cast<QDialog*>(fd)->accept();
+        });
+    }
+
+    std::shared_ptr<SimulatedBackend> backend;
+    QPointer<frmMain> window;
+};
+
+TEST_F(MainWindowTest, MenuHasEveryItemInOrderWithCaptionsAndShortcuts) {
+    struct Item {
+        const char* name;
+        const char* caption;
+        const char* shortcut;
+    };
+    const Item file[] = {{"mnuOpen", "&Open", "Ctrl+O"}, {"mnuSave", "&Save as", "Ctrl+S"},
+                         {"mnuLine2", "-", ""},          {"mnuSettings", "S&ettings", "Ctrl+T"},
+                         {"mnuLine4", "-", ""},          {"mnuExit", "&Exit", "Ctrl+Q"}};
+    const Item events[] = {
+        {"mnuClear", "&Clear", "Ctrl+C"},   {"mnuLine1", "-", ""}, {"mnuRecord", "&Record", "Ctrl+R"},
+        {"mnuReplay", "R&eplay", "Ctrl+E"}, {"mnuLine3", "-", ""}, {"mnuFilters", "&Filters", "Ctrl+F"}};
+    const QList<QAction*> top = window->menuBar()->actions();
+    ASSERT_EQ(top.size(), 3);
+    EXPECT_EQ(top[0]->objectName(), "mnuFile");
+    EXPECT_EQ(top[0]->text(), "&File");
+    EXPECT_EQ(top[1]->objectName(), "mnuEvents");
+    EXPECT_EQ(top[1]->text(), "&Events");
+    EXPECT_EQ(top[2]->objectName(), "mnuAbout");
+    EXPECT_EQ(top[2]->menu(), nullptr);
+    auto check = [](QMenu* menu, const auto& expected) {
+        const QList<QAction*> items = menu->actions();
+        ASSERT_EQ(items.size(), static_cast<qsizetype>(std::size(expected)));
+        for (size_t i = 0; i < std::size(expected); ++i) {
+            EXPECT_EQ(items[i]->objectName(), expected[i].name);
+            EXPECT_EQ(items[i]->text(), expected[i].caption);
+            EXPECT_EQ(items[i]->shortcut().toString(), expected[i].shortcut) << expected[i].name;
+        }
+    };
+    check(top[0]->menu(), file);
+    check(top[1]->menu(), events);
+    EXPECT_TRUE(window->action("mnuRecord")->isCheckable());
+    EXPECT_EQ(window->windowTitle(), "Tavrimoskel");
+}
+
+TEST_F(MainWindowTest, ControlsCarryTheirNamesAndKinds) {
+    std::vector<std::pair<std::string, std::string>> seen;
+    for (FormControl* c : window->controls())
+        seen.emplace_back(c->name(), c->kind());
+    EXPECT_EQ(seen.front(), (std::pair<std::string, std::string>{"lstEvents", "ListView"}));
+    EXPECT_NE(std::find(seen.begin(), seen.end(), std::pair<std::string, std::string>{"statusBar", "StatusBar"}),
+              seen.end());
+    EXPECT_NE(std::find(seen.begin(), seen.end(), std::pair<std::string, std::string>{"mnuRecord", "Menu"}),
+              seen.end());
+    EXPECT_EQ(seen.size(), 17u);
+    EXPECT_EQ(window->controls().front()->member("ColumnHeaders").count(), 7);
+}
+
+TEST_F(MainWindowTest, AddedEventsBecomeSelectedRowsAndTheStatusBarFollows) {
+    addEvents(5);
+    EXPECT_EQ(window->model()->rowCount(), 5);
+    EXPECT_EQ(window->listView()->selectionModel()->currentIndex().row(), 4);
+    EXPECT_EQ(window->panelText(2), "5");
+    EXPECT_EQ(window->panelText(3), "5");
+}
+
+TEST_F(MainWindowTest, DeleteKeyRemovesTheSelectedEventAndKeepsOtherRowsTexts) {
+    addEvents(5);
+    window->listView()->selectRow(2);
+    QTest::keyClick(window->listView(), Qt::Key_Delete);
+    EXPECT_EQ(window->Events->EventCount, 4);
+    EXPECT_EQ(window->Events->EventData(2), 30); // the event at index 2 went
+    ASSERT_EQ(window->model()->rowCount(), 4);
+    EXPECT_EQ(cell(2, 0), "4");
+    EXPECT_EQ(cell(3, 0), "5");
+    EXPECT_EQ(window->panelText(3), "4");
+}
+
+TEST_F(MainWindowTest, DeleteWithoutSelectionRemovesNothing) {
+    addEvents(3);
+    window->listView()->clearSelection();
+    window->listView()->selectionModel()->clearCurrentIndex();
+    QTest::keyClick(window->listView(), Qt::Key_Delete);
+    EXPECT_EQ(window->Events->EventCount, 3);
+    EXPECT_EQ(window->panelText(3), "3");
+}
+
+TEST_F(MainWindowTest, ReplayItemIsEnabledOnlyForAListWithEventsWhenTheMenuOpens) {
+    window->mnuEvents_Click();
+    EXPECT_FALSE(window->action("mnuReplay")->isEnabled());
+    addEvents(1);
+    EXPECT_FALSE(window->action("mnuReplay")->isEnabled()); // follows the menu opening only
+    window->mnuEvents_Click();
+    EXPECT_TRUE(window->action("mnuReplay")->isEnabled());
+}
+
+TEST_F(MainWindowTest, RecordTogglesWhileTheRecordingLoopRuns) {
+    QString during;
+    bool checkedDuring = false;
+    backend->scheduleAction(50, [&] {
+        during = window->activityText();
+        checkedDuring = window->action("mnuRecord")->isChecked();
+        window->action("mnuRecord")->trigger(); // nested inside the running recording
+    });
+    backend->scheduleKey(20, 65, true);
+    backend->scheduleKey(30, 65, false);
+    window->action("mnuRecord")->trigger();
+    EXPECT_EQ(during, "Recording ...");
+    EXPECT_TRUE(checkedDuring);
+    EXPECT_FALSE(window->action("mnuRecord")->isChecked());
+    EXPECT_EQ(window->activityText(), "");
+    EXPECT_FALSE(window->Recorder->isRecording());
+    // The typed key reached the list and its rows.
+    ASSERT_GE(window->Events->EventCount, 2);
+    bool sawKey = false;
+    for (int r = 0; r < window->model()->rowCount(); ++r)
+        sawKey |= cell(r, 3) == "VK_A";
+    EXPECT_TRUE(sawKey);
+}
+
+TEST_F(MainWindowTest, ClearDuringARecordingEndsItAndKeepsTheCheckMark) {
+    addEvents(3);
+    const std::shared_ptr<clsEvents> before = window->Events;
+    backend->scheduleAction(30, [&] { window->action("mnuClear")->trigger(); });
+    window->action("mnuRecord")->trigger(); // returns once Clear stopped it
+    EXPECT_NE(window->Events, before);
+    EXPECT_EQ(window->Recorder->Events, window->Events);
+    EXPECT_EQ(window->model()->rowCount(), 0);
+    EXPECT_TRUE(window->action("mnuRecord")->isChecked());
+    EXPECT_EQ(window->activityText(), "Recording ...");
+    window->action("mnuRecord")->trigger(); // only unchecks now
+    EXPECT_FALSE(window->action("mnuRecord")->isChecked());
+    EXPECT_EQ(window->activityText(), "");
+}
+
+TEST_F(MainWindowTest, ClosingTheWindowDuringARecordingEndsItSafely) {
+    backend->scheduleAction(30, [&] { window->close(); });
+    const std::weak_ptr<clsRecorder> recorder = window->Recorder;
+    window->action("mnuRecord")->trigger();
+    QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(window.isNull());
+    EXPECT_TRUE(recorder.expired());
+}
+
+TEST_F(MainWindowTest, ClosingTheMainWindowClosesTheOtherWindows) {
+    window->mnuFilters_Click();
+    window->mnuSettings_Click();
+    QPointer<QWidget> filters = window->filtersWindow();
+    QPointer<QWidget> settingsWindow = window->settingsWindow();
+    ASSERT_TRUE(filters);
+    ASSERT_TRUE(filters->isVisible());
+    ASSERT_TRUE(settingsWindow);
+    window->close();
+    QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(filters.isNull());
+    EXPECT_TRUE(settingsWindow.isNull());
+}
+
+TEST_F(MainWindowTest, SaveAppendsTheExtensionUnlessThePathHoldsItExactly) {
+    addEvents(2);
+    const std::pair<QString, QString> cases[] = {
+        {"run1", "run1.tvk"},
+        {"run2.tvk", "run2.tvk"},
+        {"run3.tvk.bak", "run3.tvk.bak"},
+        {"run4.TVK", "run4.TVK.tvk"},
+    };
+    for (const auto& [chosen, written] : cases) {
+        chooseFile(dir.filePath(chosen));
+        window->mnuSave_Click();
+        EXPECT_TRUE(QFile::exists(dir.filePath(written))) << written.toStdString();
+    }
+}
+
+TEST_F(MainWindowTest, OpenRebuildsTheRowsAndAFailingOpenLeavesEverythingAsItWas) {
+    addEvents(4);
+    chooseFile(dir.filePath("four.tvk"));
+    window->mnuSave_Click();
+    window->mnuClear_Click();
+    addEvents(2);
+
+    chooseFile(dir.filePath("four.tvk"));
+    window->mnuOpen_Click();
+    EXPECT_EQ(window->Events->EventCount, 4);
+    ASSERT_EQ(window->model()->rowCount(), 4);
+    EXPECT_EQ(cell(3, 3), "30");
+    EXPECT_EQ(window->panelText(2), "4");
+    EXPECT_EQ(window->Recorder->Events, window->Events); // the same list object, loaded in place
+
+    QFile broken(dir.filePath("broken.tvk"));
+    ASSERT_TRUE(broken.open(QIODevice::WriteOnly));
+    broken.write("\x05\x00\x00\x00\x09\x00\x00\x00", 8); // claims events it does not hold
+    broken.close();
+    QString message;
+    chooseFile(broken.fileName());
+    acceptNextMessage(&message);
+    window->mnuOpen_Click();
+    EXPECT_FALSE(message.isEmpty());
+    EXPECT_EQ(window->Events->EventCount, 4);
+    EXPECT_EQ(window->model()->rowCount(), 4);
+}
+
+TEST_F(MainWindowTest, ACancelledDialogDoesNothing) {
+    addEvents(1);
+    whenDialogOpens([](QDialog* d) { d->reject(); });
+    window->mnuSave_Click();
+    EXPECT_EQ(window->Dialog().File(), "");
+    EXPECT_TRUE(QDir(dir.path()).entryList({"*.tvk"}).isEmpty());
+}
+
+TEST_F(MainWindowTest, AFailingSaveIsReported) {
+    addEvents(1);
+    QString message;
+    chooseFile(dir.filePath("missing-folder/x.tvk"));
+    acceptNextMessage(&message);
+    window->mnuSave_Click();
+    EXPECT_FALSE(message.isEmpty());
+    EXPECT_EQ(window->Events->EventCount, 1);
+}
+
+TEST_F(MainWindowTest, AReplayedEventIsSelectedAndScrolledIntoView) {
+    window->resize(484, 200);
+    addEvents(300);
+    window->listView()->scrollToTop();
+    bool cancel = false;
+    window->Recorder->ExecutingEvent.emit(250, cancel);
+    EXPECT_EQ(window->listView()->selectionModel()->currentIndex().row(), 250);
+    EXPECT_EQ(window->panelText(2), "251");
+    const QRect rect = window->listView()->visualRect(window->model()->index(250, 0));
+    EXPECT_TRUE(window->listView()->viewport()->rect().intersects(rect));
+    // An index beyond the rows (a filter script grew its working copy) selects nothing new.
+    window->Recorder->ExecutingEvent.emit(5000, cancel);
+    EXPECT_EQ(window->listView()->selectionModel()->currentIndex().row(), 250);
+}
+
+TEST_F(MainWindowTest, AboutShowsTheLanguagesTexts) {
+    const int32_t d = language().AppendDatabase("Messages", false);
+    language().AppendEntry(d, "AboutText", "Hello there");
+    language().AppendEntry(d, "AboutTitle", "About it");
+    QString text, title;
+    whenDialogOpens([&](QDialog* dialog) {
+        auto* box = qobject_cast<QMessageBox*>(dialog);
+        ASSERT_NE(box, nullptr);
+        text = box->text();
+        title = box->windowTitle();
+        EXPECT_EQ(box->icon(), QMessageBox::Information);
+        box->accept();
+    });
+    window->mnuAbout_Click();
+    EXPECT_EQ(text, "Hello there");
+    EXPECT_EQ(title, "About it");
+}
+
+TEST_F(MainWindowTest, TheListKeepsAnEightPixelMarginWhenResized) {
+    window->resize(600, 500);
+    QApplication::processEvents();
+    const QRect list = window->listView()->geometry();
+    const QSize client = window->centralWidget()->size();
+    EXPECT_EQ(list.topLeft(), QPoint(8, 8));
+    EXPECT_EQ(list.width(), client.width() - 16);
+    EXPECT_EQ(list.height(), client.height() - 16);
+}
+
+} // namespace
+} // namespace tvk

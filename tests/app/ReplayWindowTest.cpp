@@ -1,0 +1,244 @@
+#include "AppTestSupport.h"
+
+#include "app/main/frmMain.h"
+#include "app/replay/frmReplay.h"
+#include "events/clsEvents.h"
+#include "recorder/clsRecorder.h"
+#include "recorder/simulated/SimulatedBackend.h"
+
+#include <QLineEdit>
+#include <QPointer>
+#include <QPushButton>
+#include <QTest>
+
+namespace tvk {
+namespace {
+
+using test::acceptNextMessage;
+
+class ReplayWindowTest : public test::AppFixture {
+protected:
+    void SetUp() override {
+        AppFixture::SetUp();
+        backend = std::make_shared<SimulatedBackend>();
+        main = new frmMain(backend);
+        main->show();
+    }
+    void TearDown() override {
+        delete main.data();
+        AppFixture::TearDown();
+    }
+    frmReplay* open() {
+        main->mnuReplay_Click();
+        return main->replayWindow();
+    }
+    // Key events whose data is 65 + index, so the injections tell which events ran.
+    void addKeys(int n) {
+        for (int i = 0; i < n; ++i) {
+            const int32_t e = main->Events->AddEvent(KeyBoard, true, 0, 0, 65 + i);
+            main->Events->setEventTime(e, 1000 + 100 * i);
+        }
+    }
+    std::vector<int32_t> injectedKeyDowns() const {
+        std::vector<int32_t> out;
+        for (const auto& in : backend->injections())
+            if (in.kind == SimulatedBackend::Injection::Kind::Key && !(in.flags & KeyEventKeyUp))
+                out.push_back(in.code);
+        return out;
+    }
+    void setFilter(const std::string& script) {
+        main->Events->ElementProcessor = script;
+        main->Events->EnableProcessor = VbTrue;
+    }
+
+    std::shared_ptr<SimulatedBackend> backend;
+    QPointer<frmMain> main;
+};
+
+TEST_F(ReplayWindowTest, WindowStartsWithItsDesignTexts) {
+    frmReplay* w = open();
+    ASSERT_NE(w, nullptr);
+    EXPECT_EQ(w->windowTitle(), "Replay");
+    EXPECT_EQ(w->input(0)->text(), "-1");
+    EXPECT_EQ(w->input(1)->text(), "-1");
+    EXPECT_EQ(w->input(2)->text(), "0");
+    EXPECT_TRUE(w->startButton()->isDefault());
+    EXPECT_TRUE(w->isModal());
+    std::vector<std::string> names;
+    for (FormControl* c : w->controls())
+        names.push_back(c->name());
+    EXPECT_EQ(names, (std::vector<std::string>{"cmdStart", "cmdCancel", "lblStart", "lblEndIndex", "lblLoops",
+                                               "txtInput", "txtInput", "txtInput", "lblEstimatedTime"}));
+}
+
+TEST_F(ReplayWindowTest, EstimateTexts) {
+    main->Events->AddEvent(Wait, false, 0, 0, 0);
+    main->Events->AddEvent(Wait, false, 0, 0, 0);
+    main->Events->setEventTime(0, 1000);
+    main->Events->setEventTime(1, 4500);
+    frmReplay* w = open();
+    EXPECT_EQ(w->estimateCaption(), "&Estimated run time: 00:00:03:0500");
+    w->input(2)->setText("2");
+    EXPECT_EQ(w->estimateCaption(), "&Estimated run time: 00:00:10:0500");
+    w->input(2)->setText("-1");
+    EXPECT_EQ(w->estimateCaption(), "&Estimated run time: N/A");
+    w->input(2)->setText("0");
+    w->input(1)->setText("7"); // an end beyond the list counts as time 0
+    EXPECT_EQ(w->estimateCaption(), "&Estimated run time: 00:00:-01:0000");
+    // Beyond 32 bits of milliseconds the estimate is still shown in full.
+    w->input(2)->setText("999999999");
+    w->input(1)->setText("-1");
+    EXPECT_EQ(w->estimateCaption(), "&Estimated run time: 972222:13:20:0000");
+    w->input(2)->setText("9999999999999999999999");
+    EXPECT_EQ(w->estimateCaption(), "&Estimated run time: N/A");
+}
+
+TEST_F(ReplayWindowTest, EmptyListEstimatesZeroAndStartReturnsAtOnce) {
+    frmReplay* w = open();
+    EXPECT_EQ(w->estimateCaption(), "&Estimated run time: 00:00:00:0000");
+    w->cmdStart_Click();
+    EXPECT_TRUE(backend->injections().empty());
+    EXPECT_EQ(main->activityText(), "");
+    EXPECT_TRUE(w->startButton()->isEnabled());
+}
+
+TEST_F(ReplayWindowTest, OnlyDigitsMinusAndBackspaceCanBeTyped) {
+    frmReplay* w = open();
+    QLineEdit* box = w->input(0);
+    box->clear();
+    QTest::keyClicks(box, "a1-b2 .x");
+    EXPECT_EQ(box->text(), "1-2");
+    QTest::keyClick(box, Qt::Key_Backspace);
+    EXPECT_EQ(box->text(), "1-");
+}
+
+TEST_F(ReplayWindowTest, StartReplaysTheRangeForEachPass) {
+    addKeys(4);
+    frmReplay* w = open();
+    w->input(0)->setText("1");
+    w->input(1)->setText("2");
+    w->input(2)->setText("2");
+    QString during;
+    auto c = main->Recorder->ExecutingEvent.connect([&](int32_t, bool&) { during = main->activityText(); });
+    w->cmdStart_Click();
+    c.disconnect();
+    EXPECT_EQ(during, "Replaying ...");
+    EXPECT_EQ(injectedKeyDowns(), (std::vector<int32_t>{66, 67, 66, 67, 66, 67}));
+    EXPECT_EQ(main->activityText(), "");
+    EXPECT_TRUE(w->startButton()->isEnabled());
+}
+
+TEST_F(ReplayWindowTest, KeysLeftDownAreReleasedWhenTheReplayEnds) {
+    addKeys(2); // presses without releases
+    frmReplay* w = open();
+    w->cmdStart_Click();
+    EXPECT_EQ(backend->asyncKeyState(65), 0);
+    EXPECT_EQ(backend->asyncKeyState(66), 0);
+}
+
+struct FilterCase {
+    const char* name;
+    const char* script;
+    std::vector<int32_t> ran;
+};
+
+TEST_F(ReplayWindowTest, FilterAnswersDecideWhichEventsRun) {
+    const FilterCase cases[] = {
+        {"default script",
+         "Function ElementInvoked(Index)\r\n\r\n   ElementInvoked = True ' Allow this element\r\n"
+         "\r\nEnd Function",
+         {65, 66, 67, 68}},
+        {"even indexes",
+         "Function ElementInvoked(Index)\r\n ElementInvoked = (Index Mod 2 = 0)\r\nEnd Function",
+         {65, 67}},
+        {"no answer", "Function ElementInvoked(Index)\r\nEnd Function", {}},
+        {"numbers other than True", "Function ElementInvoked(Index)\r\n ElementInvoked = 1\r\nEnd Function", {}},
+        {"division by zero",
+         "Function ElementInvoked(Index)\r\n ElementInvoked = 1 / 0\r\nEnd Function",
+         {65, 66, 67, 68}},
+        {"missing function", "Function Other(Index)\r\nEnd Function", {65, 66, 67, 68}},
+        {"edits the working copy",
+         "Function ElementInvoked(Index)\r\n If Index = 0 Then CurrentEvents.EventData(2) = 90\r\n"
+         " ElementInvoked = True\r\nEnd Function",
+         {65, 66, 90, 68}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        main->mnuClear_Click();
+        addKeys(4);
+        setFilter(c.script);
+        backend->clearInjections();
+        frmReplay* w = open();
+        w->cmdStart_Click();
+        EXPECT_EQ(injectedKeyDowns(), c.ran);
+        EXPECT_EQ(main->Recorder->Events, main->Events); // the stored list is back
+        EXPECT_EQ(main->Events->EventData(2), 67);       // edits of the working copy stay there
+        w->close();
+        QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+}
+
+TEST_F(ReplayWindowTest, TheStoredListComesBackEvenWhenTheScriptClearsTheFlag) {
+    addKeys(3);
+    setFilter("Function ElementInvoked(Index)\r\n CurrentEvents.EnableProcessor = False\r\n"
+              " StoredEvents.EventPosX(0) = 5\r\n ElementInvoked = True\r\nEnd Function");
+    frmReplay* w = open();
+    w->cmdStart_Click();
+    EXPECT_EQ(main->Recorder->Events, main->Events);
+    EXPECT_EQ(main->Events->EventPosX(0), 5); // StoredEvents is the main window's list
+    EXPECT_EQ(injectedKeyDowns().size(), 3u);
+}
+
+TEST_F(ReplayWindowTest, ACompileErrorIsShownWithItsPositionAndLeavesTheWindowIdle) {
+    addKeys(2);
+    setFilter("Function ElementInvoked(Index)\r\n  ElementInvoked = (1 +\r\nEnd Function");
+    frmReplay* w = open();
+    QString message;
+    acceptNextMessage(&message);
+    w->cmdStart_Click();
+    EXPECT_TRUE(message.contains("Line 2")) << message.toStdString();
+    EXPECT_TRUE(message.contains("column")) << message.toStdString();
+    EXPECT_TRUE(injectedKeyDowns().empty());
+    EXPECT_EQ(main->Recorder->Events, main->Events);
+    EXPECT_EQ(main->activityText(), "");
+    EXPECT_TRUE(w->startButton()->isEnabled());
+}
+
+TEST_F(ReplayWindowTest, CancelDuringAnEndlessReplayEndsEveryPass) {
+    addKeys(3);
+    frmReplay* w = open();
+    QPointer<frmReplay> guard(w);
+    w->input(2)->setText("-1");
+    int seen = 0;
+    auto c = main->Recorder->ExecutingEvent.connect([&](int32_t, bool&) {
+        if (++seen == 8 && guard) guard->cmdCancel_Click(); // in the third pass
+    });
+    w->cmdStart_Click(); // returns only because Cancel ended it
+    c.disconnect();
+    QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(guard.isNull());
+    EXPECT_EQ(seen, 8);
+    EXPECT_EQ(main->activityText(), "");
+    EXPECT_FALSE(main->Recorder->isReplaying());
+}
+
+TEST_F(ReplayWindowTest, ClosingTheMainWindowDuringAFilteredReplayIsSafe) {
+    addKeys(3);
+    setFilter("Function ElementInvoked(Index)\r\n ElementInvoked = True\r\nEnd Function");
+    frmReplay* w = open();
+    w->input(2)->setText("-1");
+    const std::weak_ptr<clsEvents> stored = main->Events;
+    int seen = 0;
+    auto c = main->Recorder->ExecutingEvent.connect([&](int32_t, bool&) {
+        if (++seen == 5 && main) main->close();
+    });
+    w->cmdStart_Click();
+    c.disconnect();
+    QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(main.isNull());
+    EXPECT_EQ(seen, 5);
+    EXPECT_TRUE(stored.expired()); // nothing kept the lists alive
+}
+
+} // namespace
+} // namespace tvk

@@ -1,0 +1,155 @@
+#include "AppTestSupport.h"
+
+#include "events/RuntimeError.h"
+#include "recorder/simulated/SimulatedBackend.h"
+#include "support/clsCommonDialog.h"
+
+#include <QColorDialog>
+#include <QCoreApplication>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QScrollBar>
+#include <QStandardItemModel>
+#include <QTableView>
+
+namespace tvk {
+namespace {
+
+using test::whenDialogOpens;
+
+TEST(GetKeyName, FixedNamesModifierPrefixesAndBackendNames) {
+    test::app();
+    SimulatedBackend backend;
+    struct Case {
+        int32_t value;
+        const char* name;
+        int32_t keyAfter;
+        int32_t flagsAfter;
+    };
+    const Case cases[] = {
+        {1, "LBUTTON", 1, -7},
+        {2, "RBUTTON", 2, -7},
+        {3, "CANCEL", 3, -7},
+        {4, "MBUTTON", 4, -7},
+        {5, "XBUTTON1", 5, -7},
+        {6, "XBUTTON2", 6, -7},
+        {65, "A", 65, 0},
+        {65 + 2 * 256, "Ctrl+A", 65, 2},
+        {65 + 7 * 256, "Alt+Ctrl+Shift+A", 65, 7},
+        {65 + 5 * 256, "Alt+Shift+A", 65, 5},
+        {1 + 2 * 256, "Ctrl+", 1, 2},
+        {13, "Enter", 13, 0},
+        {0, "", 0, 0},
+    };
+    for (const auto& c : cases) {
+        int32_t key = c.value;
+        int32_t flags = -7; // left alone for the fixed names
+        EXPECT_EQ(GetKeyName(backend, key, flags).toStdString(), c.name) << c.value;
+        EXPECT_EQ(key, c.keyAfter) << c.value;
+        EXPECT_EQ(flags, c.flagsAfter) << c.value;
+    }
+}
+
+TEST(ScrollToItem, RowsOnThePageStayAndOthersComeIntoView) {
+    test::app();
+    QStandardItemModel model(500, 1);
+    QTableView view;
+    view.setModel(&model);
+    view.setVerticalScrollMode(QAbstractItemView::ScrollPerItem);
+    view.resize(200, 200);
+    view.show();
+    QApplication::processEvents();
+    const int perPage = view.viewport()->height() / view.rowHeight(0);
+    ASSERT_GT(perPage, 2);
+
+    ScrollToItem(&view, perPage, 1); // the row just below the page counts as in view
+    EXPECT_EQ(view.verticalScrollBar()->value(), 0);
+    for (const int target : {400, 120, 499, 0}) {
+        ScrollToItem(&view, target, 1);
+        const QRect r = view.visualRect(model.index(target, 0));
+        EXPECT_TRUE(view.viewport()->rect().contains(r)) << target;
+    }
+}
+
+TEST(CommonDialogs, FileDialogsReportTheChosenPathOrNothing) {
+    test::app();
+    clsCommonDialogs dialogs;
+    dialogs.Filter = QStringLiteral("Input-file (*.tvk)") + QChar(u'\0') + QStringLiteral("*.tvk");
+    EXPECT_EQ(dialogs.nameFilters(), QStringList{"Input-file (*.tvk)"});
+
+    QTemporaryDir dir;
+    const QString path = dir.filePath("run1.tvk");
+    QFile(path).open(QIODevice::WriteOnly);
+    QString title, folder;
+    QStringList filters;
+    whenDialogOpens([&](QDialog* d) {
+        auto* fd = qobject_cast<QFileDialog*>(d);
+        ASSERT_NE(fd, nullptr);
+        title = fd->windowTitle();
+        folder = fd->directory().absolutePath();
+        filters = fd->nameFilters();
+        fd->selectFile(path);
+        static_cast<QDialog*>(fd)->accept();
+    });
+    dialogs.ShowOpen(nullptr, "Open input");
+    EXPECT_EQ(dialogs.File(), path);
+    EXPECT_EQ(title, "Open input");
+    EXPECT_EQ(filters, QStringList{"Input-file (*.tvk)"});
+    EXPECT_EQ(folder, clsCommonDialogs::startFolder());
+
+    whenDialogOpens([](QDialog* d) { d->reject(); });
+    dialogs.ShowSave(nullptr, "Save input");
+    EXPECT_EQ(dialogs.File(), ""); // a cancel clears what the last dialog chose
+}
+
+TEST(CommonDialogs, StartFolderIsTheProgramsFolderWhenWritable) {
+    test::app();
+    const QString exeFolder = QFileInfo(QCoreApplication::applicationFilePath()).canonicalPath();
+    const QString expected = QFileInfo(exeFolder).isWritable() ? exeFolder : QDir::homePath();
+    EXPECT_EQ(clsCommonDialogs::startFolder(), expected);
+}
+
+TEST(CommonDialogs, FilterListsWithSeveralPairsAndPatterns) {
+    clsCommonDialogs dialogs;
+    dialogs.Filter = QStringLiteral("Events") + QChar(u'\0') + QStringLiteral("*.tvk;*.bak") + QChar(u'\0') +
+                     QStringLiteral("All files") + QChar(u'\0') + QStringLiteral("*.*") + QChar(u'\0') + QChar(u'\0');
+    EXPECT_EQ(dialogs.nameFilters(), (QStringList{"Events (*.tvk *.bak)", "All files (*.*)"}));
+}
+
+TEST(CommonDialogs, AFileBufferBelowOneIsAnInvalidCall) {
+    test::app();
+    clsCommonDialogs dialogs;
+    dialogs.MaxFile = 0;
+    try {
+        dialogs.ShowOpen(nullptr, "x");
+        ADD_FAILURE() << "no error";
+    } catch (const RuntimeError& e) {
+        EXPECT_EQ(e.number(), err::InvalidCall);
+    }
+}
+
+TEST(CommonDialogs, ColourDialogGivesBgrOrMinusOne) {
+    test::app();
+    clsCommonDialogs dialogs;
+    whenDialogOpens([](QDialog* d) { d->reject(); });
+    EXPECT_EQ(dialogs.ShowColor(nullptr), -1);
+    whenDialogOpens([](QDialog* d) { d->accept(); }); // black is preselected
+    EXPECT_EQ(dialogs.ShowColor(nullptr), 0);
+    whenDialogOpens([](QDialog* d) {
+        qobject_cast<QColorDialog*>(d)->setCurrentColor(QColor(0x12, 0x34, 0x56));
+        d->accept();
+    });
+    EXPECT_EQ(dialogs.ShowColor(nullptr), 0x563412);
+}
+
+TEST(CommonDialogs, FontDialogGivesTheFaceNameOrNothing) {
+    test::app();
+    clsCommonDialogs dialogs;
+    whenDialogOpens([](QDialog* d) { d->reject(); });
+    EXPECT_EQ(dialogs.ShowFont(nullptr), "");
+    whenDialogOpens([](QDialog* d) { d->accept(); });
+    EXPECT_FALSE(dialogs.ShowFont(nullptr).isEmpty());
+}
+
+} // namespace
+} // namespace tvk
