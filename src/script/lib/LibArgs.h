@@ -23,6 +23,30 @@ inline Value plain(const Value& v) {
 // Null raises 94.
 std::u16string textOf(const Value& v);
 
+// Text of an argument without copying it when it already is a String (Mid and Len run in tight loops).
+class TextArg {
+public:
+    explicit TextArg(const Value& v) {
+        if (v.isString()) {
+            m_view = v.str();
+        } else {
+            m_owned = textOf(v);
+            m_view = m_owned;
+        }
+    }
+    TextArg(const TextArg&) = delete;
+    TextArg& operator=(const TextArg&) = delete;
+
+    std::u16string_view view() const { return m_view; }
+    operator std::u16string_view() const { return m_view; }
+    size_t size() const { return m_view.size(); }
+    bool empty() const { return m_view.empty(); }
+
+private:
+    std::u16string m_owned;
+    std::u16string_view m_view;
+};
+
 // Optional integer argument; a missing one takes `fallback`.
 inline int32_t optLong(std::span<Value> args, size_t i, int32_t fallback) {
     return has(args, i) ? toLong(args[i]) : fallback;

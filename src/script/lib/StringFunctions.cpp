@@ -54,38 +54,38 @@ size_t rfind(u16string_view hay, u16string_view needle, size_t from, bool textCo
 Value len(CallContext&, std::span<Value> a) {
     const Value v = plain(a[0]);
     if (v.isNull()) return Value::null();
-    return Value::lng(static_cast<int32_t>(textOf(v).size()));
+    return Value::lng(static_cast<int32_t>(TextArg(v).size()));
 }
 
 Value lenB(CallContext&, std::span<Value> a) {
     const Value v = plain(a[0]);
     if (v.isNull()) return Value::null();
-    return Value::lng(static_cast<int32_t>(textOf(v).size() * 2));
+    return Value::lng(static_cast<int32_t>(TextArg(v).size() * 2));
 }
 
 Value left(CallContext&, std::span<Value> a) {
     if (anyNull(a, 1)) return Value::null();
-    const u16string s = textOf(a[0]);
-    return text(s.substr(0, std::min<size_t>(s.size(), static_cast<size_t>(count(a[1])))));
+    const TextArg s(a[0]);
+    return text(u16string(s.view().substr(0, static_cast<size_t>(count(a[1])))));
 }
 
 Value right(CallContext&, std::span<Value> a) {
     if (anyNull(a, 1)) return Value::null();
-    const u16string s = textOf(a[0]);
+    const TextArg s(a[0]);
     const size_t n = std::min<size_t>(s.size(), static_cast<size_t>(count(a[1])));
-    return text(s.substr(s.size() - n));
+    return text(u16string(s.view().substr(s.size() - n)));
 }
 
 Value mid(CallContext&, std::span<Value> a) {
     if (anyNull(a, 1)) return Value::null();
-    const u16string s = textOf(a[0]);
+    const TextArg s(a[0]);
     const size_t start = static_cast<size_t>(position(a[1])) - 1;
     if (start >= s.size()) {
         if (has(a, 2)) count(a[2]);
         return text({});
     }
     const size_t n = has(a, 2) ? static_cast<size_t>(count(a[2])) : s.size();
-    return text(s.substr(start, n));
+    return text(u16string(s.view().substr(start, n)));
 }
 
 // InStr([start,] string1, string2[, compare]).
@@ -101,8 +101,8 @@ Value inStr(CallContext&, std::span<Value> a) {
     }
     const bool textCompare = textCompareArg(a, first + 2);
     if (plain(a[first]).isNull() || plain(a[first + 1]).isNull()) return Value::null();
-    const u16string hay = textOf(a[first]);
-    const u16string needle = textOf(a[first + 1]);
+    const TextArg hay(a[first]);
+    const TextArg needle(a[first + 1]);
     if (hay.empty() || static_cast<size_t>(start) > hay.size()) return Value::lng(0);
     if (needle.empty()) return Value::lng(start);
     const size_t at = find(hay, needle, static_cast<size_t>(start) - 1, textCompare);
@@ -115,8 +115,8 @@ Value inStrRev(CallContext&, std::span<Value> a) {
     if (start == 0 || start < -1) throw RuntimeError(err::InvalidCall);
     const bool textCompare = textCompareArg(a, 3);
     if (anyNull(a, 2)) return Value::null();
-    const u16string hay = textOf(a[0]);
-    const u16string needle = textOf(a[1]);
+    const TextArg hay(a[0]);
+    const TextArg needle(a[1]);
     const size_t limit = start == -1 ? hay.size() : static_cast<size_t>(start);
     if (hay.empty() || limit > hay.size()) return Value::lng(0);
     if (needle.empty()) return Value::lng(static_cast<int32_t>(limit));
@@ -292,9 +292,9 @@ Value strComp(CallContext&, std::span<Value> a) {
 
 char16_t firstChar(const Value& v) {
     if (plain(v).isNull()) throw RuntimeError(err::InvalidUseOfNull);
-    const u16string s = textOf(v);
+    const TextArg s(v);
     if (s.empty()) throw RuntimeError(err::InvalidCall);
-    return s[0];
+    return s.view()[0];
 }
 
 Value asc(CallContext&, std::span<Value> a) {
