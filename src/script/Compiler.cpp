@@ -55,6 +55,7 @@ void Compiler::collectDims(Block& b, bool global) {
             for (auto& item : d->items) {
                 std::u16string lower = lowerAscii(item.name);
                 if (global) {
+                    if (!m_unitGlobals.emplace(lower, true).second) fail(1041, item.pos);
                     GlobalEntry* g = m_eng.findGlobal(lower);
                     if (g && g->kind != GlobalEntry::Variable) fail(1041, item.pos);
                     if (!g) m_eng.addGlobalVariable(lower);

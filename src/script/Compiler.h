@@ -47,6 +47,7 @@ private:
     bool m_explicit;
     const Frame* m_frame;
     ProcScope m_scope;
+    std::unordered_map<std::u16string, bool> m_unitGlobals; // names Dim'd by this unit, for 1041
 };
 
 } // namespace tvk::script

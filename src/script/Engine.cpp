@@ -288,6 +288,8 @@ void ClassInstance::assign(int id, std::span<Value> args, const Value& value, bo
 }
 
 Value ClassInstance::invokeMember(int id, std::span<Value> args, bool fromInside) {
+    std::shared_ptr<Engine> alive = m_engine.lock();
+    if (!alive) throw RuntimeError(424);
     if (id == DefaultMember) {
         if (m_cls.defaultMember < 0) throw RuntimeError(438);
         id = m_cls.defaultMember;
@@ -306,6 +308,8 @@ Value ClassInstance::invokeMember(int id, std::span<Value> args, bool fromInside
 }
 
 void ClassInstance::assignMember(int id, std::span<Value> args, const Value& value, bool isSet, bool fromInside) {
+    std::shared_ptr<Engine> alive = m_engine.lock();
+    if (!alive) throw RuntimeError(424);
     if (id == DefaultMember) {
         if (m_cls.defaultMember < 0) throw RuntimeError(438);
         id = m_cls.defaultMember;

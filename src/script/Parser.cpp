@@ -119,7 +119,10 @@ bool Parser::atBlockEnd() const {
 void Parser::parseBlock(Block& out, bool inProc, bool singleLine) {
     Nest nest(*this);
     for (;;) {
-        if (!singleLine) skipNewlines();
+        if (!singleLine)
+            skipNewlines();
+        else if (m_tok.type == Tok::End || (m_tok.type == Tok::Newline && m_tok.text != u":"))
+            return;
         if (atBlockEnd()) return;
         // "End" alone is a block end; Class/Sub/Function/Property definitions start with words
         // handled here at the top level.
@@ -934,6 +937,8 @@ ExprPtr Parser::parsePrimary(bool statementStart) {
     case Tok::LParen: {
         advance();
         ExprPtr inner = parseExpr();
+        // "(a, b)" is only ever a Sub call written with parentheses.
+        if (m_tok.type == Tok::Comma) fail(1044);
         expect(Tok::RParen, 1006);
         return std::make_unique<ParenExpr>(std::move(inner), p);
     }

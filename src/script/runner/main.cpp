@@ -74,8 +74,9 @@ public:
             expectArgs(args, 0, 1);
             std::cout.flush();
             throw QuitRequest{args.empty() ? 0 : toLong(args[0])};
-        case 3:
-            expectArgs(args, 0, 0);
+        case 3: // Arguments, or Arguments(i) for one of its items
+            expectArgs(args, 0, 1);
+            if (!args.empty()) return m_arguments->invoke(DefaultMember, args);
             return Value::object(m_arguments);
         case 4:
             return Value::string(std::string_view(m_path.substr(m_path.find_last_of('/') + 1)));

@@ -1,0 +1,110 @@
+// The console host: error report format, exit codes, WScript, and the dry run over an event file.
+#include "events/clsEvents.h"
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <sys/wait.h>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+class RunnerTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        dir = fs::temp_directory_path() / ("tvk_runner_" + std::to_string(::getpid()) + "_" +
+                                           ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::create_directories(dir);
+    }
+    void TearDown() override { fs::remove_all(dir); }
+
+    std::string write(const std::string& name, const std::string& text) {
+        fs::path p = dir / name;
+        std::ofstream(p, std::ios::binary) << text;
+        return p.string();
+    }
+
+    // Runs the host with the arguments; returns its exit code, output and errors in `out`.
+    int run(const std::string& args, std::string& out) {
+        std::string cmd = std::string(TVK_RUNNER) + " " + args + " 2>&1";
+        FILE* pipe = ::popen(cmd.c_str(), "r");
+        if (!pipe) return -1;
+        std::array<char, 4096> buf{};
+        out.clear();
+        size_t n;
+        while ((n = std::fread(buf.data(), 1, buf.size(), pipe)) > 0)
+            out.append(buf.data(), n);
+        int status = ::pclose(pipe);
+        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    }
+
+    fs::path dir;
+};
+
+TEST_F(RunnerTest, CompileErrorIsReportedWithFileLineAndColumn) {
+    std::string file = write("bad.vbs", "WScript.Echo 1\nIf x Then y = 1 Else\nx = (1\n");
+    std::string out;
+    EXPECT_NE(run(file, out), 0);
+    EXPECT_NE(out.find(file + "(3, 7) Expected ')' (1006)"), std::string::npos) << out;
+    EXPECT_EQ(out.find("1\n"), std::string::npos) << "nothing runs when the code does not compile";
+}
+
+TEST_F(RunnerTest, RuntimeErrorStopsTheScriptWithItsPosition) {
+    std::string file = write("div.vbs", "WScript.Echo \"before\"\n  x = 1 / 0\nWScript.Echo \"after\"\n");
+    std::string out;
+    EXPECT_EQ(run(file, out), 1);
+    EXPECT_NE(out.find("before"), std::string::npos);
+    EXPECT_EQ(out.find("after"), std::string::npos);
+    EXPECT_NE(out.find(file + "(2, 3) Division by zero (11)"), std::string::npos) << out;
+}
+
+TEST_F(RunnerTest, EchoArgumentsAndQuit) {
+    std::string file = write("args.vbs", "WScript.Echo WScript.Arguments.Count, WScript.Arguments(1), 2.5, True\n"
+                                         "For Each a In WScript.Arguments : s = s & a : Next\nWScript.Echo s\n"
+                                         "WScript.Quit 3\nWScript.Echo \"unreached\"\n");
+    std::string out;
+    EXPECT_EQ(run(file + " one two", out), 3);
+    EXPECT_EQ(out, "2 two 2.5 True\nonetwo\n");
+}
+
+TEST_F(RunnerTest, DryRunOfAFilterOverAnEventFile) {
+    tvk::clsEvents list([] { return 5; });
+    list.AddEvent(tvk::KeyBoard, true, 0, 0, 65);
+    list.AddEvent(tvk::Wait, false, 0, 0, 20);
+    list.AddEvent(tvk::KeyBoard, false, 0, 0, 65);
+    list.AddEvent(tvk::MouseMove, false, 5, 5, 0);
+    list.EnableProcessor = -1;
+    list.ElementProcessor = "Function ElementInvoked(Index)\r\n ElementInvoked = StoredEvents.EventType(Index) <> 0\r\n"
+                            "End Function";
+    std::string events = (dir / "list.tvk").string();
+    list.SaveFile(events);
+
+    std::string out;
+    EXPECT_EQ(run("--events " + events, out), 0) << out;
+    EXPECT_EQ(out, "Filtering is enabled in this file\n"
+                   "0 KeyBoard: runs\n"
+                   "1 Wait: skipped\n"
+                   "2 KeyBoard: runs\n"
+                   "3 MouseMove: runs\n"
+                   "3 would run, 1 would be skipped\n");
+
+    std::string other =
+        write("f.vbs", "Function ElementInvoked(Index)\n ElementInvoked = 1 / (Index - 2)\nEnd Function");
+    EXPECT_EQ(run("--events " + events + " " + other, out), 0) << out;
+    EXPECT_NE(out.find("2 KeyBoard: runs (error 11: Division by zero)"), std::string::npos) << out;
+    EXPECT_NE(out.find("0 KeyBoard: skipped"), std::string::npos) << "-0.5 is not True";
+}
+
+TEST_F(RunnerTest, MissingFilesAreReported) {
+    std::string out;
+    EXPECT_NE(run((dir / "none.vbs").string(), out), 0);
+    EXPECT_NE(run("--events " + (dir / "none.tvk").string() + " " + write("a.vbs", ""), out), 0);
+    EXPECT_NE(out.find("(53)"), std::string::npos) << out;
+    EXPECT_EQ(run("", out), 2);
+}
+
+} // namespace
