@@ -511,13 +511,13 @@ std::u16string toString(const Value& v) {
     case VarType::Long:
         return utf8ToUtf16(std::to_string(v.rawInt()));
     case VarType::Single:
-        return formatDouble(v.rawDouble(), 7);
+        return numbertext::fromSingle(static_cast<float>(v.rawDouble()));
     case VarType::Double:
-        return formatDouble(v.rawDouble(), 15);
+        return numbertext::fromDouble(v.rawDouble());
     case VarType::Currency:
-        return formatDouble(static_cast<double>(v.rawInt()) / 10000.0, 19);
+        return numbertext::fromCurrency(v.rawInt());
     case VarType::Date:
-        return formatDate(v.rawDouble());
+        return datetext::general(v.rawDouble());
     case VarType::String:
         return v.str();
     case VarType::Object:
