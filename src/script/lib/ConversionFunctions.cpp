@@ -1,8 +1,6 @@
 // Conversion family: CBool, CByte, CCur, CDbl, CInt, CLng, CSng, CStr (CDate lives with the dates).
-#include "script/lib/DateText.h"
 #include "script/lib/LibArgs.h"
 #include "script/lib/LibraryFamilies.h"
-#include "script/lib/NumberText.h"
 
 #include <cfloat>
 #include <cmath>
@@ -40,20 +38,8 @@ Value cSng(CallContext&, std::span<Value> a) {
 
 } // namespace
 
-std::u16string textOf(const Value& arg) {
-    const Value v = plain(arg);
-    switch (v.type()) {
-    case VarType::Single:
-        return numbertext::fromSingle(static_cast<float>(v.rawDouble()));
-    case VarType::Double:
-        return numbertext::fromDouble(v.rawDouble());
-    case VarType::Currency:
-        return numbertext::fromCurrency(v.rawInt());
-    case VarType::Date:
-        return datetext::general(v.rawDouble());
-    default:
-        return toString(v);
-    }
+std::u16string textOf(const Value& v) {
+    return toString(v);
 }
 
 namespace {
