@@ -596,6 +596,8 @@ private:
             emit({Op::NotWordBoundary});
             break;
         case Node::BackRef:
+            if (n.value > m_p.groups) // the pre-count and the parser disagree: never index past the captures
+                fail(SyntaxError);
             emit({Op::BackRef, false, n.value});
             break;
         case Node::LookAhead: {
