@@ -1,11 +1,14 @@
 // Numbers printed as scripts print them, whatever the process locale.
 #include "events/RuntimeError.h"
+#include "script/Coerce.h"
 #include "script/lib/NumberText.h"
 
 #include <gtest/gtest.h>
 
 #include <clocale>
 #include <cmath>
+#include <cstdio>
+#include <cstdlib>
 #include <limits>
 
 namespace nt = tvk::script::numbertext;
@@ -104,13 +107,33 @@ TEST(LibNumberText, DigitCountsOutsideTheRangeRaiseInvalidCall) {
     }
 }
 
+namespace {
+
+// Switches LC_NUMERIC to a locale with a decimal comma, compiling one into a temporary folder when the system
+// has none installed; false when neither works.
+bool useDecimalCommaLocale() {
+    for (const char* name : {"de_DE.UTF-8", "fr_FR.UTF-8"})
+        if (std::setlocale(LC_NUMERIC, name)) return true;
+    const std::string dir = ::testing::TempDir() + "tvk-locales";
+    const std::string command =
+        "mkdir -p '" + dir + "' && localedef -i de_DE -f UTF-8 '" + dir + "/de_DE.UTF-8' >/dev/null 2>&1";
+    if (std::system(command.c_str()) != 0) return false;
+    setenv("LOCPATH", dir.c_str(), 1);
+    return std::setlocale(LC_NUMERIC, "de_DE.UTF-8") != nullptr;
+}
+
+} // namespace
+
 TEST(LibNumberText, OutputIgnoresTheProcessLocale) {
-    // A desktop session may switch the C locale to one with a decimal comma.
-    const char* previous = std::setlocale(LC_NUMERIC, nullptr);
-    const std::string saved = previous ? previous : "C";
-    if (!std::setlocale(LC_NUMERIC, "de_DE.UTF-8") && !std::setlocale(LC_NUMERIC, "fr_FR.UTF-8"))
-        GTEST_SKIP() << "no locale with a decimal comma installed";
+    // A desktop session switches the C locale to the user's, which may write numbers with a decimal comma.
+    const std::string saved = std::setlocale(LC_NUMERIC, nullptr);
+    if (!useDecimalCommaLocale()) GTEST_SKIP() << "no locale with a decimal comma can be made here";
+    char probe[16];
+    std::snprintf(probe, sizeof probe, "%.1f", 1.5);
+    EXPECT_STREQ(probe, "1,5") << "the locale switch did not take effect";
     EXPECT_EQ(narrow(nt::fromDouble(1.5)), "1.5");
+    EXPECT_EQ(narrow(nt::fromSingle(0.25f)), "0.25");
     EXPECT_EQ(narrow(nt::formatNumber(1234.5, {})), "1,234.50");
+    EXPECT_EQ(tvk::script::toUtf8(tvk::script::Value::dbl(2.5)), "2.5");
     std::setlocale(LC_NUMERIC, saved.c_str());
 }
