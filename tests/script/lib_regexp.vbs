@@ -2,6 +2,9 @@
 Dim re, ms, m
 Set re = New RegExp
 AssertEq TypeName(re), "IRegExp2", "TypeName of a RegExp"
+Set re = CreateObject("VBScript.RegExp")
+AssertEq TypeName(re), "IRegExp2", "CreateObject makes a RegExp too"
+Set re = New RegExp
 AssertEq re.Pattern, "", "Pattern starts empty"
 AssertEq re.Global, False, "Global starts off"
 AssertEq re.IgnoreCase, False, "IgnoreCase starts off"

@@ -10,6 +10,9 @@ namespace lib {
 void registerObjectClasses(BuiltinTable& table) {
     table.addClass("RegExp",
                    [](CallContext&) -> std::shared_ptr<ScriptObject> { return std::make_shared<RegExpObject>(); });
+    // Snippets often create the pattern object by its class name instead of `New RegExp`.
+    table.addProgId("VBScript.RegExp",
+                    [](CallContext&) -> std::shared_ptr<ScriptObject> { return std::make_shared<RegExpObject>(); });
     table.addProgId("Scripting.Dictionary",
                     [](CallContext&) -> std::shared_ptr<ScriptObject> { return std::make_shared<DictionaryObject>(); });
 }
