@@ -18,6 +18,8 @@ AssertEq Int(7), 7, "Int of an Integer"
 AssertEq Int(CCur(-1.5)), CCur(-2), "Int of Currency"
 AssertEq Fix(CCur(-1.5)), CCur(-1), "Fix of Currency"
 AssertTrue IsNull(Int(Null)), "Int of Null"
+AssertError "x = Int(CCur(""-922337203685477.5808""))", 6, "Int of the smallest Currency overflows"
+AssertEq Fix(CCur("-922337203685477.5808")), CCur("-922337203685477"), "Fix of the smallest Currency"
 
 AssertEq Round(2.5), CDbl(2), "Round halves to even (down)"
 AssertEq Round(3.5), CDbl(4), "Round halves to even (up)"
@@ -70,6 +72,7 @@ r1 = Rnd
 Rnd -1
 Randomize 42
 AssertEq Rnd, r1, "Randomize with the same number after the same reseed repeats"
+AssertError "x = Rnd(1E+300)", 6, "Rnd of a number beyond a Single"
 Randomize
 Dim i, v, inRange
 inRange = True

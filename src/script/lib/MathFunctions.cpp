@@ -94,7 +94,10 @@ template <bool Floor> Value integerPart(CallContext&, std::span<Value> a) {
     case VarType::Currency: {
         const int64_t scaled = v.rawInt();
         const int64_t whole = scaled / 10000 * 10000;
-        if (Floor && scaled < 0 && whole != scaled) return Value::currencyScaled(whole - 10000);
+        if (Floor && scaled < 0 && whole != scaled) {
+            if (whole < std::numeric_limits<int64_t>::min() + 10000) throw RuntimeError(err::Overflow);
+            return Value::currencyScaled(whole - 10000);
+        }
         return Value::currencyScaled(whole);
     }
     default:
@@ -166,7 +169,9 @@ double seedTime(CallContext& ctx) {
 Value rnd(CallContext& ctx, std::span<Value> a) {
     RandomGenerator& g = ctx.state<RandomGenerator>();
     if (!has(a, 0)) return Value::single(g.next());
-    return Value::single(g.rnd(static_cast<float>(toDouble(a[0]))));
+    const double n = toDouble(a[0]);
+    if (!(std::fabs(n) <= std::numeric_limits<float>::max())) throw RuntimeError(err::Overflow);
+    return Value::single(g.rnd(static_cast<float>(n)));
 }
 
 Value randomize(CallContext& ctx, std::span<Value> a) {
