@@ -80,6 +80,8 @@ TEST(LibDateMath, WeekdayCountsFromTheChosenFirstDay) {
     EXPECT_EQ(dm::weekday(Jan1st2000, 0), 7);
     EXPECT_EQ(dm::weekday(-1.25), 6);
     EXPECT_EQ(errorNumber([] { dm::weekday(0, 8); }), tvk::err::InvalidCall);
+    EXPECT_EQ(errorNumber([] { dm::weekday(1e300); }), tvk::err::InvalidCall);
+    EXPECT_EQ(errorNumber([] { dm::split(-1e19); }), tvk::err::InvalidCall);
 }
 
 TEST(LibDateMath, DateAddClampsTheDayAndKeepsTheTime) {

@@ -144,6 +144,7 @@ double compose(int64_t days, double timeFraction) {
 }
 
 DateParts split(double serial) {
+    checked(serial);
     int64_t days;
     double fraction;
     dayAndFraction(serial, days, fraction);

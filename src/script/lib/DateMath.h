@@ -35,7 +35,7 @@ double fromLinear(double linear);
 // Serial of a day number plus a time-of-day fraction in [0, 1).
 double compose(int64_t days, double timeFraction);
 
-// Splits a serial into calendar fields, rounded to the second. Caller checks the range first.
+// Splits a serial into calendar fields, rounded to the second; error 5 outside the date range.
 DateParts split(double serial);
 // The time of day alone (on 12/30/1899), rounded to the second and built as a written time would be.
 double timeOfDay(double serial);
