@@ -844,7 +844,7 @@ bool Regex::search(std::u16string_view text, size_t start, std::vector<int>& cap
     const Program& p = *m_program;
     captures.assign(static_cast<size_t>(2 * (p.groups + 1)), -1);
     Matcher matcher(p, text, captures, stepBudget);
-    const size_t last = p.anchored ? std::min<size_t>(0, text.size()) : text.size();
+    const size_t last = p.anchored ? 0 : text.size(); // ^ outside multiline mode only matches at 0
     for (size_t s = start; s <= last; ++s) {
         if (p.firstChar >= 0) {
             while (s < text.size() &&
