@@ -66,6 +66,16 @@ void pause(int ms) {
     QThread::msleep(static_cast<unsigned long>(ms));
 }
 
+// The program writes a file just after its dialog has gone; wait for it.
+bool waitFile(const QString& path, int ms = 10000) {
+    QElapsedTimer t;
+    t.start();
+    while (!QFileInfo::exists(path) && t.elapsed() < ms)
+        pause(50);
+    pause(200); // let the writer finish
+    return QFileInfo::exists(path);
+}
+
 class EndToEnd : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -162,13 +172,13 @@ TEST_F(EndToEnd, RecordSaveClearOpenReplayAndSwitchLanguage) {
     // Save through the dialog, clear, save the empty list, open the first file again.
     mainKey("ctrl+s");
     chooseInDialog("Save input", home.filePath("session")); // the extension is added
-    ASSERT_TRUE(QFileInfo::exists(saved));
+    ASSERT_TRUE(waitFile(saved));
     EXPECT_GT(QFileInfo(saved).size(), 18);
     mainKey("ctrl+c");
     pause(300);
     mainKey("ctrl+s");
     chooseInDialog("Save input", empty);
-    ASSERT_TRUE(QFileInfo::exists(empty));
+    ASSERT_TRUE(waitFile(empty));
     EXPECT_EQ(QFileInfo(empty).size(), 18); // the cleared list holds no events
     mainKey("ctrl+o");
     chooseInDialog("Open input", saved);
@@ -220,6 +230,12 @@ TEST_F(EndToEnd, RecordSaveClearOpenReplayAndSwitchLanguage) {
     ASSERT_TRUE(waitGone("^Settings$"));
     mainKey("ctrl+t");
     EXPECT_FALSE(waitWindow("^Einstellungen$").isEmpty()) << "the settings window was not translated";
+
+    // Exit from the menu's shortcut ends the program cleanly (sanitizers report at exit).
+    mainKey("ctrl+q");
+    ASSERT_TRUE(app.waitForFinished(20000));
+    EXPECT_EQ(app.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(app.exitCode(), 0);
 }
 
 } // namespace
