@@ -224,6 +224,20 @@ TEST(LibDateText, FormatsInTheInvariantEnglishForms) {
     EXPECT_EQ(errorNumber([] { dt::monthName(13, false); }), tvk::err::InvalidCall);
 }
 
+TEST(LibDateText, EveryFormattedDateInTheRangeReadsBackToItsSerial) {
+    // Whole seconds across the whole range, both sides of the epoch.
+    for (double day = dm::MinSerial; day < 2958465; day += 997) {
+        const double seconds = std::fmod(day * 7919, 86400);
+        const double serial = dm::compose(static_cast<int64_t>(day), seconds / 86400.0);
+        const std::u16string text = dt::general(serial);
+        const auto back = dt::parse(text, 2026);
+        ASSERT_TRUE(back.has_value()) << serial;
+        ASSERT_EQ(*back, serial) << std::string(text.begin(), text.end());
+        const dm::DateParts p = dm::split(serial);
+        ASSERT_EQ(dm::dateSerial(p.year, p.month, p.day), std::trunc(serial)) << serial;
+    }
+}
+
 TEST(LibDateText, FormattedDatesReadBackToTheSameSerial) {
     for (double serial : {Jan1st2000, Jan2nd2003 + 0.25, -1.25, 0.75, 2958465.5, -657434.0}) {
         const auto back = dt::parse(dt::general(serial), 2026);
