@@ -1,5 +1,6 @@
 #include "app/main/frmMain.h"
 
+#include "app/FormGeometry.h"
 #include "app/filters/frmFilters.h"
 #include "app/main/EventListModel.h"
 #include "app/main/ListViewHeaders.h"
@@ -63,7 +64,8 @@ frmMain::frmMain(std::shared_ptr<InputBackend> backend, QWidget* parent)
 
     const int menuHeight = menuBar()->sizeHint().height();
     const int statusHeight = statusBar()->sizeHint().height();
-    resize(484, 339 + menuHeight + statusHeight);
+    const double s = designScale(this);
+    resize(scaled(484, s), scaled(339, s) + menuHeight + statusHeight);
 }
 
 frmMain::~frmMain() {
@@ -105,10 +107,12 @@ void frmMain::buildControls() {
     m_lstEvents->viewport()->installEventFilter(this);
 
     auto designWidth = [this](int column) {
-        // The design widths were made for a narrower font; scale them to this one.
-        const double scale = std::max(1.0, fontMetrics().averageCharWidth() / 5.0);
+        // The design widths were made for a smaller font: scale them, and let every header show whole.
         const int base = column < static_cast<int>(std::size(kColumnWidths)) ? kColumnWidths[column] : 60;
-        return static_cast<int>(base * scale);
+        const QString header = m_model->headerData(column, Qt::Horizontal, Qt::DisplayRole).toString();
+        int width = std::max(scaled(base, designScale(this)), fontMetrics().horizontalAdvance(header) + 12);
+        if (column == 3) width = std::max(width, fontMetrics().horizontalAdvance(QStringLiteral("VK_XBUTTON2")) + 12);
+        return width;
     };
     for (int c = 0; c < m_model->columnCount(); ++c)
         m_lstEvents->setColumnWidth(c, designWidth(c));
