@@ -219,10 +219,10 @@ void Compiler::stmt(StmtPtr& s, Block& out) {
             auto* cat = static_cast<BinaryExpr*>(a->value.get());
             auto* t = static_cast<VarExpr*>(a->target.get());
             ExprKind rk = cat->rhs->kind;
+            (void)rk;
             if (cat->op == Op::Cat && cat->lhs->kind == ExprKind::Var &&
                 static_cast<VarExpr*>(cat->lhs.get())->var.kind == t->var.kind &&
-                static_cast<VarExpr*>(cat->lhs.get())->var.index == t->var.index &&
-                (rk == ExprKind::Literal || rk == ExprKind::Var || rk == ExprKind::CallBuiltin))
+                static_cast<VarExpr*>(cat->lhs.get())->var.index == t->var.index && isPure(*cat->rhs))
                 a->appendInPlace = true;
         }
         if (a->target->kind == ExprKind::Literal || a->target->kind == ExprKind::CallBuiltin ||
@@ -274,6 +274,43 @@ void Compiler::stmt(StmtPtr& s, Block& out) {
 
 // ---- Expressions ----
 
+// True when evaluating e cannot assign any variable: no user procedure, member or late-bound
+// call and none of the builtins that run code. Such operands may be read in any order.
+bool Compiler::isPure(const Expr& e) {
+    switch (e.kind) {
+    case ExprKind::Literal:
+    case ExprKind::Var:
+    case ExprKind::Me:
+        return true;
+    case ExprKind::Paren:
+        return isPure(*static_cast<const ParenExpr&>(e).inner);
+    case ExprKind::Unary:
+        return isPure(*static_cast<const UnaryExpr&>(e).operand);
+    case ExprKind::Binary: {
+        auto& b = static_cast<const BinaryExpr&>(e);
+        return isPure(*b.lhs) && isPure(*b.rhs);
+    }
+    case ExprKind::IndexVar: {
+        auto& iv = static_cast<const IndexVarExpr&>(e);
+        for (auto& a : iv.args)
+            if (!a || !isPure(*a)) return false;
+        // An object's default member might still run script code; the worst outcome is reading a
+        // variable's newer value, never an invalid one (slots do not move).
+        return true;
+    }
+    case ExprKind::CallBuiltin: {
+        auto& c = static_cast<const CallBuiltinExpr&>(e);
+        const std::u16string name = lowerAscii(c.builtin->name);
+        if (name == u"eval" || name == u"execute" || name == u"executeglobal" || name == u"getref") return false;
+        for (auto& a : c.args)
+            if (!a || !isPure(*a)) return false;
+        return true;
+    }
+    default:
+        return false;
+    }
+}
+
 void Compiler::args(ExprList& a) {
     for (auto& e : a)
         if (e) expr(e);
@@ -316,7 +353,18 @@ void Compiler::expr(ExprPtr& e) {
         auto* b = static_cast<BinaryExpr*>(e.get());
         expr(b->lhs);
         expr(b->rhs);
-        b->rhsPure = b->rhs->kind == ExprKind::Literal || b->rhs->kind == ExprKind::Var;
+        b->rhsPure = isPure(*b->rhs);
+        auto direct = [](const Expr& x, int& slot) {
+            if (x.kind == ExprKind::Literal) return BinaryExpr::Direct::Constant;
+            if (x.kind == ExprKind::Binary) return BinaryExpr::Direct::Nested;
+            if (x.kind == ExprKind::Var && static_cast<const VarExpr&>(x).var.kind == VarRef::Local) {
+                slot = static_cast<const VarExpr&>(x).var.index;
+                return BinaryExpr::Direct::Local;
+            }
+            return BinaryExpr::Direct::None;
+        };
+        b->lhsDirect = direct(*b->lhs, b->lhsSlot);
+        b->rhsDirect = direct(*b->rhs, b->rhsSlot);
         return;
     }
     case ExprKind::Paren:

@@ -42,6 +42,7 @@ private:
     ExprPtr resolveName(NameExpr& n);
     ExprPtr resolveTarget(ExprPtr& e, int errorIfNotVariable);
     [[noreturn]] void fail(int number, Pos p) const;
+    static bool isPure(const Expr& e);
 
     Engine& m_eng;
     bool m_explicit;

@@ -14,9 +14,9 @@ constexpr int MaxCallDepth = 3000;
 constexpr uintptr_t MaxNativeStack = 3u << 20; // bytes of native stack a script may use
 constexpr int TicksPerClockRead = 1024;
 
-uintptr_t stackAddress() {
-    int marker = 0;
-    return reinterpret_cast<uintptr_t>(&marker);
+// Current native stack position, to bound how deep script recursion may go.
+[[gnu::noinline]] uintptr_t stackAddress() {
+    return reinterpret_cast<uintptr_t>(__builtin_frame_address(0));
 }
 } // namespace
 

@@ -12,6 +12,10 @@ namespace {
 
 constexpr size_t MaxArrayElements = size_t{1} << 24;
 
+inline bool isIntOrLong(VarType t) {
+    return t == VarType::Integer || t == VarType::Long;
+}
+
 inline Value& varSlot(Frame& f, VarRef r) {
     switch (r.kind) {
     case VarRef::Local:
@@ -102,6 +106,17 @@ Value* VarExpr::slot(Frame& f) {
 }
 
 Value IndexVarExpr::eval(Frame& f) {
+    if (args.size() == 1 && args[0]) {
+        // a(i) on a one-dimensional array: no argument list.
+        Value index = args[0]->eval(f);
+        const Value& s = varSlot(f, var);
+        if (s.isArray() && isIntOrLong(index.type())) {
+            const ArrayRep& rep = s.arr();
+            int64_t i = index.rawInt();
+            if (rep.counts.size() == 1 && i >= 0 && i < rep.counts[0]) return rep.data[static_cast<size_t>(i)];
+        }
+        return indexValue(s, std::span<Value>(&index, 1));
+    }
     ArgValues a(args, f);
     return indexValue(varSlot(f, var), a.span);
 }
@@ -299,33 +314,63 @@ Value UnaryExpr::eval(Frame& f) {
     return unaryOp(op, v);
 }
 
+namespace {
+
+Value intResult(int64_t v, bool longs) {
+    if (!longs && v >= -32768 && v <= 32767) return Value::integer(static_cast<int16_t>(v));
+    if (v >= INT32_MIN && v <= INT32_MAX) return Value::lng(static_cast<int32_t>(v));
+    return Value::dbl(static_cast<double>(v));
+}
+
+} // namespace
+
+inline const Value& directOperand(BinaryExpr::Direct d, int slot, Expr& e, Frame& f, Value& tmp) {
+    switch (d) {
+    case BinaryExpr::Direct::Local:
+        return f.locals[slot];
+    case BinaryExpr::Direct::Constant:
+        return static_cast<LiteralExpr&>(e).value;
+    case BinaryExpr::Direct::Nested:
+        tmp = static_cast<BinaryExpr&>(e).BinaryExpr::eval(f);
+        return tmp;
+    default:
+        return e.ref(f, tmp);
+    }
+}
+
 Value BinaryExpr::eval(Frame& f) {
     Value lt, rt;
     const Value* lp;
     if (rhsPure) {
-        lp = &lhs->ref(f, lt);
+        lp = &directOperand(lhsDirect, lhsSlot, *lhs, f, lt);
     } else {
         lt = lhs->eval(f);
         lp = &lt;
     }
-    const Value& r = rhs->ref(f, rt);
+    const Value& r = directOperand(rhsDirect, rhsSlot, *rhs, f, rt);
     const Value& l = *lp;
     VarType ta = l.type(), tb = r.type();
-    if ((ta == VarType::Integer || ta == VarType::Long) && (tb == VarType::Integer || tb == VarType::Long)) {
+    // Fast paths for the common Integer/Long/Double operands; everything else (and every error
+    // case) goes through the general operators.
+    if (isIntOrLong(ta) && isIntOrLong(tb)) {
         int64_t x = l.rawInt(), y = r.rawInt();
         bool longs = ta == VarType::Long || tb == VarType::Long;
-        auto result = [longs](int64_t v) {
-            if (!longs && v >= -32768 && v <= 32767) return Value::integer(static_cast<int16_t>(v));
-            if (v >= INT32_MIN && v <= INT32_MAX) return Value::lng(static_cast<int32_t>(v));
-            return Value::dbl(static_cast<double>(v));
-        };
         switch (op) {
         case Op::Add:
-            return result(x + y);
+            return intResult(x + y, longs);
         case Op::Sub:
-            return result(x - y);
+            return intResult(x - y, longs);
         case Op::Mul:
-            return result(x * y);
+            return intResult(x * y, longs);
+        case Op::Div:
+            if (y != 0) return Value::dbl(static_cast<double>(x) / static_cast<double>(y));
+            break;
+        case Op::IntDiv:
+            if (y != 0 && !(x == INT32_MIN && y == -1)) return intResult(x / y, longs);
+            break;
+        case Op::Mod:
+            if (y != 0) return intResult(x % y, longs);
+            break;
         case Op::Eq:
             return Value::boolean(x == y);
         case Op::Ne:
@@ -341,11 +386,24 @@ Value BinaryExpr::eval(Frame& f) {
         default:
             break;
         }
-    } else if (ta == VarType::Double && tb == VarType::Double) {
-        double x = l.rawDouble(), y = r.rawDouble();
+    } else if ((ta == VarType::Double || isIntOrLong(ta)) && (tb == VarType::Double || isIntOrLong(tb))) {
+        double x = ta == VarType::Double ? l.rawDouble() : static_cast<double>(l.rawInt());
+        double y = tb == VarType::Double ? r.rawDouble() : static_cast<double>(r.rawInt());
+        double v;
         switch (op) {
         case Op::Add:
-            return binaryOp(op, l, r);
+            v = x + y;
+            break;
+        case Op::Sub:
+            v = x - y;
+            break;
+        case Op::Mul:
+            v = x * y;
+            break;
+        case Op::Div:
+            if (y == 0) return binaryOp(op, l, r);
+            v = x / y;
+            break;
         case Op::Eq:
             return Value::boolean(x == y);
         case Op::Ne:
@@ -359,8 +417,9 @@ Value BinaryExpr::eval(Frame& f) {
         case Op::Ge:
             return Value::boolean(x >= y);
         default:
-            break;
+            return binaryOp(op, l, r);
         }
+        if (std::isfinite(v)) return Value::dbl(v);
     }
     return binaryOp(op, l, r);
 }
@@ -409,6 +468,15 @@ Flow AssignStmt::exec(Frame& f) {
         }
         Value joined = concat(s, rhs);
         target->assign(f, std::move(joined), false);
+        return Flow::Normal;
+    }
+    if (target->kind == ExprKind::Var) {
+        // Plain variable: the common case, without the virtual assignment.
+        Value v = value->eval(f);
+        if (v.isObject() || isSet) v = letValue(std::move(v), isSet);
+        Value& s = varSlot(f, static_cast<VarExpr*>(target.get())->var);
+        if (s.fixedArray()) throw RuntimeError(10);
+        s = std::move(v);
         return Flow::Normal;
     }
     target->assign(f, value->eval(f), isSet);

@@ -5,39 +5,6 @@
 
 namespace tvk::script {
 
-Value& Value::operator=(const Value& o) noexcept {
-    if (this != &o) {
-        o.retain();
-        release();
-        m_type = o.m_type;
-        m_bits = o.m_bits;
-        m_fixed = false;
-    }
-    return *this;
-}
-
-Value& Value::operator=(Value&& o) noexcept {
-    if (this != &o) {
-        // Release last: dropping the old payload may run a destructor that reaches this value.
-        Value old(std::move(*this));
-        m_type = o.m_type;
-        m_bits = o.m_bits;
-        m_fixed = o.m_fixed;
-        o.m_type = VarType::Empty;
-        o.m_bits = 0;
-    }
-    return *this;
-}
-
-void Value::release() noexcept {
-    if (isHeap()) {
-        Heap* p = ptr();
-        m_type = VarType::Empty;
-        m_bits = 0;
-        if (--p->refs == 0) delete p;
-    }
-}
-
 Value Value::string(std::u16string s) {
     return Value(VarType::String, new StringRep(std::move(s)));
 }
@@ -87,7 +54,7 @@ bool Value::isNumeric() const {
 }
 
 std::shared_ptr<ScriptObject> Value::objShared() const {
-    if (m_type != VarType::Object || m_bits == 0) return nullptr;
+    if (m_type != VarType::Object || !m_heap) return nullptr;
     return static_cast<ObjectRep*>(ptr())->object;
 }
 

@@ -43,11 +43,8 @@ struct StringRep final : Heap {
     explicit StringRep(std::u16string s) : text(std::move(s)) {}
 };
 
-// One dimension of an array: lower bound is always 0 in this language, so only the count is kept.
-struct ArrayRep final : Heap {
-    std::vector<int32_t> counts;   // elements per dimension (UBound + 1), first dimension first
-    std::vector<class Value> data; // row-major with the last dimension varying fastest
-};
+// Array payload (defined after Value, which it holds).
+struct ArrayRep;
 
 // Holds a host or script object; Nothing is an Object value without a box.
 struct ObjectRep final : Heap {
@@ -59,15 +56,43 @@ struct ObjectRep final : Heap {
 // Arrays have value semantics: writers copy a shared payload first (see mutableArray()).
 class Value {
 public:
-    Value() noexcept : m_type(VarType::Empty), m_fixed(false), m_bits(0) {}
-    Value(const Value& o) noexcept : m_type(o.m_type), m_fixed(false), m_bits(o.m_bits) { retain(); }
-    Value(Value&& o) noexcept : m_type(o.m_type), m_fixed(o.m_fixed), m_bits(o.m_bits) {
+    Value() noexcept : m_type(VarType::Empty), m_fixed(false), m_heap(false), m_bits(0) {}
+    Value(const Value& o) noexcept : m_type(o.m_type), m_fixed(false), m_heap(o.m_heap), m_bits(o.m_bits) {
+        if (m_heap) ++ptr()->refs;
+    }
+    Value(Value&& o) noexcept : m_type(o.m_type), m_fixed(o.m_fixed), m_heap(o.m_heap), m_bits(o.m_bits) {
         o.m_type = VarType::Empty;
+        o.m_heap = false;
         o.m_bits = 0;
     }
-    Value& operator=(const Value& o) noexcept;
-    Value& operator=(Value&& o) noexcept;
-    ~Value() { release(); }
+    // Assignments install the new value before releasing the old one: dropping the old payload may
+    // run a destructor (Class_Terminate) that reads this very variable.
+    Value& operator=(const Value& o) noexcept {
+        if (o.m_heap) ++o.ptr()->refs;
+        Heap* old = m_heap ? ptr() : nullptr;
+        m_type = o.m_type;
+        m_heap = o.m_heap;
+        m_bits = o.m_bits;
+        m_fixed = false;
+        if (old) releaseHeap(old);
+        return *this;
+    }
+    Value& operator=(Value&& o) noexcept {
+        if (this == &o) return *this;
+        Heap* old = m_heap ? ptr() : nullptr;
+        m_type = o.m_type;
+        m_heap = o.m_heap;
+        m_bits = o.m_bits;
+        m_fixed = o.m_fixed;
+        o.m_type = VarType::Empty;
+        o.m_heap = false;
+        o.m_bits = 0;
+        if (old) releaseHeap(old);
+        return *this;
+    }
+    ~Value() {
+        if (m_heap) releaseHeap(ptr());
+    }
 
     // ---- Construction by subtype ----
     static Value null() { return Value(VarType::Null, int64_t{0}); }
@@ -97,7 +122,7 @@ public:
     bool isString() const { return m_type == VarType::String; }
     bool isArray() const { return m_type == VarType::Array; }
     bool isObject() const { return m_type == VarType::Object; } // Nothing included
-    bool isNothing() const { return m_type == VarType::Object && m_bits == 0; }
+    bool isNothing() const { return m_type == VarType::Object && !m_heap; }
     // Byte, Integer, Long, Single, Double, Currency, Boolean or Date held inline.
     bool isNumeric() const;
 
@@ -105,13 +130,13 @@ public:
     int64_t rawInt() const { return static_cast<int64_t>(m_bits); }    // Boolean/Byte/Integer/Long, Currency scaled
     double rawDouble() const { return std::bit_cast<double>(m_bits); } // Single/Double/Date
     const std::u16string& str() const { return static_cast<StringRep*>(ptr())->text; }
-    ArrayRep& arr() const { return *static_cast<ArrayRep*>(ptr()); }
+    ArrayRep& arr() const;
     // The object held, or nullptr for Nothing.
-    ScriptObject* obj() const { return ptr() ? static_cast<ObjectRep*>(ptr())->object.get() : nullptr; }
+    ScriptObject* obj() const { return m_heap ? static_cast<ObjectRep*>(ptr())->object.get() : nullptr; }
     std::shared_ptr<ScriptObject> objShared() const;
     // The string's text when this value is its only holder (for appending in place), else nullptr.
     std::u16string* uniqueString() {
-        return isString() && ptr() && ptr()->refs == 1 ? &static_cast<StringRep*>(ptr())->text : nullptr;
+        return isString() && m_heap && ptr()->refs == 1 ? &static_cast<StringRep*>(ptr())->text : nullptr;
     }
     // The array payload, copied first if shared, so the caller can write elements.
     ArrayRep& mutableArray();
@@ -121,27 +146,35 @@ public:
     void setFixedArray(bool f) { m_fixed = f; }
 
     // Identity of the shared payload (strings/arrays/objects), for `Is` and caches.
-    const Heap* heap() const { return isHeap() ? ptr() : nullptr; }
+    const Heap* heap() const { return m_heap ? ptr() : nullptr; }
 
 private:
     friend struct ValueAccess;
-    Value(VarType t, int64_t i) : m_type(t), m_fixed(false), m_bits(static_cast<uint64_t>(i)) {}
-    Value(VarType t, double d) : m_type(t), m_fixed(false), m_bits(std::bit_cast<uint64_t>(d)) {}
-    Value(VarType t, Heap* p) : m_type(t), m_fixed(false), m_bits(reinterpret_cast<uintptr_t>(p)) {}
+    Value(VarType t, int64_t i) : m_type(t), m_fixed(false), m_heap(false), m_bits(static_cast<uint64_t>(i)) {}
+    Value(VarType t, double d) : m_type(t), m_fixed(false), m_heap(false), m_bits(std::bit_cast<uint64_t>(d)) {}
+    Value(VarType t, Heap* p)
+        : m_type(t), m_fixed(false), m_heap(p != nullptr), m_bits(reinterpret_cast<uintptr_t>(p)) {}
     Heap* ptr() const { return reinterpret_cast<Heap*>(static_cast<uintptr_t>(m_bits)); }
-    bool isHeap() const {
-        return (m_type == VarType::String || m_type == VarType::Array || m_type == VarType::Object) && m_bits != 0;
+    static void releaseHeap(Heap* p) noexcept {
+        if (--p->refs == 0) delete p;
     }
-    void retain() const {
-        if (isHeap()) ++ptr()->refs;
-    }
-    void release() noexcept;
 
-    // One payload word: integer, the bits of a double, or a Heap pointer, chosen by m_type.
+    // One payload word: integer, the bits of a double, or a Heap pointer (m_heap set), chosen by m_type.
     VarType m_type;
     bool m_fixed;
+    bool m_heap;
     uint64_t m_bits;
 };
+
+// Arrays: lower bound always 0 in this language, so each dimension keeps only its element count.
+struct ArrayRep final : Heap {
+    std::vector<int32_t> counts; // elements per dimension (UBound + 1), first dimension first
+    std::vector<Value> data;     // row-major with the last dimension varying fastest
+};
+
+inline ArrayRep& Value::arr() const {
+    return *static_cast<ArrayRep*>(ptr());
+}
 
 // TypeName() result of a value: "Integer", "String", "Variant()", the object's class name, ...
 std::string typeName(const Value& v);

@@ -1,0 +1,133 @@
+// Prints the cost of one filter call (element_invoked_us) and the CPU suite's ratios against
+// Lua 5.4 (script_vs_lua_<program>, script_vs_lua_max), each timed as the best of three runs.
+#include "events/clsEvents.h"
+#include "script/Coerce.h"
+#include "script/EventsObject.h"
+#include "script/ScriptControl.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <iostream>
+#include <sstream>
+
+using namespace tvk;
+using namespace tvk::script;
+using Clock = std::chrono::steady_clock;
+
+namespace {
+
+std::string scriptDir() {
+    if (const char* src = std::getenv("TVK_SOURCE_DIR")) return std::string(src) + "/bench/script";
+    return TVK_BENCH_SCRIPT_DIR;
+}
+
+std::string readFile(const std::string& path) {
+    std::ifstream in(path);
+    std::ostringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+double seconds(Clock::duration d) {
+    return std::chrono::duration<double>(d).count();
+}
+
+// Best of three runs of the script's Main(); the result is checked against Lua's output.
+double timeScript(const std::string& program, std::string& result) {
+    double best = 1e9;
+    for (int run = 0; run < 3; ++run) {
+        ScriptControl sc;
+        sc.setTimeBudget(std::chrono::minutes(5));
+        sc.AddCode(readFile(scriptDir() + "/" + program + ".vbs"));
+        auto start = Clock::now();
+        Value v = sc.Run("Main", {});
+        best = std::min(best, seconds(Clock::now() - start));
+        result = toUtf8(v);
+    }
+    return best;
+}
+
+// Best of three runs of lua5.4 on the same program, less the interpreter's start-up time.
+double timeLua(const std::string& program, std::string& result) {
+    auto runLua = [](const std::string& args, std::string& out) {
+        std::string cmd = "lua5.4 " + args + " 2>&1";
+        FILE* pipe = ::popen(cmd.c_str(), "r");
+        if (!pipe) return false;
+        char buf[256];
+        out.clear();
+        while (std::fgets(buf, sizeof buf, pipe))
+            out += buf;
+        return ::pclose(pipe) == 0;
+    };
+    std::string ignored;
+    double startup = 1e9, best = 1e9;
+    for (int run = 0; run < 3; ++run) {
+        auto s0 = Clock::now();
+        runLua("-e ''", ignored);
+        startup = std::min(startup, seconds(Clock::now() - s0));
+        auto s1 = Clock::now();
+        if (!runLua(scriptDir() + "/" + program + ".lua", result)) return -1;
+        best = std::min(best, seconds(Clock::now() - s1));
+    }
+    while (!result.empty() && (result.back() == '\n' || result.back() == '\r'))
+        result.pop_back();
+    return std::max(best - startup, 1e-6);
+}
+
+double elementInvokedMicroseconds() {
+    auto stored = std::make_shared<clsEvents>();
+    for (int i = 0; i < 100; ++i)
+        stored->AddEvent(3, true, 0, 0, 65);
+    auto current = stored->CloneEvents();
+    ScriptControl sc;
+    sc.setLanguage("VBScript");
+    sc.AddCode(
+        "Function ElementInvoked(Index)\r\n\r\n   ElementInvoked = True ' Allow this element\r\n\r\nEnd Function");
+    sc.AddObject("StoredEvents", makeEventsObject(stored));
+    sc.AddObject("CurrentEvents", makeEventsObject(current));
+    const int calls = 200000;
+    double best = 1e9;
+    for (int run = 0; run < 3; ++run) {
+        int runs = 0;
+        auto start = Clock::now();
+        for (int i = 0; i < calls; ++i) {
+            // Exactly what the replay window does per event: call, then Cancel = CBool(Not result).
+            bool cancel = vbCBool(vbNot(sc.Run("ElementInvoked", {Value::lng(i % 100)})));
+            runs += cancel ? 0 : 1;
+        }
+        best = std::min(best, seconds(Clock::now() - start));
+        if (runs != calls) std::cerr << "default script cancelled an event\n";
+    }
+    return best / calls * 1e6;
+}
+
+} // namespace
+
+int main() {
+    std::printf("element_invoked_us: %.3f us\n", elementInvokedMicroseconds());
+    const char* programs[] = {"int_loop", "float_arith", "string_build", "func_calls", "array_access", "select_case"};
+    double worst = 0;
+    bool luaMissing = false;
+    for (const char* p : programs) {
+        std::string scriptResult, luaResult;
+        double script = timeScript(p, scriptResult);
+        double lua = timeLua(p, luaResult);
+        if (lua < 0) {
+            luaMissing = true;
+            std::fprintf(stderr, "%s: lua5.4 did not run\n", p);
+            continue;
+        }
+        if (std::strtod(scriptResult.c_str(), nullptr) != std::strtod(luaResult.c_str(), nullptr) &&
+            std::abs(std::strtod(scriptResult.c_str(), nullptr) / std::strtod(luaResult.c_str(), nullptr) - 1) > 1e-9)
+            std::fprintf(stderr, "%s: results differ (script %s, lua %s)\n", p, scriptResult.c_str(),
+                         luaResult.c_str());
+        double ratio = script / lua;
+        worst = std::max(worst, ratio);
+        std::printf("script_vs_lua_%s: %.2f x\n", p, ratio);
+    }
+    if (!luaMissing) std::printf("script_vs_lua_max: %.2f x\n", worst);
+    return 0;
+}

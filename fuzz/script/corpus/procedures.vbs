@@ -1,0 +1,87 @@
+' Sub and Function: arguments ByRef and ByVal, return values, Call, Exit, recursion, GetRef.
+Sub Increment(n)
+    n = n + 1
+End Sub
+Sub IncrementByVal(ByVal n)
+    n = n + 1
+End Sub
+x = 1
+Increment x
+AssertEq x, 2, "arguments are ByRef by default"
+IncrementByVal x
+AssertEq x, 2, "ByVal arguments are copies"
+Increment (x)
+AssertEq x, 2, "parentheses around an argument pass it by value"
+Call Increment(x)
+AssertEq x, 3, "Call passes ByRef"
+Dim arr(2)
+arr(1) = 5
+Increment arr(1)
+AssertEq arr(1) >= 5, True, "an array element can be passed"
+Increment x + 0
+AssertEq x, 3, "an expression argument is passed by value"
+
+Function Twice(v)
+    Twice = v * 2
+End Function
+AssertEq Twice(21), 42, "the function name holds the result"
+Function NoResult()
+End Function
+AssertTrue IsEmpty(NoResult()), "a function that assigns nothing returns Empty"
+Function EarlyExit(v)
+    EarlyExit = "before"
+    If v Then Exit Function
+    EarlyExit = "after"
+End Function
+AssertEq EarlyExit(True), "before", "Exit Function keeps the result so far"
+AssertEq EarlyExit(False), "after", "without Exit Function"
+Function ReadOwnResult()
+    ReadOwnResult = 5
+    ReadOwnResult = ReadOwnResult + 1
+End Function
+AssertEq ReadOwnResult(), 6, "the function's name reads its result inside it"
+
+Function Fib(n)
+    If n < 2 Then
+        Fib = n
+    Else
+        Fib = Fib(n - 1) + Fib(n - 2)
+    End If
+End Function
+AssertEq Fib(20), 6765, "recursion"
+
+Function Deep(n)
+    Deep = Deep(n + 1)
+End Function
+AssertError "x = Deep(0)", 28, "runaway recursion is out of stack space"
+
+Sub UsesGlobal()
+    counter = counter + 1
+End Sub
+counter = 10
+UsesGlobal
+AssertEq counter, 11, "procedures see global variables"
+Sub ImplicitLocal()
+    localOnly = 5
+End Sub
+ImplicitLocal
+AssertTrue IsEmpty(localOnly), "an undeclared name in a procedure is its own local"
+
+Dim calls
+Sub Touch()
+    calls = calls & "t"
+End Sub
+Touch
+Call Touch
+Call Touch()
+AssertEq calls, "ttt", "Sub called three ways"
+
+Function Add(a, b)
+    Add = a + b
+End Function
+Set f = GetRef("Add")
+AssertEq f(2, 3), 5, "GetRef calls the function"
+AssertError "x = Add(1)", 450, "too few arguments"
+AssertError "x = Add(1, 2, 3)", 450, "too many arguments"
+AssertError "NotDefinedAnywhere 1", 13, "calling an unknown name is a type mismatch"
+AssertSummary

@@ -1,0 +1,28 @@
+// Any text, compiled and run: no crash, hang or sanitizer report, only ScriptErrors.
+#include "events/clsEvents.h"
+#include "script/EventsObject.h"
+#include "script/ScriptControl.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <string_view>
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    if (size > 16384) return 0;
+    std::string_view text(reinterpret_cast<const char*>(data), size);
+    tvk::ScriptControl sc;
+    sc.setTimeBudget(std::chrono::milliseconds(20));
+    auto list = std::make_shared<tvk::clsEvents>([] { return 0; });
+    list->AddEvent(3, true, 1, 2, 65);
+    try {
+        sc.AddCode(text);
+    } catch (const tvk::ScriptError&) {
+    }
+    try {
+        sc.AddObject("StoredEvents", tvk::makeEventsObject(list));
+        sc.AddObject("CurrentEvents", tvk::makeEventsObject(list->CloneEvents()));
+        if (sc.hasProcedure("ElementInvoked")) sc.Run("ElementInvoked", {tvk::script::Value::lng(0)});
+    } catch (const tvk::ScriptError&) {
+    }
+    return 0;
+}
