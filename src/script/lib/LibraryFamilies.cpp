@@ -26,6 +26,7 @@ void registerLibraryFamilies(BuiltinTable& table) {
     lib::registerConversionFunctions(table);
     lib::registerDateFunctions(table);
     lib::registerFormatFunctions(table);
+    lib::registerEnvironmentFunctions(table);
     lib::registerObjectClasses(table);
 }
 

@@ -13,6 +13,7 @@ void registerMathFunctions(BuiltinTable& table);
 void registerConversionFunctions(BuiltinTable& table);
 void registerDateFunctions(BuiltinTable& table);
 void registerFormatFunctions(BuiltinTable& table);
+void registerEnvironmentFunctions(BuiltinTable& table);
 // `New RegExp` and CreateObject("Scripting.Dictionary").
 void registerObjectClasses(BuiltinTable& table);
 } // namespace lib
