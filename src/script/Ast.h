@@ -145,11 +145,12 @@ struct UnaryExpr final : Expr {
 };
 
 struct BinaryExpr final : Expr {
-    BinaryExpr(Op o, ExprPtr l, ExprPtr r, Pos p)
-        : Expr(ExprKind::Binary, p), op(o), lhs(std::move(l)), rhs(std::move(r)) {}
-    Value eval(Frame& f) override;
+    using EvalFn = Value (*)(BinaryExpr& self, Frame& f);
+    BinaryExpr(Op o, ExprPtr l, ExprPtr r, Pos p);
+    Value eval(Frame& f) override { return evaluate(*this, f); }
     Op op;
     ExprPtr lhs, rhs;
+    EvalFn evaluate;      // the operator's own evaluation, chosen once (no dispatch on op per call)
     bool rhsPure = false; // rhs cannot change lhs's variable, so lhs may be read by reference
     // Operands read directly, without a virtual call: a local slot, a literal or another binary
     // operation (set by the compiler).

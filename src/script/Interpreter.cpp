@@ -322,107 +322,139 @@ Value intResult(int64_t v, bool longs) {
     return Value::dbl(static_cast<double>(v));
 }
 
-} // namespace
-
-inline const Value& directOperand(BinaryExpr::Direct d, int slot, Expr& e, Frame& f, Value& tmp) {
+[[gnu::always_inline]] inline const Value& directOperand(BinaryExpr::Direct d, int slot, Expr& e, Frame& f,
+                                                         Value& tmp) {
     switch (d) {
     case BinaryExpr::Direct::Local:
         return f.locals[slot];
     case BinaryExpr::Direct::Constant:
         return static_cast<LiteralExpr&>(e).value;
-    case BinaryExpr::Direct::Nested:
-        tmp = static_cast<BinaryExpr&>(e).BinaryExpr::eval(f);
+    case BinaryExpr::Direct::Nested: {
+        auto& b = static_cast<BinaryExpr&>(e);
+        tmp = b.evaluate(b, f);
         return tmp;
+    }
     default:
         return e.ref(f, tmp);
     }
 }
 
-Value BinaryExpr::eval(Frame& f) {
-    Value lt, rt;
-    const Value* lp;
-    if (rhsPure) {
-        lp = &directOperand(lhsDirect, lhsSlot, *lhs, f, lt);
-    } else {
-        lt = lhs->eval(f);
-        lp = &lt;
-    }
-    const Value& r = directOperand(rhsDirect, rhsSlot, *rhs, f, rt);
-    const Value& l = *lp;
+// One operator on two values, with fast paths for Integer/Long/Double operands; everything else
+// (and every error case) goes through the general operators.
+template <Op O> [[gnu::always_inline]] inline Value compute(const Value& l, const Value& r) {
     VarType ta = l.type(), tb = r.type();
-    // Fast paths for the common Integer/Long/Double operands; everything else (and every error
-    // case) goes through the general operators.
     if (isIntOrLong(ta) && isIntOrLong(tb)) {
         int64_t x = l.rawInt(), y = r.rawInt();
         bool longs = ta == VarType::Long || tb == VarType::Long;
-        switch (op) {
-        case Op::Add:
-            return intResult(x + y, longs);
-        case Op::Sub:
-            return intResult(x - y, longs);
-        case Op::Mul:
-            return intResult(x * y, longs);
-        case Op::Div:
+        if constexpr (O == Op::Add) return intResult(x + y, longs);
+        if constexpr (O == Op::Sub) return intResult(x - y, longs);
+        if constexpr (O == Op::Mul) return intResult(x * y, longs);
+        if constexpr (O == Op::Div)
             if (y != 0) return Value::dbl(static_cast<double>(x) / static_cast<double>(y));
-            break;
-        case Op::IntDiv:
+        if constexpr (O == Op::IntDiv)
             if (y != 0 && !(x == INT32_MIN && y == -1)) return intResult(x / y, longs);
-            break;
-        case Op::Mod:
+        if constexpr (O == Op::Mod)
             if (y != 0) return intResult(x % y, longs);
-            break;
-        case Op::Eq:
-            return Value::boolean(x == y);
-        case Op::Ne:
-            return Value::boolean(x != y);
-        case Op::Lt:
-            return Value::boolean(x < y);
-        case Op::Le:
-            return Value::boolean(x <= y);
-        case Op::Gt:
-            return Value::boolean(x > y);
-        case Op::Ge:
-            return Value::boolean(x >= y);
-        default:
-            break;
-        }
+        if constexpr (O == Op::Eq) return Value::boolean(x == y);
+        if constexpr (O == Op::Ne) return Value::boolean(x != y);
+        if constexpr (O == Op::Lt) return Value::boolean(x < y);
+        if constexpr (O == Op::Le) return Value::boolean(x <= y);
+        if constexpr (O == Op::Gt) return Value::boolean(x > y);
+        if constexpr (O == Op::Ge) return Value::boolean(x >= y);
     } else if ((ta == VarType::Double || isIntOrLong(ta)) && (tb == VarType::Double || isIntOrLong(tb))) {
         double x = ta == VarType::Double ? l.rawDouble() : static_cast<double>(l.rawInt());
         double y = tb == VarType::Double ? r.rawDouble() : static_cast<double>(r.rawInt());
-        double v;
-        switch (op) {
-        case Op::Add:
-            v = x + y;
-            break;
-        case Op::Sub:
-            v = x - y;
-            break;
-        case Op::Mul:
-            v = x * y;
-            break;
-        case Op::Div:
-            if (y == 0) return binaryOp(op, l, r);
-            v = x / y;
-            break;
-        case Op::Eq:
-            return Value::boolean(x == y);
-        case Op::Ne:
-            return Value::boolean(x != y);
-        case Op::Lt:
-            return Value::boolean(x < y);
-        case Op::Le:
-            return Value::boolean(x <= y);
-        case Op::Gt:
-            return Value::boolean(x > y);
-        case Op::Ge:
-            return Value::boolean(x >= y);
-        default:
-            return binaryOp(op, l, r);
-        }
-        if (std::isfinite(v)) return Value::dbl(v);
+        double v = 0;
+        bool arithmetic = false;
+        if constexpr (O == Op::Add) v = x + y, arithmetic = true;
+        if constexpr (O == Op::Sub) v = x - y, arithmetic = true;
+        if constexpr (O == Op::Mul) v = x * y, arithmetic = true;
+        if constexpr (O == Op::Div)
+            if (y != 0) v = x / y, arithmetic = true;
+        if constexpr (O == Op::Eq) return Value::boolean(x == y);
+        if constexpr (O == Op::Ne) return Value::boolean(x != y);
+        if constexpr (O == Op::Lt) return Value::boolean(x < y);
+        if constexpr (O == Op::Le) return Value::boolean(x <= y);
+        if constexpr (O == Op::Gt) return Value::boolean(x > y);
+        if constexpr (O == Op::Ge) return Value::boolean(x >= y);
+        if (arithmetic && std::isfinite(v)) return Value::dbl(v);
     }
-    return binaryOp(op, l, r);
+    return binaryOp(O, l, r);
 }
+
+inline Value nestedValue(Expr& e, Frame& f) {
+    auto& b = static_cast<BinaryExpr&>(e);
+    return b.evaluate(b, f);
+}
+
+template <Op O> Value evalBinary(BinaryExpr& b, Frame& f) {
+    using D = BinaryExpr::Direct;
+    if (!b.rhsPure) {
+        // The right side may change the left side's variable: take the left value first.
+        Value lt = b.lhs->eval(f);
+        Value rt;
+        return compute<O>(lt, directOperand(b.rhsDirect, b.rhsSlot, *b.rhs, f, rt));
+    }
+    // Nested operands are built in place (no temporary to assign); the pure right side lets the
+    // left side be read by reference.
+    Value lt = b.lhsDirect == D::Nested ? nestedValue(*b.lhs, f) : Value();
+    Value rt = b.rhsDirect == D::Nested ? nestedValue(*b.rhs, f) : Value();
+    const Value& l = b.lhsDirect == D::Nested ? lt : directOperand(b.lhsDirect, b.lhsSlot, *b.lhs, f, lt);
+    const Value& r = b.rhsDirect == D::Nested ? rt : directOperand(b.rhsDirect, b.rhsSlot, *b.rhs, f, rt);
+    return compute<O>(l, r);
+}
+
+BinaryExpr::EvalFn binaryEvaluator(Op op) {
+    switch (op) {
+    case Op::Pow:
+        return &evalBinary<Op::Pow>;
+    case Op::Mul:
+        return &evalBinary<Op::Mul>;
+    case Op::Div:
+        return &evalBinary<Op::Div>;
+    case Op::IntDiv:
+        return &evalBinary<Op::IntDiv>;
+    case Op::Mod:
+        return &evalBinary<Op::Mod>;
+    case Op::Add:
+        return &evalBinary<Op::Add>;
+    case Op::Sub:
+        return &evalBinary<Op::Sub>;
+    case Op::Cat:
+        return &evalBinary<Op::Cat>;
+    case Op::Eq:
+        return &evalBinary<Op::Eq>;
+    case Op::Ne:
+        return &evalBinary<Op::Ne>;
+    case Op::Lt:
+        return &evalBinary<Op::Lt>;
+    case Op::Le:
+        return &evalBinary<Op::Le>;
+    case Op::Gt:
+        return &evalBinary<Op::Gt>;
+    case Op::Ge:
+        return &evalBinary<Op::Ge>;
+    case Op::Is:
+        return &evalBinary<Op::Is>;
+    case Op::And:
+        return &evalBinary<Op::And>;
+    case Op::Or:
+        return &evalBinary<Op::Or>;
+    case Op::Xor:
+        return &evalBinary<Op::Xor>;
+    case Op::Eqv:
+        return &evalBinary<Op::Eqv>;
+    case Op::Imp:
+        return &evalBinary<Op::Imp>;
+    default:
+        return &evalBinary<Op::Add>; // unary operators never reach a BinaryExpr
+    }
+}
+
+} // namespace
+
+BinaryExpr::BinaryExpr(Op o, ExprPtr l, ExprPtr r, Pos p)
+    : Expr(ExprKind::Binary, p), op(o), lhs(std::move(l)), rhs(std::move(r)), evaluate(binaryEvaluator(o)) {}
 
 // ---- Statements ----
 
