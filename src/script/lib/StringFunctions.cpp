@@ -319,6 +319,41 @@ Value chrW(CallContext&, std::span<Value> a) {
     return text(u16string(1, static_cast<char16_t>(code & 0xFFFF)));
 }
 
+// The byte functions count two bytes per character, as the strings are held; a byte count that splits a
+// character covers only the whole characters before the split.
+Value leftB(CallContext&, std::span<Value> a) {
+    if (anyNull(a, 1)) return Value::null();
+    const TextArg s(a[0]);
+    return text(u16string(s.view().substr(0, static_cast<size_t>(count(a[1])) / 2)));
+}
+
+Value rightB(CallContext&, std::span<Value> a) {
+    if (anyNull(a, 1)) return Value::null();
+    const TextArg s(a[0]);
+    const size_t n = std::min<size_t>(s.size(), static_cast<size_t>(count(a[1])) / 2);
+    return text(u16string(s.view().substr(s.size() - n)));
+}
+
+Value midB(CallContext&, std::span<Value> a) {
+    if (anyNull(a, 1)) return Value::null();
+    const TextArg s(a[0]);
+    const size_t startByte = static_cast<size_t>(position(a[1])) - 1;
+    const size_t start = (startByte + 1) / 2; // a start inside a character moves to the next one
+    const size_t bytes = has(a, 2) ? static_cast<size_t>(count(a[2])) : s.size() * 2;
+    if (start >= s.size()) return text({});
+    return text(u16string(s.view().substr(start, bytes / 2)));
+}
+
+// InStrB([start,] string1, string2): the byte position of the match.
+Value inStrB(CallContext& ctx, std::span<Value> a) {
+    std::vector<Value> args(a.begin(), a.end());
+    if (args.size() >= 3 && !plain(args[0]).isNull()) args[0] = Value::lng(position(args[0]) / 2 + 1);
+    const Value r = inStr(ctx, args);
+    if (r.isNull()) return r;
+    const int32_t unit = toLong(r);
+    return Value::lng(unit == 0 ? 0 : (unit - 1) * 2 + 1);
+}
+
 // Strings hold whole UTF-16 units here, so a single byte becomes one unit with that value.
 Value chrB(CallContext&, std::span<Value> a) {
     const int32_t code = toLong(a[0]);
@@ -418,6 +453,10 @@ void registerStringFunctions(BuiltinTable& t) {
     t.add("Asc", &asc, 1, 1);
     t.add("AscW", &ascW, 1, 1);
     t.add("AscB", &ascB, 1, 1);
+    t.add("LeftB", &leftB, 2, 2);
+    t.add("RightB", &rightB, 2, 2);
+    t.add("MidB", &midB, 2, 3);
+    t.add("InStrB", &inStrB, 2, 3);
     t.add("Chr", &chr, 1, 1);
     t.add("ChrW", &chrW, 1, 1);
     t.add("ChrB", &chrB, 1, 1);
