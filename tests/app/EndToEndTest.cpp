@@ -84,6 +84,9 @@ protected:
             GTEST_SKIP() << "no X display";
         }
         ASSERT_TRUE(home.isValid());
+    }
+    // Starts the program (the built one unless another path is given) with a home of its own.
+    void launch(const QString& binary = appBinary) {
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert("HOME", home.path());
         env.insert("XDG_CONFIG_HOME", home.filePath("config"));
@@ -91,7 +94,7 @@ protected:
         env.remove("QT_QPA_PLATFORMTHEME");
         app.setProcessEnvironment(env);
         app.setProcessChannelMode(QProcess::ForwardedChannels);
-        app.start(appBinary, {});
+        app.start(binary, {});
         ASSERT_TRUE(app.waitForStarted());
         mainWindow = waitWindow("^Tavrimoskel$", 30000);
         ASSERT_FALSE(mainWindow.isEmpty()) << "the main window did not appear";
@@ -149,6 +152,7 @@ TEST_F(EndToEnd, RecordSaveClearOpenReplayAndSwitchLanguage) {
     const QString logReplayed = home.filePath("replayed.log");
     const QString saved = home.filePath("session.tvk");
     const QString empty = home.filePath("empty.tvk");
+    launch();
 
     startLogger(logRecorded);
     xdo({"mousemove", "--sync", "100", "400"});
@@ -236,6 +240,35 @@ TEST_F(EndToEnd, RecordSaveClearOpenReplayAndSwitchLanguage) {
     ASSERT_TRUE(app.waitForFinished(20000));
     EXPECT_EQ(app.exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(app.exitCode(), 0);
+}
+
+} // namespace
+
+namespace {
+
+// Installed, the program is reached through a link in bin/ and finds its languages beside its
+// real file; the stored language choice is applied at start.
+TEST_F(EndToEnd, InstalledProgramFindsItsLanguagesThroughTheLink) {
+    const QString prefix = home.filePath("prefix");
+    QProcess install;
+    install.setProcessChannelMode(QProcess::ForwardedChannels);
+    install.start("cmake", {"--install", TVK_BUILD_DIR, "--prefix", prefix});
+    ASSERT_TRUE(install.waitForFinished(120000));
+    ASSERT_EQ(install.exitCode(), 0);
+    const QFileInfo link(prefix + "/bin/tavrimoskel");
+    ASSERT_TRUE(link.isSymLink());
+    ASSERT_TRUE(QFileInfo::exists(QFileInfo(link.canonicalFilePath()).path() + "/Languages/Deutsch.xml"));
+    EXPECT_TRUE(QFileInfo::exists(prefix + "/share/applications/tavrimoskel.desktop"));
+
+    QDir().mkpath(home.filePath("config/Tavrimoskel"));
+    QFile ini(home.filePath("config/Tavrimoskel/Tavrimoskel.ini"));
+    ASSERT_TRUE(ini.open(QIODevice::WriteOnly));
+    ini.write("[General]\nLanguage=Deutsch\n");
+    ini.close();
+
+    launch(link.filePath());
+    mainKey("ctrl+t");
+    EXPECT_FALSE(waitWindow("^Einstellungen$").isEmpty()) << "the German texts were not found";
 }
 
 } // namespace
