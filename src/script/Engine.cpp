@@ -124,6 +124,8 @@ void Engine::setErr(int number, const std::string& description, const std::strin
 }
 
 void Engine::runCode(std::u16string_view source, Frame* scope, bool globalScope) {
+    if (stackBase == 0) stackBase = stackAddress();
+    checkStack(); // Execute may run Execute: bounded like calls
     Parser parser(source);
     bool explicitFlag = optionExplicit;
     auto owned = parser.parseProgram(explicitFlag);
@@ -144,6 +146,7 @@ void Engine::runCode(std::u16string_view source, Frame* scope, bool globalScope)
 }
 
 Value Engine::evalExpression(std::u16string_view source, Frame& frame) {
+    checkStack();
     Parser parser(source);
     ExprPtr e = parser.parseOnlyExpression();
     Compiler compiler(*this, optionExplicit, frame.proc ? &frame : nullptr);
@@ -151,11 +154,15 @@ Value Engine::evalExpression(std::u16string_view source, Frame& frame) {
     return e->eval(frame);
 }
 
-Value Engine::runProc(const ProcDef& proc, ClassInstance* self, Value* locals) {
-    if (depth == 0 && stackBase == 0) stackBase = stackAddress();
+void Engine::checkStack() const {
     uintptr_t here = stackAddress();
     uintptr_t used = here < stackBase ? stackBase - here : here - stackBase;
     if (depth >= MaxCallDepth || used > MaxNativeStack) throw RuntimeError(28);
+}
+
+Value Engine::runProc(const ProcDef& proc, ClassInstance* self, Value* locals) {
+    if (depth == 0 && stackBase == 0) stackBase = stackAddress();
+    checkStack();
     tick();
     // Keep Me alive for the whole call, even if the script drops its last reference meanwhile.
     std::shared_ptr<ClassInstance> keep = self ? self->weak_from_this().lock() : nullptr;
@@ -202,6 +209,13 @@ Value Engine::callProc(const ProcDef& proc, ClassInstance* self, ExprList& args,
         backHeap.assign(args.size(), nullptr);
         back = backHeap.data();
     }
+    // Array elements passed ByRef: the variable and the evaluated index, written back after the call.
+    struct ElementRef {
+        size_t param;
+        Value* array;
+        Value index;
+    };
+    std::vector<ElementRef> elements;
     for (size_t i = 0; i < args.size(); ++i) {
         Expr* a = args[i].get();
         if (!a) throw RuntimeError(450);
@@ -211,12 +225,31 @@ Value Engine::callProc(const ProcDef& proc, ClassInstance* self, ExprList& args,
                 back[i] = s;
                 continue;
             }
+            if (a->kind == ExprKind::IndexVar) {
+                auto* iv = static_cast<IndexVarExpr*>(a);
+                Value* var = iv->var.kind == VarRef::Field && !caller.self ? nullptr : &variableSlot(caller, iv->var);
+                if (var && var->isArray() && iv->args.size() == 1 && iv->args[0]) {
+                    Value index = iv->args[0]->eval(caller);
+                    g.base[i + 1] = indexValue(*var, std::span<Value>(&index, 1));
+                    elements.push_back({i, var, std::move(index)});
+                    continue;
+                }
+            }
         }
         g.base[i + 1] = a->eval(caller);
     }
     Value r = runProc(proc, self, g.base);
     for (size_t i = 0; i < args.size(); ++i)
         if (back[i]) *back[i] = std::move(g.base[i + 1]);
+    for (auto& e : elements) {
+        // The callee may have resized or replaced the array: write back only where the element still is.
+        if (!e.array->isArray()) continue;
+        ArrayRep& rep = e.array->arr();
+        if (rep.counts.size() != 1) continue;
+        int32_t idx = toLong(e.index);
+        if (idx < 0 || idx >= rep.counts[0]) continue;
+        e.array->mutableArray().data[static_cast<size_t>(idx)] = std::move(g.base[e.param + 1]);
+    }
     return r;
 }
 
@@ -230,7 +263,8 @@ Value Engine::newInstance(ClassDef& cls) {
 
 // ---- Objects of script classes ----
 
-ClassInstance::ClassInstance(ClassDef& cls, std::weak_ptr<Engine> engine) : m_cls(cls), m_engine(std::move(engine)) {
+ClassInstance::ClassInstance(ClassDef& cls, std::weak_ptr<Engine> engine)
+    : m_cls(cls), m_engine(std::move(engine)), m_owner(m_engine.lock().get()) {
     fields.resize(cls.fields.size());
     for (size_t i = 0; i < cls.fields.size(); ++i) {
         const FieldDef& f = cls.fields[i];
@@ -342,6 +376,18 @@ void ClassInstance::assignMember(int id, std::span<Value> args, const Value& val
     std::vector<Value> all(args.begin(), args.end());
     all.push_back(isSet || p == m.set ? value : defaultValue(value));
     engine().callProc(*p, this, all);
+}
+
+Value& variableSlot(Frame& f, VarRef r) {
+    switch (r.kind) {
+    case VarRef::Local:
+        return f.locals[r.index];
+    case VarRef::Global:
+        return f.eng.globals[static_cast<size_t>(r.index)];
+    default:
+        if (!f.self) throw RuntimeError(424);
+        return f.self->fields[static_cast<size_t>(r.index)];
+    }
 }
 
 // ---- Arrays ----

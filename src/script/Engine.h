@@ -103,6 +103,8 @@ public:
         if (--m_ticks <= 0) checkBudget();
     }
     void checkBudget();
+    // Error 28 when calls nest too deep or the native stack runs low.
+    void checkStack() const;
     void startBudget(); // begins a new call's budget
     std::chrono::milliseconds budget{5000};
 
@@ -148,14 +150,18 @@ public:
     void assignMember(int id, std::span<Value> args, const Value& value, bool isSet, bool fromInside);
 
     ClassDef& cls() { return m_cls; }
+    bool ownedBy(const Engine* e) const { return m_owner == e && !m_engine.expired(); }
     std::vector<Value> fields;
 
 private:
     Engine& engine();
     ClassDef& m_cls;
     std::weak_ptr<Engine> m_engine;
+    const Engine* m_owner; // identity only; m_engine tells whether it still exists
 };
 
+// The variable a resolved reference names in a frame (Me's field needs Me: 424 without it).
+Value& variableSlot(Frame& f, VarRef r);
 // Element access shared by variables and array values: index list checked against the bounds (9).
 Value& arrayElement(ArrayRep& a, std::span<const Value> indexes);
 // Value of `target(args)`: array element or object default member.

@@ -5,6 +5,7 @@
 #include "script/ScriptError.h"
 
 #include <cmath>
+#include <typeinfo>
 
 namespace tvk::script {
 
@@ -254,6 +255,16 @@ Value MemberExpr::eval(Frame& f) {
             if (id < 0)
                 throw RuntimeError(438, "Object doesn't support this property or method: '" + utf16ToUtf8(name) + "'");
             if (table) cachedTable = table, cachedId = id;
+        }
+    }
+    if (!args.empty() && typeid(*o) == typeid(ClassInstance)) {
+        // A method of a script class of this engine: arguments go ByRef as in any call.
+        auto* inst = static_cast<ClassInstance*>(o);
+        int mid = id == ScriptObject::DefaultMember ? inst->cls().defaultMember : id;
+        if (inst->ownedBy(&f.eng) && mid >= 1) {
+            const MemberDef& m = inst->cls().members[static_cast<size_t>(mid - 1)];
+            const ProcDef* p = m.method ? m.method : m.get;
+            if (p && (m.isPublic || onMe)) return f.eng.callProc(*p, inst, args, f);
         }
     }
     ArgValues a(args, f);

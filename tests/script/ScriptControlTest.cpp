@@ -218,6 +218,15 @@ TEST(ScriptControlTest, DeepRecursionIsOutOfStackSpace) {
     } catch (const ScriptError& e) {
         EXPECT_EQ(e.number(), 28);
     }
+    // Code that executes itself recurses without any procedure call.
+    for (const char* selfRunning : {"s = \"Execute s\"\nExecute s", "s = \"Eval(s)\"\nx = Eval(s)"}) {
+        try {
+            sc.AddCode(selfRunning);
+            FAIL() << selfRunning;
+        } catch (const ScriptError& e) {
+            EXPECT_EQ(e.number(), 28) << selfRunning;
+        }
+    }
     sc.AddCode("Function Depth(n)\n If n = 0 Then Depth = 0 Else Depth = 1 + Depth(n - 1)\nEnd Function");
     EXPECT_EQ(toLong(runFunction(sc, "Depth", {Value::integer(500)})), 500);
 }

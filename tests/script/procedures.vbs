@@ -17,7 +17,9 @@ AssertEq x, 3, "Call passes ByRef"
 Dim arr(2)
 arr(1) = 5
 Increment arr(1)
-AssertEq arr(1) >= 5, True, "an array element can be passed"
+AssertEq arr(1), 6, "an array element is passed ByRef"
+Increment (arr(1))
+AssertEq arr(1), 6, "a parenthesized array element is passed by value"
 Increment x + 0
 AssertEq x, 3, "an expression argument is passed by value"
 
@@ -84,4 +86,16 @@ AssertEq f(2, 3), 5, "GetRef calls the function"
 AssertError "x = Add(1)", 450, "too few arguments"
 AssertError "x = Add(1, 2, 3)", 450, "too many arguments"
 AssertError "NotDefinedAnywhere 1", 13, "calling an unknown name is a type mismatch"
+Class Adder
+    Public Sub AddTo(target, ByVal amount)
+        target = target + amount
+        amount = 0
+    End Sub
+End Class
+Set acc = New Adder
+total = 1
+amount = 5
+acc.AddTo total, amount
+AssertEq total, 6, "a method of a class takes ByRef arguments"
+AssertEq amount, 5, "and ByVal arguments stay unchanged"
 AssertSummary
