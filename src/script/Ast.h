@@ -175,6 +175,7 @@ struct VarExpr final : Expr {
     Value* slot(Frame& f) override;
     VarRef var;
     bool isReturnSlot = false; // the function's own name inside it
+    bool readOnly = false;     // a named object: scripts cannot replace it (501)
 };
 
 // var(args): array element, or default member of the object held.
@@ -225,6 +226,7 @@ struct DynamicExpr final : Expr {
     int fallbackLocal = -1;    // implicit local slot of a procedure
     bool createGlobal = false; // global code: an unknown name becomes a global variable
     int cachedGlobal = -1;
+    bool cachedReadOnly = false; // the global found is a named object or constant
 };
 
 // ---- Statements ----

@@ -225,9 +225,6 @@ void Compiler::stmt(StmtPtr& s, Block& out) {
                 static_cast<VarExpr*>(cat->lhs.get())->var.index == t->var.index && isPure(*cat->rhs))
                 a->appendInPlace = true;
         }
-        if (a->target->kind == ExprKind::Literal || a->target->kind == ExprKind::CallBuiltin ||
-            a->target->kind == ExprKind::Binary || a->target->kind == ExprKind::Unary)
-            fail(1002, a->pos);
     } else if (auto* e = dynamic_cast<EraseStmt*>(raw)) {
         e->target = resolveTarget(e->target, 1002);
     } else if (auto* i = dynamic_cast<IfStmt*>(raw)) {
@@ -404,8 +401,11 @@ ExprPtr Compiler::resolveName(NameExpr& n) {
     }
     if (GlobalEntry* g = m_eng.findGlobal(lower)) {
         switch (g->kind) {
-        case GlobalEntry::Variable:
-            return var(VarRef{VarRef::Global, g->slot});
+        case GlobalEntry::Variable: {
+            ExprPtr v = var(VarRef{VarRef::Global, g->slot});
+            if (g->readOnly && v->kind == ExprKind::Var) static_cast<VarExpr*>(v.get())->readOnly = true;
+            return v;
+        }
         case GlobalEntry::Constant:
             if (!n.hasParens) return std::make_unique<LiteralExpr>(m_eng.globals[static_cast<size_t>(g->slot)], n.pos);
             return var(VarRef{VarRef::Global, g->slot});

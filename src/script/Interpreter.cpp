@@ -96,6 +96,7 @@ const Value& VarExpr::ref(Frame& f, Value&) {
 }
 
 void VarExpr::assign(Frame& f, Value v, bool isSet) {
+    if (readOnly) throw RuntimeError(501);
     Value nv = letValue(std::move(v), isSet);
     Value& s = varSlot(f, var);
     if (s.fixedArray()) throw RuntimeError(10);
@@ -159,9 +160,8 @@ Value DynamicExpr::eval(Frame& f) {
 }
 
 void DynamicExpr::assign(Frame& f, Value v, bool isSet) {
-    GlobalEntry* g = cachedGlobal < 0 ? f.eng.findGlobal(name) : nullptr;
-    if (g && g->readOnly) throw RuntimeError(501);
     Value* s = variable(f);
+    if (cachedReadOnly && (!hasParens || args.empty())) throw RuntimeError(501);
     if (!s) throw RuntimeError(500, "Variable is undefined: '" + utf16ToUtf8(name) + "'");
     if (!hasParens || args.empty()) {
         *s = letValue(std::move(v), isSet);
@@ -190,6 +190,7 @@ Value* DynamicExpr::variable(Frame& f) {
     if (GlobalEntry* g = f.eng.findGlobal(name)) {
         if (g->kind == GlobalEntry::Variable || g->kind == GlobalEntry::Constant) {
             cachedGlobal = g->slot;
+            cachedReadOnly = g->readOnly;
             return &f.eng.globals[static_cast<size_t>(g->slot)];
         }
         return nullptr;
@@ -513,7 +514,7 @@ Flow AssignStmt::exec(Frame& f) {
         target->assign(f, std::move(joined), false);
         return Flow::Normal;
     }
-    if (target->kind == ExprKind::Var) {
+    if (target->kind == ExprKind::Var && !static_cast<VarExpr*>(target.get())->readOnly) {
         // Plain variable: the common case, without the virtual assignment.
         Value v = value->eval(f);
         if (v.isObject() || isSet) v = letValue(std::move(v), isSet);

@@ -128,6 +128,20 @@ TEST_F(EventsObjectTest, ListErrorsReachTheScriptWithTheirNumbers) {
     EXPECT_EQ(errorOf("Set StoredEvents.EventCount = Nothing"), 438);
 }
 
+TEST_F(EventsObjectTest, FilterCannotReplaceTheLists) {
+    load("Sub Drop()\n Set CurrentEvents = Nothing\nEnd Sub"); // compiled before the lists exist
+    for (int i = 0; i < 2; ++i) {
+        try {
+            sc.Run("Drop", {});
+            ADD_FAILURE() << "replaced on call " << i;
+        } catch (const ScriptError& e) {
+            EXPECT_EQ(e.number(), 501);
+        }
+    }
+    EXPECT_EQ(errorOf("Set StoredEvents = Nothing"), 501); // compiled after
+    EXPECT_EQ(errorOf("x = CurrentEvents.EventCount"), 0);
+}
+
 TEST_F(EventsObjectTest, SaveAndLoadThroughTheScript) {
     auto path = std::filesystem::temp_directory_path() / ("tvk_script_events_" + std::to_string(::getpid()) + ".tvk");
     load("Sub Save(p)\n StoredEvents.SaveFile p\nEnd Sub\nSub LoadInto(p)\n CurrentEvents.LoadFile p\nEnd Sub");

@@ -53,4 +53,6 @@ AssertError "Dim q(1) : x = q(""a"")", 13, "a non-numeric index"
 AssertError "x = Nothing + 1", 91, "arithmetic on Nothing"
 AssertError "x = 1 : x = x(1)", 13, "indexing a number"
 AssertError "Err.Raise 0", 5, "Err.Raise 0 is an invalid call"
+AssertError "Set WScript = Nothing", 501, "a named object cannot be replaced"
+AssertError "Const Fixed = 1 : Fixed = 2", 501, "a constant cannot be assigned"
 AssertSummary

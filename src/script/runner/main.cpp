@@ -7,6 +7,7 @@
 
 #include <cstdio>
 #include <fstream>
+#include <functional>
 #include <iostream>
 #include <sstream>
 
@@ -54,8 +55,9 @@ private:
 
 class WScriptObject final : public ScriptObject {
 public:
-    WScriptObject(std::vector<std::string> args, std::string scriptPath)
-        : m_arguments(std::make_shared<ArgumentsObject>(std::move(args))), m_path(std::move(scriptPath)) {}
+    WScriptObject(std::vector<std::string> args, std::string scriptPath, std::function<void(const std::string&)> out)
+        : m_arguments(std::make_shared<ArgumentsObject>(std::move(args))), m_path(std::move(scriptPath)),
+          m_output(std::move(out)) {}
     std::string typeName() const override { return "WScript"; }
     int memberId(std::u16string_view name) const override { return names().find(name); }
     const void* memberTable() const override { return &names(); }
@@ -67,7 +69,7 @@ public:
                 if (i) line += ' ';
                 line += args[i].isNull() ? std::string("Null") : toUtf8(args[i]);
             }
-            std::cout << line << '\n';
+            m_output(line);
             return Value();
         }
         case 2: // Quit
@@ -98,6 +100,7 @@ private:
     }
     std::shared_ptr<ArgumentsObject> m_arguments;
     std::string m_path;
+    std::function<void(const std::string&)> m_output;
 };
 
 bool readFile(const std::string& path, std::string& out) {
@@ -200,7 +203,7 @@ int main(int argc, char** argv) {
     };
     control.setHost(host);
     control.Reset();
-    control.AddObject("WScript", std::make_shared<WScriptObject>(scriptArgs, scriptFile));
+    control.AddObject("WScript", std::make_shared<WScriptObject>(scriptArgs, scriptFile, host.output));
 
     std::shared_ptr<clsEvents> stored, current;
     if (!eventsFile.empty()) {
