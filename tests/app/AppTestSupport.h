@@ -5,6 +5,8 @@
 
 #include <QApplication>
 #include <QDialog>
+#include <QDir>
+#include <QFile>
 #include <QMessageBox>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -22,6 +24,13 @@ inline QApplication& app() {
     static char* argv[] = {name, nullptr};
     static QApplication* instance = [] {
         qputenv("QT_QPA_PLATFORM", "offscreen");
+        // Qt's own state (dialog history, caches) stays in a folder of this test program's own.
+        static QTemporaryDir state;
+        QDir(state.path()).mkpath("runtime");
+        QFile::setPermissions(state.filePath("runtime"), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        qputenv("XDG_CONFIG_HOME", state.filePath("config").toLocal8Bit());
+        qputenv("XDG_CACHE_HOME", state.filePath("cache").toLocal8Bit());
+        qputenv("XDG_RUNTIME_DIR", state.filePath("runtime").toLocal8Bit());
         return new QApplication(argc, argv);
     }();
     return *instance;
