@@ -225,6 +225,7 @@ struct DynamicExpr final : Expr {
     bool hasParens;
     int fallbackLocal = -1;    // implicit local slot of a procedure
     bool createGlobal = false; // global code: an unknown name becomes a global variable
+    bool frameLocal = false;   // Execute in a procedure: an unknown name becomes a variable of that call
     int cachedGlobal = -1;
     bool cachedReadOnly = false; // the global found is a named object or constant
 };

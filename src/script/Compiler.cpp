@@ -44,7 +44,8 @@ void Compiler::declareGlobals(CodeUnit& unit) {
         e.proc = proc.get();
         m_eng.globalNames[lower] = e;
     }
-    collectDims(unit.body, true);
+    // Code run by Execute inside a procedure keeps its new variables in that procedure's frame.
+    if (!executeInProcedure()) collectDims(unit.body, true);
 }
 
 // Dim'd names of a block (nested blocks included) are declared before anything runs.
@@ -192,7 +193,7 @@ void Compiler::stmt(StmtPtr& s, Block& out) {
                 if (!known) {
                     if (m_scope.proc)
                         newLocal(lower);
-                    else
+                    else if (!executeInProcedure())
                         m_eng.addGlobalVariable(lower);
                 }
             } else if (!item.hasBounds) {
@@ -428,6 +429,8 @@ ExprPtr Compiler::resolveName(NameExpr& n) {
                 it = m_scope.implicitLocals.emplace(lower, slot).first;
             }
             d->fallbackLocal = it->second;
+        } else if (executeInProcedure()) {
+            d->frameLocal = true;
         } else {
             // Global code creates the variable when it first runs into the name.
             d->createGlobal = true;

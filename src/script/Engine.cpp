@@ -138,7 +138,9 @@ void Engine::runCode(std::u16string_view source, Frame* scope, bool globalScope)
         Frame frame{*this, nullptr, nullptr, nullptr};
         execBlock(unit->body, frame);
     } else {
+        if (!scope->extra) scope->extra = std::make_shared<std::unordered_map<std::u16string, Value>>();
         Frame frame{*this, scope->locals, scope->self, scope->proc};
+        frame.extra = scope->extra;
         execBlock(unit->body, frame);
     }
     // Statement-only code (Execute in a loop) is not kept: nothing refers to it any more.
@@ -151,6 +153,8 @@ Value Engine::evalExpression(std::u16string_view source, Frame& frame) {
     ExprPtr e = parser.parseOnlyExpression();
     Compiler compiler(*this, optionExplicit, frame.proc ? &frame : nullptr);
     compiler.compileExpression(e);
+    if (!frame.proc) return e->eval(frame);
+    if (!frame.extra) frame.extra = std::make_shared<std::unordered_map<std::u16string, Value>>();
     return e->eval(frame);
 }
 

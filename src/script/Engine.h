@@ -68,11 +68,14 @@ class Engine;
 
 // One activation: its local slots, Me, the procedure and the On Error mode.
 struct Frame {
+    Frame(Engine& e, Value* l, ClassInstance* s, const ProcDef* p) : eng(e), locals(l), self(s), proc(p) {}
     Engine& eng;
     Value* locals;
     ClassInstance* self;
     const ProcDef* proc; // nullptr for global code
     bool resumeNext = false;
+    // Variables that code run by Execute created in this call (node-based: elements never move).
+    std::shared_ptr<std::unordered_map<std::u16string, Value>> extra;
 };
 
 // The engine's whole state; owned by ScriptControl through a shared_ptr so that objects of script

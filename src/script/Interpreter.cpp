@@ -195,6 +195,11 @@ Value* DynamicExpr::variable(Frame& f) {
         }
         return nullptr;
     }
+    if (f.extra) {
+        auto it = f.extra->find(name);
+        if (it != f.extra->end()) return &it->second;
+        if (frameLocal) return &(*f.extra)[name];
+    }
     if (fallbackLocal >= 0 && f.locals) return &f.locals[fallbackLocal];
     if (createGlobal && !f.eng.builtins.find(name)) {
         cachedGlobal = f.eng.addGlobalVariable(name);

@@ -20,6 +20,14 @@ Function LocalExecute()
     LocalExecute = v
 End Function
 AssertEq LocalExecute(), 7, "Execute assigns the caller's local variables"
+Function ExecuteDeclares(n)
+    Execute "Dim made : made = n * 2"
+    Execute "made = made + 1"
+    ExecuteDeclares = made + Eval("made")
+End Function
+AssertEq ExecuteDeclares(5), 22, "Execute's Dim inside a procedure makes a variable of that call"
+AssertEq ExecuteDeclares(1), 6, "each call starts without it"
+AssertTrue IsEmpty(made), "the variable is not global"
 For i = 1 To 3
     Execute "counter = counter + 1"
 Next
