@@ -154,7 +154,7 @@ struct BinaryExpr final : Expr {
     bool rhsPure = false; // rhs cannot change lhs's variable, so lhs may be read by reference
     // Operands read directly, without a virtual call: a local slot, a literal or another binary
     // operation (set by the compiler).
-    enum class Direct : uint8_t { None, Local, Constant, Nested };
+    enum class Direct : uint8_t { None, Local, Constant, Nested, LocalElement };
     Direct lhsDirect = Direct::None, rhsDirect = Direct::None;
     int lhsSlot = 0, rhsSlot = 0;
 };

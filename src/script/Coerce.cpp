@@ -201,7 +201,8 @@ bool parseNumber(std::u16string_view t, double& out) {
 
 Value defaultValue(const Value& v) {
     if (v.type() != VarType::Object) return v;
-    ScriptObject* o = v.obj();
+    // Held for the call: the member may drop the variable's reference to its own object.
+    std::shared_ptr<ScriptObject> o = v.objShared();
     if (!o) throw RuntimeError(91);
     Value r = o->invoke(ScriptObject::DefaultMember, {});
     if (r.type() == VarType::Object) throw RuntimeError(438, "Object doesn't support this property or method");

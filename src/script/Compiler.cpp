@@ -355,6 +355,15 @@ void Compiler::expr(ExprPtr& e) {
         auto direct = [](const Expr& x, int& slot) {
             if (x.kind == ExprKind::Literal) return BinaryExpr::Direct::Constant;
             if (x.kind == ExprKind::Binary) return BinaryExpr::Direct::Nested;
+            if (x.kind == ExprKind::IndexVar) {
+                auto& iv = static_cast<const IndexVarExpr&>(x);
+                if (iv.var.kind == VarRef::Local && iv.args.size() == 1 && iv.args[0] &&
+                    iv.args[0]->kind == ExprKind::Var &&
+                    static_cast<const VarExpr&>(*iv.args[0]).var.kind == VarRef::Local) {
+                    slot = iv.var.index;
+                    return BinaryExpr::Direct::LocalElement;
+                }
+            }
             if (x.kind == ExprKind::Var && static_cast<const VarExpr&>(x).var.kind == VarRef::Local) {
                 slot = static_cast<const VarExpr&>(x).var.index;
                 return BinaryExpr::Direct::Local;

@@ -351,6 +351,21 @@ Value intResult(int64_t v, bool longs) {
         tmp = b.evaluate(b, f);
         return tmp;
     }
+    case BinaryExpr::Direct::LocalElement: {
+        // a(i) with a and i local: the element is copied (a reference could outlive a ReDim).
+        const Value& array = f.locals[slot];
+        const Value& index = f.locals[static_cast<VarExpr&>(*static_cast<IndexVarExpr&>(e).args[0]).var.index];
+        if (array.isArray() && isIntOrLong(index.type())) {
+            const ArrayRep& rep = array.arr();
+            int64_t i = index.rawInt();
+            if (rep.counts.size() == 1 && i >= 0 && i < rep.counts[0]) {
+                tmp = rep.data[static_cast<size_t>(i)];
+                return tmp;
+            }
+        }
+        tmp = e.eval(f);
+        return tmp;
+    }
     default:
         return e.ref(f, tmp);
     }
@@ -475,23 +490,34 @@ BinaryExpr::BinaryExpr(Op o, ExprPtr l, ExprPtr r, Pos p)
 
 // ---- Statements ----
 
-Flow execBlock(const Block& b, Frame& f) {
-    for (const auto& s : b) {
-        try {
-            Flow flow = s->exec(f);
-            if (flow != Flow::Normal) return flow;
-        } catch (const ScriptError& e) {
-            if (!f.resumeNext) throw;
-            f.eng.setErr(e.number(), e.description(), "");
-        } catch (const RuntimeError& e) {
-            if (!f.resumeNext) throw ScriptError(e.number(), describe(e), s->pos.line, s->pos.col, false);
-            f.eng.setErr(e.number(), describe(e), "");
-        } catch (const std::bad_alloc&) {
-            if (!f.resumeNext) throw ScriptError(7, errorDescription(7), s->pos.line, s->pos.col, false);
-            f.eng.setErr(7, errorDescription(7), "");
-        }
+// Runs one statement; its error goes to Err under On Error Resume Next, else on with its position.
+[[gnu::always_inline]] inline Flow execOne(const Stmt& s, Frame& f) {
+    try {
+        return const_cast<Stmt&>(s).exec(f);
+    } catch (const ScriptError& e) {
+        if (!f.resumeNext) throw;
+        f.eng.setErr(e.number(), e.description(), "");
+    } catch (const RuntimeError& e) {
+        if (!f.resumeNext) throw ScriptError(e.number(), describe(e), s.pos.line, s.pos.col, false);
+        f.eng.setErr(e.number(), describe(e), "");
+    } catch (const std::bad_alloc&) {
+        if (!f.resumeNext) throw ScriptError(7, errorDescription(7), s.pos.line, s.pos.col, false);
+        f.eng.setErr(7, errorDescription(7), "");
     }
     return Flow::Normal;
+}
+
+Flow execBlock(const Block& b, Frame& f) {
+    for (const auto& s : b) {
+        Flow flow = execOne(*s, f);
+        if (flow != Flow::Normal) return flow;
+    }
+    return Flow::Normal;
+}
+
+// A loop body: one statement (the usual case) runs without the block loop.
+inline Flow execBody(const Block& b, Frame& f) {
+    return b.size() == 1 ? execOne(*b[0], f) : execBlock(b, f);
 }
 
 Flow CallStmt::exec(Frame& f) {
@@ -521,7 +547,7 @@ Flow AssignStmt::exec(Frame& f) {
     }
     if (target->kind == ExprKind::Var && !static_cast<VarExpr*>(target.get())->readOnly) {
         // Plain variable: the common case, without the virtual assignment.
-        Value v = value->eval(f);
+        Value v = value->kind == ExprKind::Binary ? nestedValue(*value, f) : value->eval(f);
         if (v.isObject() || isSet) v = letValue(std::move(v), isSet);
         Value& s = varSlot(f, static_cast<VarExpr*>(target.get())->var);
         if (s.fixedArray()) throw RuntimeError(10);
@@ -620,7 +646,7 @@ Flow ForStmt::exec(Frame& f) {
         for (;;) {
             *v = make(i);
             if (inc >= 0 ? i > end : i < end) break;
-            Flow fl = execBlock(body, f);
+            Flow fl = execBody(body, f);
             if (fl == Flow::ExitFor) break;
             if (fl != Flow::Normal) return fl;
             f.eng.tick();
@@ -635,7 +661,7 @@ Flow ForStmt::exec(Frame& f) {
     for (;;) {
         *v = t == VarType::Single ? Value::single(static_cast<float>(i)) : Value::dbl(i);
         if (inc >= 0 ? i > end : i < end) break;
-        Flow fl = execBlock(body, f);
+        Flow fl = execBody(body, f);
         if (fl == Flow::ExitFor) break;
         if (fl != Flow::Normal) return fl;
         f.eng.tick();
@@ -659,7 +685,7 @@ Flow ForEachStmt::exec(Frame& f) {
         Value* v = var->slot(f);
         if (!v) throw RuntimeError(500);
         *v = std::move(item);
-        Flow fl = execBlock(body, f);
+        Flow fl = execBody(body, f);
         if (fl == Flow::ExitFor) break;
         if (fl != Flow::Normal) return fl;
         f.eng.tick();
@@ -670,7 +696,7 @@ Flow ForEachStmt::exec(Frame& f) {
 Flow DoStmt::exec(Frame& f) {
     for (;;) {
         if (cond && !condAtEnd && truth(cond->eval(f)) == until) break;
-        Flow fl = execBlock(body, f);
+        Flow fl = execBody(body, f);
         if (fl == Flow::ExitDo) break;
         if (fl != Flow::Normal) return fl;
         if (cond && condAtEnd && truth(cond->eval(f)) == until) break;
@@ -681,12 +707,15 @@ Flow DoStmt::exec(Frame& f) {
 
 Flow SelectStmt::exec(Frame& f) {
     Value subj = subject->eval(f);
+    bool intSubject = isIntOrLong(subj.type());
     for (auto& [items, body] : cases) {
         for (auto& item : items) {
-            Value a = item.a->eval(f);
+            Value tmp;
+            const Value& a = item.a->ref(f, tmp);
             bool hit;
             if (item.kind == CaseItem::Equal) {
-                hit = compareValues(subj, a) == 0;
+                // Integer against integer, the common dispatch case, without the general comparison.
+                hit = intSubject && isIntOrLong(a.type()) ? subj.rawInt() == a.rawInt() : compareValues(subj, a) == 0;
             } else if (item.kind == CaseItem::Range) {
                 Value b = item.b->eval(f);
                 int lo = compareValues(subj, a), hi = compareValues(subj, b);
