@@ -214,7 +214,7 @@ Value createObjectFn(CallContext& ctx, std::span<Value> a) {
     std::u16string progId = toString(a[0]);
     ObjectFactory factory = engineOf(ctx).builtins.progIdFactory(progId);
     if (!factory) throw RuntimeError(429, "ActiveX component can't create object: '" + utf16ToUtf8(progId) + "'");
-    return Value::object(factory(ctx));
+    return engineOf(ctx).adoptCreated(factory(ctx));
 }
 
 } // namespace

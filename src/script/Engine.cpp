@@ -75,7 +75,21 @@ Engine::~Engine() {
         for (auto& f : inst->fields)
             doomed.push_back(std::move(f));
     liveInstances.clear();
+    std::vector<std::shared_ptr<ScriptObject>> held;
+    for (auto& weak : createdObjects)
+        if (auto o = weak.lock()) held.push_back(std::move(o));
+    for (auto& o : held)
+        o->releaseReferences(doomed);
+    held.clear();
     doomed.clear();
+}
+
+Value Engine::adoptCreated(std::shared_ptr<ScriptObject> object) {
+    // Forget objects that are gone, so the list stays as long as the live ones.
+    if (createdObjects.size() >= 64 && createdObjects.size() % 64 == 0)
+        std::erase_if(createdObjects, [](const std::weak_ptr<ScriptObject>& w) { return w.expired(); });
+    createdObjects.push_back(object);
+    return Value::object(std::move(object));
 }
 
 GlobalEntry* Engine::findGlobal(std::u16string_view lowerName) {

@@ -123,6 +123,10 @@ public:
     ErrState err;
     std::unordered_map<std::type_index, std::shared_ptr<void>> familyStates;
     std::vector<ClassInstance*> liveInstances;
+    // Library objects the scripts created (New, CreateObject), emptied at teardown to break cycles.
+    std::vector<std::weak_ptr<ScriptObject>> createdObjects;
+    // Records a library object created by a script and returns it as a value.
+    Value adoptCreated(std::shared_ptr<ScriptObject> object);
     std::shared_ptr<ScriptObject> errObject; // created on first use of Err
     std::string pendingSource;               // Err.Raise's source, taken by the next setErr
     bool optionExplicit = false;

@@ -314,7 +314,7 @@ Value NewExpr::eval(Frame& f) {
     if (cls) return f.eng.newInstance(*cls);
     if (factory) {
         CallContext ctx(f.eng.host, &f.eng, &f);
-        return Value::object(factory(ctx));
+        return f.eng.adoptCreated(factory(ctx));
     }
     throw RuntimeError(506, "Class not defined: '" + utf16ToUtf8(name) + "'");
 }

@@ -33,6 +33,10 @@ public:
     virtual void assign(int id, std::span<Value> args, const Value& value, bool isSet);
     // For Each: the items in order; false when the object is not a collection (error 451).
     virtual bool enumerate(std::vector<Value>& items);
+    // Called when the engine that created this object is reset: move every Value the object holds
+    // into `out` (e.g. a collection's items), so reference cycles through it can be released.
+    // Default: holds nothing.
+    virtual void releaseReferences(std::vector<Value>& out) { (void)out; }
     // Objects returning the same non-null key map every name to the same id, so call sites may
     // cache the id per key. nullptr (the default) disables caching for this object.
     virtual const void* memberTable() const { return nullptr; }

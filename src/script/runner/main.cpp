@@ -141,7 +141,9 @@ const char* typeText(int32_t type) {
 
 // Calls ElementInvoked for each event of the working copy as a replay would and prints the verdicts.
 void dryRun(ScriptControl& control, clsEvents& stored, clsEvents& current) {
-    std::cout << "Filtering is " << (stored.EnableProcessor ? "enabled" : "disabled") << " in this file\n";
+    std::cout << "Filtering is " << (stored.EnableProcessor ? "enabled" : "disabled") << " in this file"
+              << (stored.EnableProcessor ? "" : " (a replay would not call the filter; verdicts as if enabled)")
+              << "\n";
     int run = 0, skipped = 0;
     for (int32_t i = 0; i < current.EventCount; ++i) {
         bool cancel = false;
