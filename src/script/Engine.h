@@ -62,6 +62,7 @@ struct ErrState {
 struct ScriptAbort {
     int number;
     int exitCode;
+    int line = 0, col = 0; // the statement that was running, filled in on the way out
 };
 
 class Engine;

@@ -503,6 +503,9 @@ BinaryExpr::BinaryExpr(Op o, ExprPtr l, ExprPtr r, Pos p)
     } catch (const std::bad_alloc&) {
         if (!f.resumeNext) throw ScriptError(7, errorDescription(7), s.pos.line, s.pos.col, false);
         f.eng.setErr(7, errorDescription(7), "");
+    } catch (ScriptAbort& a) {
+        if (a.line == 0) a.line = s.pos.line, a.col = s.pos.col;
+        throw;
     }
     return Flow::Normal;
 }

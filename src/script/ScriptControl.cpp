@@ -51,7 +51,7 @@ template <class F> auto ScriptControl::guarded(F&& body) {
     } catch (const RuntimeError& e) {
         throw ScriptError(e.number(), describe(e), 0, 0, false);
     } catch (const ScriptAbort& a) {
-        throw ScriptError(a.number, errorDescription(a.number), 0, 0, false);
+        throw ScriptError(a.number, errorDescription(a.number), a.line, a.col, false);
     } catch (const std::bad_alloc&) {
         throw ScriptError(7, errorDescription(7), 0, 0, false);
     }

@@ -202,6 +202,8 @@ TEST(ScriptControlTest, RunawayScriptsStopAtTheTimeBudget) {
             FAIL() << "no timeout";
         } catch (const ScriptError& e) {
             EXPECT_EQ(e.number(), TimeoutErrorNumber);
+            EXPECT_FALSE(e.isCompileError());
+            EXPECT_GE(e.line(), 1) << "the statement that was running";
         }
     }
     // The engine stays usable after a timeout.
