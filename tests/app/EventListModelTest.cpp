@@ -108,9 +108,5 @@ TEST_F(EventListModelTest, HeadersFollowTranslation) {
     EXPECT_EQ(model.data(model.index(0, 0), Qt::DisplayRole).toString(), "1");
 }
 
-TEST(EventListModelSize, ARowStaysCompact) {
-    EXPECT_LE(sizeof(EventListModel::Row), 32u);
-}
-
 } // namespace
 } // namespace tvk

@@ -110,6 +110,12 @@ TEST_F(ReplayWindowTest, OnlyDigitsMinusAndBackspaceCanBeTyped) {
     EXPECT_EQ(box->text(), "1-2");
     QTest::keyClick(box, Qt::Key_Backspace);
     EXPECT_EQ(box->text(), "1-");
+    // Tab is no typed character: it still moves on to the next box.
+    w->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(w));
+    box->setFocus();
+    QTest::keyClick(box, Qt::Key_Tab);
+    EXPECT_TRUE(w->input(1)->hasFocus());
 }
 
 TEST_F(ReplayWindowTest, StartReplaysTheRangeForEachPass) {

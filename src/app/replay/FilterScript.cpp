@@ -13,7 +13,7 @@ FilterScript::FilterScript() : m_engine(std::make_unique<ScriptControl>()) {
     m_engine->setLanguage("VBScript");
     // A filter that never returns must not freeze the replay: the call ends with an error after
     // this long, which lets the event run.
-    m_engine->setTimeBudget(std::chrono::milliseconds(2000));
+    m_engine->setTimeBudget(std::chrono::milliseconds(1000));
     script::ScriptHost host;
     host.msgBox = [](const std::string& prompt, int buttons, const std::string& title) {
         QMessageBox box(QMessageBox::NoIcon, QString::fromStdString(title.empty() ? "Tavrimoskel" : title),
