@@ -354,120 +354,11 @@ int64_t toCurrencyScaled(const Value& v) {
 
 // ---- Dates: days since 1899-12-30, time of day as the fraction's magnitude ----
 
-static int64_t daysFromCivil(int64_t y, int64_t m, int64_t d) {
-    y -= m <= 2;
-    int64_t era = (y >= 0 ? y : y - 399) / 400;
-    int64_t yoe = y - era * 400;
-    int64_t doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
-    int64_t doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
-    return era * 146097 + doe - 719468 + 25569; // 25569: 1970-01-01 as a serial
-}
-
-static void civilFromDays(int64_t z, int64_t& y, int64_t& m, int64_t& d) {
-    z = z - 25569 + 719468;
-    int64_t era = (z >= 0 ? z : z - 146096) / 146097;
-    int64_t doe = z - era * 146097;
-    int64_t yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
-    y = yoe + era * 400;
-    int64_t doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
-    int64_t mp = (5 * doy + 2) / 153;
-    d = doy - (153 * mp + 2) / 5 + 1;
-    m = mp + (mp < 10 ? 3 : -9);
-    y += m <= 2;
-}
-
 static constexpr double MinDate = -657434.0, MaxDate = 2958466.0;
 
 std::u16string formatDate(double serial) {
     if (!(serial >= MinDate && serial < MaxDate)) throw RuntimeError(5);
-    double whole = std::trunc(serial);
-    double frac = std::fabs(serial - whole);
-    int64_t secs = static_cast<int64_t>(std::llround(frac * 86400.0));
-    int64_t day = static_cast<int64_t>(whole);
-    if (secs >= 86400) {
-        secs -= 86400;
-        day += serial < 0 ? -1 : 1;
-    }
-    int64_t y, m, d;
-    civilFromDays(day, y, m, d);
-    char buf[64];
-    std::string s;
-    bool hasDate = day != 0, hasTime = secs != 0;
-    if (hasDate || !hasTime) {
-        std::snprintf(buf, sizeof buf, "%d/%d/%d", static_cast<int>(m), static_cast<int>(d), static_cast<int>(y));
-        s = buf;
-    }
-    if (hasTime) {
-        int h = static_cast<int>(secs / 3600), mi = static_cast<int>(secs / 60 % 60), se = static_cast<int>(secs % 60);
-        std::snprintf(buf, sizeof buf, "%s%d:%02d:%02d %s", s.empty() ? "" : " ", h % 12 == 0 ? 12 : h % 12, mi, se,
-                      h < 12 ? "AM" : "PM");
-        s += buf;
-    }
-    return utf8ToUtf16(s);
-}
-
-// Reads "m/d/yyyy", "h:mm[:ss] [AM|PM]" or both; false when the text is no date.
-static bool parseDate(std::u16string_view t, double& out) {
-    std::vector<int64_t> nums[2];
-    int part = 0; // 0 date numbers, 1 time numbers
-    bool pm = false, am = false, sawDate = false;
-    size_t i = 0;
-    while (i < t.size()) {
-        char16_t c = t[i];
-        if (c >= u'0' && c <= u'9') {
-            int64_t v = 0;
-            size_t n = 0;
-            while (i < t.size() && t[i] >= u'0' && t[i] <= u'9' && n < 9)
-                v = v * 10 + (t[i++] - u'0'), ++n;
-            if (i < t.size() && t[i] >= u'0' && t[i] <= u'9') return false;
-            char16_t next = i < t.size() ? t[i] : u' ';
-            if (next == u':')
-                part = 1;
-            else if (next == u'/' || next == u'-')
-                part = 0, sawDate = true;
-            nums[part].push_back(v);
-            if (next == u':' || next == u'/' || next == u'-') ++i;
-        } else if (isBlank(c)) {
-            ++i;
-            part = 1;
-        } else if ((c == u'A' || c == u'a' || c == u'P' || c == u'p') && i + 1 < t.size() &&
-                   (t[i + 1] == u'M' || t[i + 1] == u'm')) {
-            (c == u'A' || c == u'a') ? am = true : pm = true;
-            i += 2;
-        } else {
-            return false;
-        }
-    }
-    double result = 0;
-    if (sawDate || nums[0].size() == 3) {
-        if (nums[0].size() != 3) return false;
-        int64_t m = nums[0][0], d = nums[0][1], y = nums[0][2];
-        if (y < 100) y += y < 30 ? 2000 : 1900;
-        if (m < 1 || m > 12 || d < 1 || d > 31 || y > 9999) return false;
-        int64_t days = daysFromCivil(y, m, d);
-        int64_t mm, dd, yy;
-        civilFromDays(days, yy, mm, dd);
-        if (mm != m) return false;
-        result = static_cast<double>(days);
-    } else if (!nums[0].empty()) {
-        // A lone number before a time ("3 PM").
-        if (nums[0].size() != 1 || !nums[1].empty()) return false;
-        nums[1].push_back(nums[0][0]);
-    }
-    if (!nums[1].empty()) {
-        if (nums[1].size() > 3) return false;
-        int64_t h = nums[1][0], mi = nums[1].size() > 1 ? nums[1][1] : 0, s = nums[1].size() > 2 ? nums[1][2] : 0;
-        if ((am || pm) && (h < 1 || h > 12)) return false;
-        if (pm && h != 12) h += 12;
-        if (am && h == 12) h = 0;
-        if (h > 23 || mi > 59 || s > 59) return false;
-        double frac = static_cast<double>(h * 3600 + mi * 60 + s) / 86400.0;
-        result = result < 0 ? result - frac : result + frac;
-    } else if (!sawDate) {
-        return false;
-    }
-    out = result;
-    return true;
+    return datetext::general(serial);
 }
 
 double toDate(const Value& v) {
@@ -477,7 +368,6 @@ double toDate(const Value& v) {
         std::tm parts{};
         localtime_r(&now, &parts);
         if (auto parsed = datetext::parse(v.str(), parts.tm_year + 1900)) return *parsed;
-        if (parseDate(v.str(), d)) return d;
         if (parseNumber(v.str(), d)) return d;
         throw RuntimeError(13);
     }
