@@ -3,6 +3,8 @@
 //                        bare Qt main window started the same way in this run (median of interleaved runs)
 //   rebuild_1m_rows_ms   opening a 1,000,000-event file and rebuilding the main window's rows
 //   bytes_per_row        heap the rows add per event (model snapshots and the view's own per-row data)
+//   append_row_us        cost of one row added while recording (event, row, selection, status bar)
+//   append_200k_vs_10k   that cost over 200,000 rows divided by the cost over 10,000 (1.0: no growth)
 // The program runs itself as the child for the start-up figures ("--child bare" / "--child full").
 #include "app/main/EventListModel.h"
 #include "app/main/frmMain.h"
@@ -149,6 +151,22 @@ int main(int argc, char** argv) {
     }
     std::printf("rebuild_1m_rows_ms: %.0f ms\n", *std::min_element(rebuild.begin(), rebuild.end()));
     std::printf("bytes_per_row: %.1f B\n", static_cast<double>(rowBytes) / 1e6);
+
+    // Rows added one at a time, as a recording adds them: the cost per row must not grow with the list.
+    auto appendCost = [&](int rows) {
+        window->mnuClear_Click();
+        QApplication::processEvents();
+        QElapsedTimer t;
+        t.start();
+        for (int i = 0; i < rows; ++i)
+            window->Events->AddEvent(i % 4, i % 2 == 0, i, i, 65);
+        QApplication::processEvents();
+        return static_cast<double>(t.nsecsElapsed()) / 1e3 / rows;
+    };
+    const double small = appendCost(10000);
+    const double large = appendCost(200000);
+    std::printf("append_row_us: %.2f us\n", large);
+    std::printf("append_200k_vs_10k: %.2f x\n", large / small);
     delete window;
     return 0;
 }
