@@ -419,7 +419,7 @@ inline Value nestedValue(Expr& e, Frame& f) {
     return b.evaluate(b, f);
 }
 
-template <Op O> Value evalBinary(BinaryExpr& b, Frame& f) {
+template <Op O> [[gnu::flatten]] Value evalBinary(BinaryExpr& b, Frame& f) {
     using D = BinaryExpr::Direct;
     if (!b.rhsPure) {
         // The right side may change the left side's variable: take the left value first.
