@@ -42,10 +42,8 @@ public:
         case 3: { // Raise number, [source], [description]
             expectArgs(args, 1, 5);
             int number = toLong(args[0]);
-            if (number <= 0 || number > 65535) {
-                // Negative and large numbers are allowed as application codes; 0 is not.
-                if (number == 0) throw RuntimeError(5);
-            }
+            // Any number but 0 may be raised (negative ones are application codes: vbObjectError + n).
+            if (number == 0) throw RuntimeError(5);
             std::string description =
                 args.size() > 2 && !args[2].isEmpty() ? toUtf8(args[2]) : errorDescription(number);
             if (args.size() > 1 && !args[1].isEmpty()) engine().pendingSource = toUtf8(args[1]);
