@@ -97,7 +97,9 @@ protected:
         app.start(binary, {});
         ASSERT_TRUE(app.waitForStarted());
         mainWindow = waitWindow("^Tavrimoskel$", 30000);
-        ASSERT_FALSE(mainWindow.isEmpty()) << "the main window did not appear";
+        ASSERT_FALSE(mainWindow.isEmpty())
+            << "the main window did not appear; the program is "
+            << (app.state() == QProcess::Running ? "running" : "not running") << ", exit code " << app.exitCode();
     }
     void TearDown() override {
         stopLogger();
@@ -152,26 +154,26 @@ TEST_F(EndToEnd, RecordSaveClearOpenReplayAndSwitchLanguage) {
     const QString logReplayed = home.filePath("replayed.log");
     const QString saved = home.filePath("session.tvk");
     const QString empty = home.filePath("empty.tvk");
-    launch();
+    ASSERT_NO_FATAL_FAILURE(launch());
 
     startLogger(logRecorded);
     xdo({"mousemove", "--sync", "100", "400"});
 
     // Record: click into the logging window, type, click with the other button.
     mainKey("ctrl+r");
-    pause(700);
+    pause(1500); // the recording loop is running well before the first input
     xdo({"mousemove", "--sync", "700", "150"});
     pause(150);
     xdo({"click", "1"});
     pause(200);
-    xdo({"type", "--delay", "60", "hello"});
+    xdo({"type", "--delay", "150", "hello"});
     pause(200);
     xdo({"mousemove", "--sync", "760", "220"});
     pause(150);
     xdo({"click", "3"});
     pause(400);
     mainKey("ctrl+r");
-    pause(500);
+    pause(1000);
 
     // Save through the dialog, clear, save the empty list, open the first file again.
     mainKey("ctrl+s");
@@ -266,7 +268,7 @@ TEST_F(EndToEnd, InstalledProgramFindsItsLanguagesThroughTheLink) {
     ini.write("[General]\nLanguage=Deutsch\n");
     ini.close();
 
-    launch(link.filePath());
+    ASSERT_NO_FATAL_FAILURE(launch(link.filePath()));
     mainKey("ctrl+t");
     EXPECT_FALSE(waitWindow("^Einstellungen$").isEmpty()) << "the German texts were not found";
 }
