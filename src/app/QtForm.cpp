@@ -121,7 +121,7 @@ std::string QtControl::property(std::string_view name) const {
     QObject* o = live();
     if (same(name, "Caption")) {
         if (auto* b = qobject_cast<QAbstractButton*>(o)) return str(b->text());
-        if (auto* a = qobject_cast<QAction*>(o)) return str(a->text());
+        if (auto* a = qobject_cast<QAction*>(o)) return a->isSeparator() ? std::string("-") : str(a->text());
         if (qobject_cast<QLabel*>(o) || qobject_cast<QGroupBox*>(o)) return defaultValue();
     } else if (same(name, "Text")) {
         if (qobject_cast<QLineEdit*>(o) || qobject_cast<QPlainTextEdit*>(o) || qobject_cast<QComboBox*>(o))
@@ -143,7 +143,13 @@ void QtControl::setProperty(std::string_view name, const std::string& value) {
     QObject* o = live();
     if (same(name, "Caption")) {
         if (auto* b = qobject_cast<QAbstractButton*>(o)) return b->setText(qstr(value));
-        if (auto* a = qobject_cast<QAction*>(o)) return a->setText(qstr(value)); // the shortcut stays
+        if (auto* a = qobject_cast<QAction*>(o)) {
+            // A menu line is captioned "-"; any other caption turns it into an item. The shortcut stays.
+            if (value == "-" && a->isSeparator()) return;
+            a->setSeparator(value == "-");
+            if (value != "-") a->setText(qstr(value));
+            return;
+        }
         if (qobject_cast<QLabel*>(o) || qobject_cast<QGroupBox*>(o)) return setDefaultValue(value);
     } else if (same(name, "Text")) {
         if (qobject_cast<QLineEdit*>(o) || qobject_cast<QPlainTextEdit*>(o) || qobject_cast<QComboBox*>(o))

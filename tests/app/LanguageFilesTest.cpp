@@ -84,6 +84,8 @@ TEST_F(LanguageFilesTest, GermanTranslatesTheMainWindow) {
     auto* main = new frmMain(std::make_shared<SimulatedBackend>());
     EXPECT_EQ(main->action("mnuOpen")->text(), "Ö&ffnen");
     EXPECT_EQ(main->action("mnuOpen")->shortcut().toString(), "Ctrl+O"); // the shortcut stays
+    EXPECT_TRUE(main->action("mnuLine1")->isSeparator());                // a line stays a line
+    EXPECT_EQ(main->action("mnuLine1")->text(), "");
     EXPECT_EQ(main->model()->headerData(2, Qt::Horizontal, Qt::DisplayRole).toString(), "Ereignistyp:");
     delete main;
 }

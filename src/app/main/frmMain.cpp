@@ -23,6 +23,7 @@
 #include <QLabel>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QScrollBar>
 #include <QStatusBar>
 #include <QTableView>
 
@@ -65,7 +66,13 @@ frmMain::frmMain(std::shared_ptr<InputBackend> backend, QWidget* parent)
     const int menuHeight = menuBar()->sizeHint().height();
     const int statusHeight = statusBar()->sizeHint().height();
     const double s = designScale(this);
-    resize(scaled(484, s), scaled(339, s) + menuHeight + statusHeight);
+    // Wide enough for every column as translated, so that a new window needs no horizontal scrolling.
+    int columns = 0;
+    for (int c = 0; c < m_model->columnCount(); ++c)
+        columns += m_lstEvents->columnWidth(c);
+    const int listWidth =
+        columns + m_lstEvents->verticalScrollBar()->sizeHint().width() + 2 * m_lstEvents->frameWidth();
+    resize(std::max(scaled(484, s), listWidth + 16), scaled(339, s) + menuHeight + statusHeight);
 }
 
 frmMain::~frmMain() {
@@ -156,7 +163,6 @@ void frmMain::buildMenu() {
     auto separator = [](QMenu* menu, const char* name) {
         auto* a = menu->addSeparator();
         a->setObjectName(QString::fromLatin1(name));
-        a->setText(QStringLiteral("-"));
         return a;
     };
 
