@@ -42,6 +42,13 @@ QString languageText(const char* database, const char* entry) {
     }
 }
 
+// Shows a window, or brings it to the front when it is already open.
+void present(QWidget* window) {
+    window->show();
+    window->raise();
+    window->activateWindow();
+}
+
 } // namespace
 
 frmMain::frmMain(std::shared_ptr<InputBackend> backend, QWidget* parent)
@@ -346,9 +353,7 @@ void frmMain::mnuSettings_Click() {
     if (!m_settings) m_settings = new frmSettings();
     m_settings->Events = Events;
     m_settings->LoadSettings();
-    m_settings->show();
-    m_settings->raise();
-    m_settings->activateWindow();
+    present(m_settings);
 }
 
 void frmMain::mnuEvents_Click() {
@@ -393,17 +398,13 @@ void frmMain::mnuReplay_Click() {
     m_replay->refRecorder = Recorder;
     m_replay->setMainWindow(this);
     m_replay->Update();
-    m_replay->show();
-    m_replay->raise();
-    m_replay->activateWindow();
+    present(m_replay);
 }
 
 void frmMain::mnuFilters_Click() {
     if (!m_filters) m_filters = new frmFilters();
     m_filters->refEvents = Events;
-    m_filters->show();
-    m_filters->raise();
-    m_filters->activateWindow();
+    present(m_filters);
     m_filters->Update();
 }
 
