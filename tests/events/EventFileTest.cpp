@@ -3,7 +3,7 @@
 #include "events/RuntimeError.h"
 #include "events/clsEvents.h"
 
-#include "TempDir.h"
+#include "common/TempDir.h"
 
 #include <gtest/gtest.h>
 
@@ -233,7 +233,7 @@ TEST(EventFileReading, DamagedFilesRaiseAnErrorNamingTheFault) {
 
 // ---- Files on disk ----
 
-using EventFiles = TempDir;
+using EventFiles = TempDirTest;
 
 TEST_F(EventFiles, RoundTripRestoresEverySlotAndValue) {
     clsEvents source([] { return 77; });

@@ -2,7 +2,7 @@
 #include "events/AtomicFile.h"
 #include "events/RuntimeError.h"
 
-#include "TempDir.h"
+#include "common/TempDir.h"
 
 #include <gtest/gtest.h>
 
@@ -14,7 +14,7 @@
 using namespace tvk;
 namespace fs = std::filesystem;
 
-using FileIOTest = TempDir;
+using FileIOTest = TempDirTest;
 
 TEST_F(FileIOTest, OperatingSystemErrorsMapToFileErrorNumbers) {
     struct Case {

@@ -1,6 +1,8 @@
 #include "events/clsEvents.h"
 #include "events/RuntimeError.h"
 
+#include "common/ErrorNumber.h"
+
 #include <gtest/gtest.h>
 
 #include <climits>
@@ -10,6 +12,8 @@
 using namespace tvk;
 
 namespace {
+
+using tvk::test::errorOf;
 
 // A list stamped by a manual clock that advances one millisecond per event, with every notification
 // recorded.
@@ -44,15 +48,6 @@ struct Snapshot {
           storage(l.hasStorage()) {}
     bool operator==(const Snapshot&) const = default;
 };
-
-int errorNumberOf(const std::function<void()>& f) {
-    try {
-        f();
-    } catch (const RuntimeError& e) {
-        return e.number();
-    }
-    return 0;
-}
 
 } // namespace
 
@@ -263,24 +258,24 @@ TEST(EventListScriptFields, EventCountBeyondTheStorageRaisesSubscriptOutOfRange)
     t.addEvents(3); // 33 slots
     t.list->EventCount = 1000;
     const Snapshot before(*t.list);
-    EXPECT_EQ(errorNumberOf([&] { t.list->EventType(500); }), err::SubscriptOutOfRange);
-    EXPECT_EQ(errorNumberOf([&] { t.list->setEventData(33, 1); }), err::SubscriptOutOfRange);
-    EXPECT_EQ(errorNumberOf([&] { t.list->AddEvent(Wait, false, 0, 0, 0); }), err::SubscriptOutOfRange);
-    EXPECT_EQ(errorNumberOf([&] { t.list->RemoveEvent(0); }), err::SubscriptOutOfRange);
+    EXPECT_EQ(errorOf([&] { t.list->EventType(500); }), err::SubscriptOutOfRange);
+    EXPECT_EQ(errorOf([&] { t.list->setEventData(33, 1); }), err::SubscriptOutOfRange);
+    EXPECT_EQ(errorOf([&] { t.list->AddEvent(Wait, false, 0, 0, 0); }), err::SubscriptOutOfRange);
+    EXPECT_EQ(errorOf([&] { t.list->RemoveEvent(0); }), err::SubscriptOutOfRange);
     EXPECT_TRUE(Snapshot(*t.list) == before) << "a failed operation changes nothing";
     EXPECT_EQ(t.removed.size(), 0u);
     EXPECT_EQ(t.list->EventType(32), 0) << "slots that exist stay readable";
 
     t.list->EventCount = -4;
     EXPECT_FALSE(t.list->IsEvent(0));
-    EXPECT_EQ(errorNumberOf([&] { t.list->AddEvent(Wait, false, 0, 0, 0); }), err::SubscriptOutOfRange);
+    EXPECT_EQ(errorOf([&] { t.list->AddEvent(Wait, false, 0, 0, 0); }), err::SubscriptOutOfRange);
     t.list->RemoveEvent(0);
     EXPECT_EQ(t.list->EventCount, -4);
 
     clsEvents empty;
     empty.EventCount = INT_MAX;
-    EXPECT_EQ(errorNumberOf([&] { empty.EventData(INT_MAX - 1); }), err::SubscriptOutOfRange);
-    EXPECT_EQ(errorNumberOf([&] { empty.AddEvent(Wait, false, 0, 0, 0); }), err::SubscriptOutOfRange);
+    EXPECT_EQ(errorOf([&] { empty.EventData(INT_MAX - 1); }), err::SubscriptOutOfRange);
+    EXPECT_EQ(errorOf([&] { empty.AddEvent(Wait, false, 0, 0, 0); }), err::SubscriptOutOfRange);
 }
 
 TEST(EventListScriptFields, NonPositiveSegmentSizeNeverHangsOrCorrupts) {
@@ -288,12 +283,12 @@ TEST(EventListScriptFields, NonPositiveSegmentSizeNeverHangsOrCorrupts) {
     zero.SegmentSize = 0;
     EXPECT_EQ(zero.AddEvent(Wait, false, 0, 0, 1), 0); // the single slot of capacity 0 takes it
     EXPECT_EQ(zero.slots().size(), 1u);
-    EXPECT_EQ(errorNumberOf([&] { zero.AddEvent(Wait, false, 0, 0, 2); }), err::SubscriptOutOfRange);
+    EXPECT_EQ(errorOf([&] { zero.AddEvent(Wait, false, 0, 0, 2); }), err::SubscriptOutOfRange);
     EXPECT_EQ(zero.EventCount, 1);
 
     clsEvents negative;
     negative.SegmentSize = -3;
-    EXPECT_EQ(errorNumberOf([&] { negative.AddEvent(Wait, false, 0, 0, 1); }), err::SubscriptOutOfRange);
+    EXPECT_EQ(errorOf([&] { negative.AddEvent(Wait, false, 0, 0, 1); }), err::SubscriptOutOfRange);
     EXPECT_FALSE(negative.hasStorage());
     EXPECT_EQ(negative.EventCount, 0);
 }
@@ -301,13 +296,13 @@ TEST(EventListScriptFields, NonPositiveSegmentSizeNeverHangsOrCorrupts) {
 TEST(EventListScriptFields, HugeSegmentSizeFailsInsteadOfExhaustingMemory) {
     clsEvents l;
     l.SegmentSize = 1 << 30;
-    EXPECT_EQ(errorNumberOf([&] { l.AddEvent(Wait, false, 0, 0, 1); }), err::OutOfMemory);
+    EXPECT_EQ(errorOf([&] { l.AddEvent(Wait, false, 0, 0, 1); }), err::OutOfMemory);
     EXPECT_FALSE(l.hasStorage());
     l.SegmentSize = 32;
     l.AddEvent(Wait, false, 0, 0, 1);
     l.AddEvent(Wait, false, 0, 0, 2);
     l.SegmentSize = -(1 << 30); // a removal would grow the storage by a billion slots
-    EXPECT_EQ(errorNumberOf([&] { l.RemoveEvent(0); }), err::OutOfMemory);
+    EXPECT_EQ(errorOf([&] { l.RemoveEvent(0); }), err::OutOfMemory);
     EXPECT_EQ(l.EventCount, 2);
     EXPECT_EQ(l.EventData(0), 1);
 }
@@ -317,11 +312,11 @@ TEST(EventListScriptFields, CountArithmeticRaisesOverflow) {
     l.AddEvent(Wait, false, 0, 0, 1); // capacity 32
     l.SegmentSize = INT_MAX;
     l.EventCount = 40;
-    EXPECT_EQ(errorNumberOf([&] { l.AddEvent(Wait, false, 0, 0, 1); }), err::Overflow);
+    EXPECT_EQ(errorOf([&] { l.AddEvent(Wait, false, 0, 0, 1); }), err::Overflow);
     EXPECT_EQ(l.EventCapacity(), 32);
     l.EventCount = 2;
     l.SegmentSize = INT_MIN; // capacity - SegmentSize does not fit 32 bits
-    EXPECT_EQ(errorNumberOf([&] { l.RemoveEvent(0); }), err::Overflow);
+    EXPECT_EQ(errorOf([&] { l.RemoveEvent(0); }), err::Overflow);
     EXPECT_EQ(l.EventCount, 2);
 }
 
@@ -377,9 +372,9 @@ TEST(EventList, ReplaceStateRejectsStorageThatDoesNotMatchItsCapacity) {
     RecordedList t;
     t.addEvents(2);
     const Snapshot before(*t.list);
-    EXPECT_EQ(errorNumberOf([&] { t.list->replaceState(4, std::vector<EventRecord>(3), 1, 0, "", 1, 2); }),
+    EXPECT_EQ(errorOf([&] { t.list->replaceState(4, std::vector<EventRecord>(3), 1, 0, "", 1, 2); }),
               err::InvalidCall);
-    EXPECT_EQ(errorNumberOf([&] { t.list->replaceState(-1, {}, 0, 0, "", 1, 2); }), err::InvalidCall);
+    EXPECT_EQ(errorOf([&] { t.list->replaceState(-1, {}, 0, 0, "", 1, 2); }), err::InvalidCall);
     EXPECT_TRUE(Snapshot(*t.list) == before);
     t.list->replaceState(1, std::vector<EventRecord>(2), 1, VbTrue, "t", 3, 4);
     EXPECT_EQ(t.list->EventCapacity(), 1);

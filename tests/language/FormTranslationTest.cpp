@@ -2,6 +2,8 @@
 #include "language/MemoryForm.h"
 #include "language/clsLanguage.h"
 
+#include "common/ErrorNumber.h"
+
 #include <gtest/gtest.h>
 
 using tvk::clsLanguage;
@@ -12,14 +14,7 @@ using tvk::RuntimeError;
 
 namespace {
 
-int errorOf(const std::function<void()>& f) {
-    try {
-        f();
-    } catch (const RuntimeError& e) {
-        return e.number();
-    }
-    return 0;
-}
+using tvk::test::errorOf;
 
 // A window with one control of every kind the translation knows, each holding some text.
 struct TestWindow {

@@ -1,4 +1,4 @@
-#include "TempDir.h"
+#include "common/TempDir.h"
 
 #include "events/RuntimeError.h"
 #include "language/clsLanguage.h"

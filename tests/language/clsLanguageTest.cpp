@@ -2,6 +2,8 @@
 #include "events/RuntimeError.h"
 #include "language/TextCompare.h"
 
+#include "common/ErrorNumber.h"
+
 #include <gtest/gtest.h>
 
 using tvk::clsLanguage;
@@ -10,14 +12,7 @@ using tvk::RuntimeError;
 
 namespace {
 
-int errorOf(const std::function<void()>& f) {
-    try {
-        f();
-    } catch (const RuntimeError& e) {
-        return e.number();
-    }
-    return 0;
-}
+using tvk::test::errorOf;
 
 // "Messages" (no flag) with AboutText/AboutTitle, then "frmMain" (flag) with a caption.
 clsLanguage sample() {

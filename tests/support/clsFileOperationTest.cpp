@@ -1,25 +1,16 @@
-#include "../language/TempDir.h"
+#include "common/TempDir.h"
 
 #include "events/RuntimeError.h"
 #include "support/clsFileOperation.h"
+
+#include "common/ErrorNumber.h"
 
 #include <gtest/gtest.h>
 
 using F = tvk::clsFileOperation;
 using tvk::RuntimeError;
 
-namespace {
-
-int errorOf(const std::function<void()>& f) {
-    try {
-        f();
-    } catch (const RuntimeError& e) {
-        return e.number();
-    }
-    return 0;
-}
-
-} // namespace
+using tvk::test::errorOf;
 
 TEST(support_Paths, OperationsOnBothSeparators) {
     struct Case {

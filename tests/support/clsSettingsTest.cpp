@@ -1,8 +1,10 @@
-#include "../language/TempDir.h"
+#include "common/TempDir.h"
 
 #include "events/RuntimeError.h"
 #include "language/MemoryForm.h"
 #include "support/clsSettings.h"
+
+#include "common/ErrorNumber.h"
 
 #include <gtest/gtest.h>
 
@@ -12,20 +14,13 @@ using tvk::RuntimeError;
 
 namespace {
 
+using tvk::test::errorOf;
+
 class support_Settings : public TempDirTest {
 protected:
     QString file() const { return QString::fromStdString(path("settings.ini")); }
     std::string text() const { return read(path("settings.ini")); }
 };
-
-int errorOf(const std::function<void()>& f) {
-    try {
-        f();
-    } catch (const RuntimeError& e) {
-        return e.number();
-    }
-    return 0;
-}
 
 } // namespace
 

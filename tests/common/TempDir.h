@@ -6,15 +6,16 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <string>
 #include <string_view>
 #include <vector>
 
-// Fixture giving each test a fresh folder of its own, removed afterwards (also when a test closed it).
-class TempDir : public ::testing::Test {
+// Fixture giving each test a fresh folder of its own, removed afterwards (also when a test made it read-only).
+class TempDirTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        std::string pattern = (std::filesystem::temp_directory_path() / "tvk-events-XXXXXX").string();
+        std::string pattern = (std::filesystem::temp_directory_path() / "tvk-test-XXXXXX").string();
         ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
         dir = pattern;
     }
@@ -23,14 +24,24 @@ protected:
         std::filesystem::permissions(dir, std::filesystem::perms::owner_all, std::filesystem::perm_options::add, ec);
         std::filesystem::remove_all(dir, ec);
     }
+
     std::string path(const std::string& name) const { return (dir / name).string(); }
-    static void writeBytes(const std::string& p, std::string_view bytes) {
-        std::ofstream(p, std::ios::binary).write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+
+    // Writes `bytes` to the file `name` in the folder and returns its path.
+    std::string write(const std::string& name, std::string_view bytes) const {
+        writeBytes(path(name), bytes);
+        return path(name);
     }
-    static std::string readBytes(const std::string& p) {
-        std::ifstream in(p, std::ios::binary);
+    static void writeBytes(const std::string& file, std::string_view bytes) {
+        std::ofstream(file, std::ios::binary).write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    }
+    static std::string readBytes(const std::string& file) {
+        std::ifstream in(file, std::ios::binary);
         return std::string(std::istreambuf_iterator<char>(in), {});
     }
+    static std::string read(const std::string& file) { return readBytes(file); }
+
+    // Names of the folder's entries, sorted.
     std::vector<std::string> entries() const {
         std::vector<std::string> names;
         for (const auto& e : std::filesystem::directory_iterator(dir))
@@ -38,5 +49,6 @@ protected:
         std::sort(names.begin(), names.end());
         return names;
     }
+
     std::filesystem::path dir;
 };
