@@ -136,13 +136,17 @@ static bool isBlank(char16_t c) {
     return c == u' ' || c == u'\t' || c == u'\r' || c == u'\n';
 }
 
-bool parseNumber(std::u16string_view t, double& out) {
+static std::u16string_view trimBlanks(std::u16string_view t) {
     size_t b = 0, e = t.size();
     while (b < e && isBlank(t[b]))
         ++b;
     while (e > b && isBlank(t[e - 1]))
         --e;
-    t = t.substr(b, e - b);
+    return t.substr(b, e - b);
+}
+
+bool parseNumber(std::u16string_view t, double& out) {
+    t = trimBlanks(t);
     if (t.empty()) return false;
     if (t.size() >= 2 && t[0] == u'&' && (t[1] == u'H' || t[1] == u'h' || t[1] == u'O' || t[1] == u'o')) {
         bool hex = t[1] == u'H' || t[1] == u'h';
@@ -294,12 +298,7 @@ int32_t toLong(const Value& v) {
 // Plain decimal text read exactly to ten-thousandths (half to even), so CCur("922337203685477.5807")
 // keeps every digit; false for other forms, which go through Double.
 static bool parseCurrencyText(std::u16string_view t, int64_t& out) {
-    size_t b = 0, e = t.size();
-    while (b < e && isBlank(t[b]))
-        ++b;
-    while (e > b && isBlank(t[e - 1]))
-        --e;
-    t = t.substr(b, e - b);
+    t = trimBlanks(t);
     bool neg = false;
     size_t i = 0;
     if (i < t.size() && (t[i] == u'-' || t[i] == u'+')) neg = t[i++] == u'-';

@@ -339,9 +339,7 @@ void ClassInstance::assign(int id, std::span<Value> args, const Value& value, bo
     assignMember(id, args, value, isSet, false);
 }
 
-Value ClassInstance::invokeMember(int id, std::span<Value> args, bool fromInside) {
-    std::shared_ptr<Engine> alive = m_engine.lock();
-    if (!alive) throw RuntimeError(424);
+const MemberDef& ClassInstance::member(int id, bool fromInside) const {
     if (id == DefaultMember) {
         if (m_cls.defaultMember < 0) throw RuntimeError(438);
         id = m_cls.defaultMember;
@@ -349,6 +347,13 @@ Value ClassInstance::invokeMember(int id, std::span<Value> args, bool fromInside
     if (id < 1 || id > static_cast<int>(m_cls.members.size())) throw RuntimeError(438);
     const MemberDef& m = m_cls.members[static_cast<size_t>(id - 1)];
     if (!m.isPublic && !fromInside) throw RuntimeError(438);
+    return m;
+}
+
+Value ClassInstance::invokeMember(int id, std::span<Value> args, bool fromInside) {
+    std::shared_ptr<Engine> alive = m_engine.lock(); // held for the whole call
+    if (!alive) throw RuntimeError(424);
+    const MemberDef& m = member(id, fromInside);
     if (m.field >= 0) {
         Value& f = fields[static_cast<size_t>(m.field)];
         if (args.empty()) return f;
@@ -360,15 +365,9 @@ Value ClassInstance::invokeMember(int id, std::span<Value> args, bool fromInside
 }
 
 void ClassInstance::assignMember(int id, std::span<Value> args, const Value& value, bool isSet, bool fromInside) {
-    std::shared_ptr<Engine> alive = m_engine.lock();
+    std::shared_ptr<Engine> alive = m_engine.lock(); // held for the whole call
     if (!alive) throw RuntimeError(424);
-    if (id == DefaultMember) {
-        if (m_cls.defaultMember < 0) throw RuntimeError(438);
-        id = m_cls.defaultMember;
-    }
-    if (id < 1 || id > static_cast<int>(m_cls.members.size())) throw RuntimeError(438);
-    const MemberDef& m = m_cls.members[static_cast<size_t>(id - 1)];
-    if (!m.isPublic && !fromInside) throw RuntimeError(438);
+    const MemberDef& m = member(id, fromInside);
     if (isSet && !value.isObject()) throw RuntimeError(424);
     if (m.field >= 0) {
         Value v = isSet ? value : defaultValue(value);
@@ -394,18 +393,6 @@ void ClassInstance::assignMember(int id, std::span<Value> args, const Value& val
     std::vector<Value> all(args.begin(), args.end());
     all.push_back(isSet || p == m.set ? value : defaultValue(value));
     engine().callProc(*p, this, all);
-}
-
-Value& variableSlot(Frame& f, VarRef r) {
-    switch (r.kind) {
-    case VarRef::Local:
-        return f.locals[r.index];
-    case VarRef::Global:
-        return f.eng.globals[static_cast<size_t>(r.index)];
-    default:
-        if (!f.self) throw RuntimeError(424);
-        return f.self->fields[static_cast<size_t>(r.index)];
-    }
 }
 
 // ---- Arrays ----

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "events/RuntimeError.h"
 #include "script/Ast.h"
 #include "script/Builtins.h"
 #include "script/ScriptHost.h"
@@ -158,6 +159,9 @@ public:
     void assignMember(int id, std::span<Value> args, const Value& value, bool isSet, bool fromInside);
 
     ClassDef& cls() { return m_cls; }
+    // The member an id names (the default member for DefaultMember); 438 when there is none or
+    // it is private and the caller is outside the class.
+    const MemberDef& member(int id, bool fromInside) const;
     bool ownedBy(const Engine* e) const { return m_owner == e && !m_engine.expired(); }
     std::vector<Value> fields;
 
@@ -169,7 +173,17 @@ private:
 };
 
 // The variable a resolved reference names in a frame (Me's field needs Me: 424 without it).
-Value& variableSlot(Frame& f, VarRef r);
+inline Value& variableSlot(Frame& f, VarRef r) {
+    switch (r.kind) {
+    case VarRef::Local:
+        return f.locals[r.index];
+    case VarRef::Global:
+        return f.eng.globals[static_cast<size_t>(r.index)];
+    default:
+        if (!f.self) throw RuntimeError(424);
+        return f.self->fields[static_cast<size_t>(r.index)];
+    }
+}
 // Element access shared by variables and array values: index list checked against the bounds (9).
 Value& arrayElement(ArrayRep& a, std::span<const Value> indexes);
 // Value of `target(args)`: array element or object default member.

@@ -18,15 +18,7 @@ inline bool isIntOrLong(VarType t) {
 }
 
 inline Value& varSlot(Frame& f, VarRef r) {
-    switch (r.kind) {
-    case VarRef::Local:
-        return f.locals[r.index];
-    case VarRef::Global:
-        return f.eng.globals[static_cast<size_t>(r.index)];
-    default:
-        if (!f.self) throw RuntimeError(424);
-        return f.self->fields[static_cast<size_t>(r.index)];
-    }
+    return variableSlot(f, r);
 }
 
 // Argument values of a call; small lists stay on the native stack.

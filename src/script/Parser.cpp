@@ -5,6 +5,32 @@
 
 namespace tvk::script {
 
+// The comparison operator a token stands for ("=", "<>", "<", "<=", ">", ">=").
+static bool comparisonOf(Tok t, Op& op) {
+    switch (t) {
+    case Tok::Eq:
+        op = Op::Eq;
+        return true;
+    case Tok::Ne:
+        op = Op::Ne;
+        return true;
+    case Tok::Lt:
+        op = Op::Lt;
+        return true;
+    case Tok::Le:
+        op = Op::Le;
+        return true;
+    case Tok::Gt:
+        op = Op::Gt;
+        return true;
+    case Tok::Ge:
+        op = Op::Ge;
+        return true;
+    default:
+        return false;
+    }
+}
+
 Parser::Parser(std::u16string_view source) : m_lexer(source) {
     advance();
 }
@@ -605,28 +631,7 @@ StmtPtr Parser::parseSelect(bool inProc) {
             CaseItem item;
             if (acceptKw(Kw::Is)) {
                 item.kind = CaseItem::Compare;
-                switch (m_tok.type) {
-                case Tok::Eq:
-                    item.op = Op::Eq;
-                    break;
-                case Tok::Ne:
-                    item.op = Op::Ne;
-                    break;
-                case Tok::Lt:
-                    item.op = Op::Lt;
-                    break;
-                case Tok::Le:
-                    item.op = Op::Le;
-                    break;
-                case Tok::Gt:
-                    item.op = Op::Gt;
-                    break;
-                case Tok::Ge:
-                    item.op = Op::Ge;
-                    break;
-                default:
-                    fail(1002);
-                }
+                if (!comparisonOf(m_tok.type, item.op)) fail(1002);
                 advance();
                 item.a = parseConcat();
             } else {
@@ -812,26 +817,7 @@ ExprPtr Parser::parseCompare() {
     ExprPtr l = parseConcat();
     for (;;) {
         Op op;
-        switch (m_tok.type) {
-        case Tok::Eq:
-            op = Op::Eq;
-            break;
-        case Tok::Ne:
-            op = Op::Ne;
-            break;
-        case Tok::Lt:
-            op = Op::Lt;
-            break;
-        case Tok::Le:
-            op = Op::Le;
-            break;
-        case Tok::Gt:
-            op = Op::Gt;
-            break;
-        case Tok::Ge:
-            op = Op::Ge;
-            break;
-        default:
+        if (!comparisonOf(m_tok.type, op)) {
             if (!isKw(Kw::Is)) return l;
             op = Op::Is;
         }
