@@ -180,20 +180,8 @@ void Parser::parseBlock(Block& out, bool inProc, bool singleLine) {
         }
         if (!inProc && (isKw(Kw::Sub) || isKw(Kw::Function) || isKw(Kw::Property))) {
             if (singleLine) fail(1024);
-            ProcKind kind = ProcKind::Sub;
-            if (isKw(Kw::Function)) kind = ProcKind::Function;
-            if (isKw(Kw::Property)) {
-                if (!m_class) fail(1048);
-                advance();
-                if (isKw(Kw::Get))
-                    kind = ProcKind::PropertyGet;
-                else if (isKw(Kw::Let))
-                    kind = ProcKind::PropertyLet;
-                else if (isKw(Kw::Set))
-                    kind = ProcKind::PropertySet;
-                else
-                    fail(1049);
-            }
+            if (isKw(Kw::Property) && !m_class) fail(1048);
+            ProcKind kind = procedureKind();
             if (isDefault && kind != ProcKind::Function && kind != ProcKind::PropertyGet && kind != ProcKind::Sub)
                 fail(1058);
             advance();
@@ -219,6 +207,17 @@ void Parser::parseBlock(Block& out, bool inProc, bool singleLine) {
         }
         endOfStatement();
     }
+}
+
+// kind := "Sub" | "Function" | "Property" ("Get" | "Let" | "Set")   (the last word stays current)
+ProcKind Parser::procedureKind() {
+    if (isKw(Kw::Sub)) return ProcKind::Sub;
+    if (isKw(Kw::Function)) return ProcKind::Function;
+    advance(); // Property
+    if (isKw(Kw::Get)) return ProcKind::PropertyGet;
+    if (isKw(Kw::Let)) return ProcKind::PropertyLet;
+    if (isKw(Kw::Set)) return ProcKind::PropertySet;
+    fail(1049);
 }
 
 // procedure := name [ "(" [param {"," param}] ")" ] newline block "End" kind
@@ -330,18 +329,7 @@ void Parser::parseClass() {
             fail(1024);
         }
         if (isKw(Kw::Sub) || isKw(Kw::Function) || isKw(Kw::Property)) {
-            ProcKind kind = isKw(Kw::Sub) ? ProcKind::Sub : ProcKind::Function;
-            if (isKw(Kw::Property)) {
-                advance();
-                if (isKw(Kw::Get))
-                    kind = ProcKind::PropertyGet;
-                else if (isKw(Kw::Let))
-                    kind = ProcKind::PropertyLet;
-                else if (isKw(Kw::Set))
-                    kind = ProcKind::PropertySet;
-                else
-                    fail(1049);
-            }
+            ProcKind kind = procedureKind();
             if (isDefault && kind != ProcKind::Function && kind != ProcKind::PropertyGet) fail(1058);
             advance();
             parseProcedure(kind, isPublic, isDefault, cls.get());

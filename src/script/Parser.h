@@ -43,6 +43,7 @@ private:
     void parseBlock(Block& out, bool inProc, bool singleLine = false);
     bool atBlockEnd() const;
     StmtPtr parseStatement(bool inProc, bool singleLine);
+    ProcKind procedureKind();
     void parseProcedure(ProcKind kind, bool isPublic, bool isDefault, ClassDef* cls);
     void parseClass();
     StmtPtr parseDecl(DeclStmt::Kind kind);
