@@ -43,6 +43,9 @@ public:
     // One poll of every key: entry k = asyncKeyState(k) for k = 1..254, entries 0 and 255 zero.
     // Backends that latch short taps count one call as one poll.
     virtual void readKeyStates(KeyStateTable& states);
+    // Starts a run of polls: input seen before is history, and the next poll reports the present
+    // state only (a backend that latches short taps forgets what it latched while nobody polled).
+    virtual void beginPolling() {}
 
     virtual CursorPoint cursorPos() = 0;
     virtual void setCursorPos(int32_t x, int32_t y) = 0;

@@ -71,6 +71,7 @@ void clsRecorder::InitiateRecording(int32_t lngInterval) {
     int64_t countdown = 0;
     CursorPoint current;
     CursorPoint lastRecorded;
+    backend->beginPolling();
     backend->readKeyStates(m_keyStates);
 
     KeyStateTable now{};

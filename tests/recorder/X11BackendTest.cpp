@@ -191,6 +191,28 @@ TEST_F(X11BackendTest, RecordingSeesTapsModifiersAllButtonsAndMoves) {
     EXPECT_EQ(list->EventPosY(lastMove), 123);
 }
 
+TEST_F(X11BackendTest, TapsBeforeTheRecordingStartsAreNotRecorded) {
+    // Input the backend saw while no recording ran (e.g. the keys that opened the menu) is history:
+    // the first poll must report the present state, not replay what happened before.
+    const int keyA = driver->keycodeOfKeysym(XK_a);
+    ASSERT_TRUE(keyA);
+    driver->tapKey(keyA);
+    driver->tapButton(1);
+    driver->tapKey(keyA);
+    std::this_thread::sleep_for(200ms); // the raw events reach the backend's connection
+
+    auto list = std::make_shared<clsEvents>();
+    auto recorder = std::make_shared<clsRecorder>(backend);
+    recorder->Events = list;
+    int polls = 0;
+    backend->setYield([&] {
+        if (++polls == 10) recorder->StopProcess();
+    });
+    recorder->InitiateRecording(10);
+    backend->setYield(nullptr);
+    EXPECT_EQ(changesOf(*list), std::vector<Recorded>{});
+}
+
 TEST_F(X11BackendTest, ReplayReachesAWindowInOrderAndLeavesNothingDown) {
     driver->showLoggingWindow();
     auto list = std::make_shared<clsEvents>();

@@ -262,6 +262,14 @@ void X11InputBackend::readKeyStates(KeyStateTable& states) {
     states[0] = states[255] = 0;
 }
 
+void X11InputBackend::beginPolling() {
+    drainEvents();
+    m_keyLatch.reset();
+    m_buttonLatch.reset();
+    refreshKeys();
+    refreshPointer();
+}
+
 int16_t X11InputBackend::asyncKeyState(int32_t code) {
     if (code < 1 || code > 254) return 0;
     KeyStateTable states{};

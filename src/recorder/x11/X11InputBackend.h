@@ -25,6 +25,7 @@ public:
 
     int16_t asyncKeyState(int32_t vk) override;
     void readKeyStates(KeyStateTable& states) override;
+    void beginPolling() override;
     CursorPoint cursorPos() override;
     void setCursorPos(int32_t x, int32_t y) override;
     void mouseEvent(uint32_t flags, int32_t data) override;
