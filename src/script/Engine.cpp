@@ -288,9 +288,14 @@ ClassInstance::ClassInstance(ClassDef& cls, std::weak_ptr<Engine> engine)
         const FieldDef& f = cls.fields[i];
         if (!f.isArray) continue;
         std::vector<int32_t> counts;
-        for (int32_t ub : f.dims)
-            counts.push_back(ub + 1);
-        if (f.dims.empty()) counts.clear();
+        size_t total = 1;
+        for (int32_t ub : f.dims) {
+            int64_t count = int64_t{ub} + 1;
+            if (count < 0) throw RuntimeError(9);
+            total *= static_cast<size_t>(count);
+            if (count > MaxArrayElements || total > static_cast<size_t>(MaxArrayElements)) throw RuntimeError(7);
+            counts.push_back(static_cast<int32_t>(count));
+        }
         fields[i] = Value::array(counts);
         fields[i].setFixedArray(!f.dims.empty());
     }

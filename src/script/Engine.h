@@ -16,6 +16,9 @@ namespace tvk::script {
 
 class ClassInstance;
 
+// Largest array a script may create (elements); beyond it ReDim and Dim raise error 7.
+inline constexpr int64_t MaxArrayElements = int64_t{1} << 24;
+
 // A global name: variable (or named object), constant, procedure or class.
 struct GlobalEntry {
     enum Kind : uint8_t { Variable, Constant, Procedure, Class } kind = Variable;

@@ -5,13 +5,12 @@
 #include "script/ScriptError.h"
 
 #include <cmath>
+#include <limits>
 #include <typeinfo>
 
 namespace tvk::script {
 
 namespace {
-
-constexpr size_t MaxArrayElements = size_t{1} << 24;
 
 inline bool isIntOrLong(VarType t) {
     return t == VarType::Integer || t == VarType::Long;
@@ -557,11 +556,12 @@ Flow DimStmt::exec(Frame& f) {
     std::vector<int32_t> counts;
     size_t total = 1;
     for (auto& b : bounds) {
-        int32_t ub = toLong(b->eval(f));
-        if (ub < -1) throw RuntimeError(9);
-        counts.push_back(ub + 1);
-        total *= static_cast<size_t>(ub + 1);
-        if (total > MaxArrayElements) throw RuntimeError(7);
+        int64_t count = int64_t{toLong(b->eval(f))} + 1; // UBound + 1, without 32-bit overflow
+        if (count < 0) throw RuntimeError(9);
+        if (count > MaxArrayElements) throw RuntimeError(7);
+        counts.push_back(static_cast<int32_t>(count));
+        total *= static_cast<size_t>(count);
+        if (total > static_cast<size_t>(MaxArrayElements)) throw RuntimeError(7);
     }
     Value* s = target->slot(f);
     if (!s) throw RuntimeError(500);
@@ -654,6 +654,8 @@ Flow ForStmt::exec(Frame& f) {
     double i = toDouble(a), end = toDouble(b), inc = toDouble(st);
     VarType t = a.type() == VarType::Single && b.type() != VarType::Double ? VarType::Single : VarType::Double;
     for (;;) {
+        if (!std::isfinite(i) || (t == VarType::Single && std::fabs(i) > std::numeric_limits<float>::max()))
+            throw RuntimeError(6);
         *v = t == VarType::Single ? Value::single(static_cast<float>(i)) : Value::dbl(i);
         if (inc >= 0 ? i > end : i < end) break;
         Flow fl = execBody(body, f);

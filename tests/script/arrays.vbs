@@ -58,4 +58,11 @@ AssertError "x = UBound(dyn)", 9, "Erase frees a dynamic array"
 AssertError "x = UBound(5)", 13, "UBound of a non-array"
 AssertTrue IsArray(a), "IsArray of an array"
 AssertTrue Not IsArray(5), "IsArray of a number"
+AssertError "ReDim huge(2147483647)", 7, "an array beyond memory is out of memory, not a crash"
+AssertError "ReDim huge(100000, 100000)", 7, "the element count of all dimensions counts"
+AssertError "ReDim negative(-2)", 9, "an upper bound below -1"
+Class BigField
+    Public Cells(2147483647)
+End Class
+AssertError "Set bf = New BigField", 7, "a class field array beyond memory"
 AssertSummary

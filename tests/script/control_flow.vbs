@@ -142,4 +142,5 @@ With re
     AssertEq .Pattern, "b+", "With reads members"
 End With
 AssertEq re.Pattern, "b+", "With writes members"
+AssertError "For f = CSng(1) To CSng(3E+38) Step CSng(2E+38) : Next", 6, "a Single counter that leaves its range overflows"
 AssertSummary
