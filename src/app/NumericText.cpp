@@ -132,7 +132,7 @@ double readNumber(std::string_view text, NumberSyntax syntax) {
         }
     }
     if (literal.front() == '.' || (literal.size() > 1 && literal[0] == '-' && literal[1] == '.'))
-        literal.insert(literal.front() == '-' ? 1 : 0, "0");
+        literal.insert(literal.begin() + (literal.front() == '-' ? 1 : 0), '0');
     if (literal.back() == '.') literal += '0';
 
     double value = 0.0;

@@ -39,7 +39,7 @@ void roundedDigits(double value, int decimals, std::string& whole, std::string& 
     // digits[0] has weight 10^exponent; keep those with weight >= 10^-decimals.
     const int keep = exponent + 1 + decimals;
     if (keep < 0) {
-        digits = "0";
+        digits.assign(1, '0');
         exponent = 0;
     } else if (keep < static_cast<int>(digits.size())) {
         const bool up = digits[static_cast<size_t>(keep)] >= '5';
@@ -56,7 +56,7 @@ void roundedDigits(double value, int decimals, std::string& whole, std::string& 
             }
         }
         if (digits.empty()) {
-            digits = "0";
+            digits.assign(1, '0');
             exponent = 0;
         }
     }
@@ -68,7 +68,7 @@ void roundedDigits(double value, int decimals, std::string& whole, std::string& 
         const int index = exponent - pos;
         whole.push_back(index < n ? digits[static_cast<size_t>(index)] : '0');
     }
-    if (whole.empty()) whole = "0";
+    if (whole.empty()) whole.assign(1, '0');
     for (int d = 1; d <= decimals; ++d) {
         const int index = exponent + d;
         fraction.push_back(index >= 0 && index < n ? digits[static_cast<size_t>(index)] : '0');
@@ -97,7 +97,7 @@ std::u16string formatFixed(double value, const FixedOptions& o, const std::strin
         const size_t first = whole.size() % 3 == 0 ? 3 : whole.size() % 3;
         grouped = whole.substr(0, first);
         for (size_t i = first; i < whole.size(); i += 3)
-            grouped += "," + whole.substr(i, 3);
+            grouped.append(1, ',').append(whole, i, 3);
         whole = grouped;
     }
     body = prefix + whole;
@@ -122,7 +122,8 @@ std::u16string fromCurrency(int64_t tenThousandths) {
     const bool negative = tenThousandths < 0;
     const uint64_t magnitude =
         negative ? ~static_cast<uint64_t>(tenThousandths) + 1 : static_cast<uint64_t>(tenThousandths);
-    std::string out = (negative ? "-" : "") + std::to_string(magnitude / 10000);
+    std::string out(negative ? 1 : 0, '-');
+    out.append(std::to_string(magnitude / 10000));
     std::string frac = std::to_string(magnitude % 10000);
     frac.insert(0, 4 - frac.size(), '0');
     while (!frac.empty() && frac.back() == '0')
