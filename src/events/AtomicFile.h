@@ -2,6 +2,7 @@
 
 #include <string>
 #include <string_view>
+#include <sys/types.h>
 
 namespace tvk {
 
@@ -27,6 +28,7 @@ private:
     std::string m_path;
     std::string m_tmpPath;
     int m_fd = -1;
+    off_t m_written = 0; // bytes written so far
 };
 
 } // namespace tvk
