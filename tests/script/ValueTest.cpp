@@ -5,6 +5,8 @@
 #include "script/Coerce.h"
 #include "script/Operators.h"
 
+#include "common/ErrorNumber.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -15,14 +17,7 @@ using namespace tvk::script;
 
 namespace {
 
-int errorOf(const std::function<void()>& f) {
-    try {
-        f();
-    } catch (const RuntimeError& e) {
-        return e.number();
-    }
-    return 0;
-}
+using tvk::test::errorOf;
 
 Value str(const char* s) {
     return Value::string(std::string_view(s));

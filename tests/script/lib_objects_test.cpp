@@ -5,6 +5,8 @@
 #include "script/lib/RandomGenerator.h"
 #include "script/lib/RegExpObject.h"
 
+#include "common/ErrorNumber.h"
+
 #include <gtest/gtest.h>
 
 using namespace tvk::script;
@@ -23,14 +25,7 @@ void let(ScriptObject& o, const char* member, std::vector<Value> args, const Val
     o.assign(o.memberId(utf8ToUtf16(member)), args, value, isSet);
 }
 
-int errorOf(const std::function<void()>& f) {
-    try {
-        f();
-    } catch (const tvk::RuntimeError& e) {
-        return e.number();
-    }
-    return 0;
-}
+using tvk::test::errorOf;
 
 Value s(const char* text) {
     return Value::string(std::string_view(text));
@@ -119,6 +114,21 @@ TEST(LibDictionary, ReadingAMissingKeyAddsIt) {
     call(d, "RemoveAll");
     EXPECT_EQ(toLong(call(d, "Count")), 0);
     let(d, "CompareMode", {}, Value::lng(1)); // allowed again once empty
+}
+
+TEST(LibDictionary, GivesUpKeysAndItemsSoACycleThroughItCanBeReleased) {
+    auto d = std::make_shared<DictionaryObject>();
+    const std::weak_ptr<DictionaryObject> watch = d;
+    call(*d, "Add", {s("me"), Value::object(d)});
+    call(*d, "Add", {Value::object(d), s("as a key too")});
+    std::vector<Value> out;
+    d->releaseReferences(out);
+    EXPECT_EQ(out.size(), 4u);
+    EXPECT_EQ(toLong(call(*d, "Count")), 0);
+    d.reset();
+    EXPECT_FALSE(watch.expired()); // the handed-over values still hold it
+    out.clear();
+    EXPECT_TRUE(watch.expired());
 }
 
 TEST(LibRegExpObject, ExecuteListsEveryMatchWithSubMatches) {

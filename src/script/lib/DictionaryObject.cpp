@@ -100,6 +100,17 @@ void DictionaryObject::remove(const Value& key) {
 }
 
 // Drops removed entries so the list does not grow without bound under Add/Remove churn.
+void DictionaryObject::releaseReferences(std::vector<Value>& out) {
+    for (Entry& e : m_entries) {
+        if (!e.live) continue;
+        out.push_back(std::move(e.key));
+        out.push_back(std::move(e.item));
+    }
+    m_entries.clear();
+    m_index.clear();
+    m_live = 0;
+}
+
 void DictionaryObject::compact() {
     std::vector<Entry> kept;
     kept.reserve(m_live);

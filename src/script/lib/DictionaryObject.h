@@ -20,6 +20,9 @@ public:
     Value invoke(int id, std::span<Value> args) override;
     void assign(int id, std::span<Value> args, const Value& value, bool isSet) override;
     bool enumerate(std::vector<Value>& items) override;
+    // Hands over every key and item (and empties the dictionary) so that a dictionary holding
+    // itself, directly or through other objects, can be released when the engine resets.
+    void releaseReferences(std::vector<Value>& out) override;
     const void* memberTable() const override;
 
 private:
