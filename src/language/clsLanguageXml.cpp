@@ -373,9 +373,10 @@ void clsLanguage::loadDocument(const std::string& sFile) {
     const xmlNode* root = xmlDocGetRootElement(doc.get());
     const xmlNode* language = root ? findElement(root, "language", true) : nullptr;
     if (!language) throw RuntimeError(err::ObjectNotSet, "The language file has no language element");
-    std::string name = reader.attribute(language, "name");
+    // The name is taken before the version is read, so a file that lacks only the version still names the
+    // language when its load fails.
+    LanguageName = reader.attribute(language, "name");
     LanguageVersion = reader.attribute(language, "version");
-    LanguageName = std::move(name);
 
     for (const xmlNode* dbNode = language->children; dbNode; dbNode = dbNode->next) {
         if (!isElementChild(dbNode) || !equalsIgnoreCase(qualifiedName(dbNode), "database")) continue;

@@ -283,8 +283,14 @@ TEST_F(language_File, FormatErrorsRaiseTheirNumbersAndKeepWhatCameBefore) {
     EXPECT_TRUE(messages.empty());
 
     EXPECT_EQ(load("<Language name=\"n\" version=\"v\"/>"), 91);
+    lang.LanguageName = "before";
+    lang.LanguageVersion = "9";
     EXPECT_EQ(load("<language version=\"v\"/>"), 94);
+    EXPECT_EQ(lang.LanguageName, "before");
+    EXPECT_EQ(lang.LanguageVersion, "9") << "the version is not read before the name";
+    // The name is taken before the missing version stops the load.
     EXPECT_EQ(load("<language name=\"n\"/>"), 94);
+    EXPECT_EQ(lang.LanguageName, "n");
 }
 
 TEST_F(language_File, HostileBoundsNeverAllocateTheirSpan) {
