@@ -226,6 +226,7 @@ struct DynamicExpr final : Expr {
     int fallbackLocal = -1;    // implicit local slot of a procedure
     bool createGlobal = false; // global code: an unknown name becomes a global variable
     bool frameLocal = false;   // Execute in a procedure: an unknown name becomes a variable of that call
+    bool frameFirst = false;   // variables Execute declared in the running call come before globals
     int cachedGlobal = -1;
     bool cachedReadOnly = false; // the global found is a named object or constant
 };
@@ -386,6 +387,9 @@ struct ProcDef {
     Block body;
     ClassDef* owner = nullptr;
     Pos pos;
+    // Names Execute: variables that Execute declares in a call may hide globals the body names.
+    bool runsExecute = false;
+    int code = 0; // the AddCode text that defined it (error reports)
 };
 
 struct FieldDef {

@@ -45,7 +45,7 @@ void Compiler::declareGlobals(CodeUnit& unit) {
         m_eng.globalNames[lower] = e;
     }
     // Code run by Execute inside a procedure keeps its new variables in that procedure's frame.
-    if (!executeInProcedure()) collectDims(unit.body, true);
+    collectDims(unit.body, true);
 }
 
 // Dim'd names of a block (nested blocks included) are declared before anything runs.
@@ -55,7 +55,12 @@ void Compiler::collectDims(Block& b, bool global) {
             if (d->declKind != DeclStmt::Dim) continue;
             for (auto& item : d->items) {
                 std::u16string lower = lowerAscii(item.name);
-                if (global) {
+                if (global && executeInProcedure()) {
+                    // A variable of the running call; it hides a global of the same name.
+                    if (m_scope.locals.count(lower) && m_scope.locals[lower] != 0) continue;
+                    if (!m_unitGlobals.emplace(lower, true).second) fail(1041, item.pos);
+                    if (m_frame && m_frame->extra) m_frame->extra->try_emplace(lower);
+                } else if (global) {
                     if (!m_unitGlobals.emplace(lower, true).second) fail(1041, item.pos);
                     GlobalEntry* g = m_eng.findGlobal(lower);
                     if (g && g->kind != GlobalEntry::Variable) fail(1041, item.pos);
@@ -409,9 +414,17 @@ ExprPtr Compiler::resolveName(NameExpr& n) {
             return std::make_unique<SelfMemberExpr>(id, std::move(n.args), n.pos);
         }
     }
+    // Execute may declare variables of the running call that hide globals: such code, and the
+    // procedure that runs it, look those up first.
+    const bool frameFirst = executeInProcedure() || (m_scope.proc && m_scope.proc->runsExecute);
     if (GlobalEntry* g = m_eng.findGlobal(lower)) {
         switch (g->kind) {
         case GlobalEntry::Variable: {
+            if (frameFirst) {
+                auto d = std::make_unique<DynamicExpr>(lower, std::move(n.args), n.hasParens, n.pos);
+                d->frameFirst = true;
+                return d;
+            }
             ExprPtr v = var(VarRef{VarRef::Global, g->slot});
             if (g->readOnly && v->kind == ExprKind::Var) static_cast<VarExpr*>(v.get())->readOnly = true;
             return v;
@@ -430,6 +443,7 @@ ExprPtr Compiler::resolveName(NameExpr& n) {
         return std::make_unique<CallBuiltinExpr>(b, std::move(n.args), n.pos);
     // Unknown now: bound when run (named objects are added after the code).
     auto d = std::make_unique<DynamicExpr>(lower, std::move(n.args), n.hasParens, n.pos);
+    d->frameFirst = frameFirst;
     if (!m_explicit) {
         if (m_scope.proc) {
             auto it = m_scope.implicitLocals.find(lower);

@@ -197,7 +197,7 @@ Value executeFn(CallContext& ctx, std::span<Value> a) {
 }
 
 Value executeGlobalFn(CallContext& ctx, std::span<Value> a) {
-    engineOf(ctx).runCode(toString(a[0]), nullptr, true);
+    engineOf(ctx).runCode(toString(a[0]), nullptr, true, frameOf(ctx).code);
     return Value();
 }
 

@@ -137,23 +137,39 @@ void Engine::setErr(int number, const std::string& description, const std::strin
     pendingSource.clear();
 }
 
-void Engine::runCode(std::u16string_view source, Frame* scope, bool globalScope) {
+void Engine::runCode(std::u16string_view source, Frame* scope, bool globalScope, int code) {
+    if (code < 0) code = scope ? scope->code : 0;
     if (stackBase == 0) stackBase = stackAddress();
     checkStack(); // Execute may run Execute: bounded like calls
-    Parser parser(source);
+    CodeUnit* unit = nullptr;
     bool explicitFlag = optionExplicit;
-    auto owned = parser.parseProgram(explicitFlag);
-    // The unit is kept before compiling: the global names it declares point into it.
-    CodeUnit* unit = owned.get();
-    units.push_back(std::move(owned));
-    Compiler compiler(*this, explicitFlag, globalScope ? nullptr : scope);
-    compiler.compileUnit(*unit);
+    try {
+        Parser parser(source);
+        auto owned = parser.parseProgram(explicitFlag);
+        // The unit is kept before compiling: the global names it declares point into it.
+        unit = owned.get();
+        units.push_back(std::move(owned));
+        // The call's own variables exist before compiling: Dim in the code declares them there.
+        if (!globalScope && scope && scope->proc && !scope->extra)
+            scope->extra = std::make_shared<std::unordered_map<std::u16string, Value>>();
+        Compiler compiler(*this, explicitFlag, globalScope ? nullptr : scope);
+        compiler.compileUnit(*unit);
+    } catch (ScriptError& e) {
+        if (e.codeIndex() < 0) e.setCodeIndex(code);
+        throw;
+    }
+    for (auto& proc : unit->procs)
+        proc->code = code;
+    for (auto& cls : unit->classes)
+        for (auto& proc : cls->procs)
+            proc->code = code;
     if (globalScope || !scope) {
         Frame frame{*this, nullptr, nullptr, nullptr};
+        frame.code = code;
         execBlock(unit->body, frame);
     } else {
-        if (!scope->extra) scope->extra = std::make_shared<std::unordered_map<std::u16string, Value>>();
         Frame frame{*this, scope->locals, scope->self, scope->proc};
+        frame.code = code;
         frame.extra = scope->extra;
         execBlock(unit->body, frame);
     }
@@ -190,6 +206,7 @@ Value Engine::runProc(const ProcDef& proc, ClassInstance* self, Value* locals) {
         ~Depth() { --d; }
     } guard(depth);
     Frame frame{*this, locals, self, &proc};
+    frame.code = proc.code;
     execBlock(proc.body, frame);
     return std::move(locals[0]);
 }

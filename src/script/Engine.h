@@ -67,6 +67,7 @@ struct ScriptAbort {
     int number;
     int exitCode;
     int line = 0, col = 0; // the statement that was running, filled in on the way out
+    int code = -1;         // and the AddCode text it belongs to
 };
 
 class Engine;
@@ -79,6 +80,7 @@ struct Frame {
     ClassInstance* self;
     const ProcDef* proc; // nullptr for global code
     bool resumeNext = false;
+    int code = 0; // the AddCode text the running statements come from (error reports)
     // Variables that code run by Execute created in this call (node-based: elements never move).
     std::shared_ptr<std::unordered_map<std::u16string, Value>> extra;
 };
@@ -92,7 +94,9 @@ public:
 
     // Compiles text into a new unit at global scope (or in the scope of `frame` for Execute) and
     // runs its statements. Compile errors throw ScriptError.
-    void runCode(std::u16string_view source, Frame* scope, bool globalScope);
+    // `code` numbers the text for error reports; -1 takes the number of the code running `scope`.
+    void runCode(std::u16string_view source, Frame* scope, bool globalScope, int code = -1);
+    int addedCode = 0; // AddCode texts so far
     // Compiles and evaluates one expression in the scope of `frame` (Eval).
     Value evalExpression(std::u16string_view source, Frame& frame);
 

@@ -177,6 +177,10 @@ Value* DynamicExpr::slot(Frame& f) {
 }
 
 Value* DynamicExpr::variable(Frame& f) {
+    if (frameFirst && f.extra) {
+        auto it = f.extra->find(name);
+        if (it != f.extra->end()) return &it->second;
+    }
     if (cachedGlobal >= 0) return &f.eng.globals[static_cast<size_t>(cachedGlobal)];
     if (GlobalEntry* g = f.eng.findGlobal(name)) {
         if (g->kind == GlobalEntry::Variable || g->kind == GlobalEntry::Constant) {
@@ -481,6 +485,13 @@ BinaryExpr::BinaryExpr(Op o, ExprPtr l, ExprPtr r, Pos p)
 
 // ---- Statements ----
 
+[[noreturn, gnu::noinline]] static void throwAt(int number, const std::string& description, const Stmt& s,
+                                                const Frame& f) {
+    ScriptError error(number, description, s.pos.line, s.pos.col, false);
+    error.setCodeIndex(f.code);
+    throw error;
+}
+
 // Runs one statement; its error goes to Err under On Error Resume Next, else on with its position.
 [[gnu::always_inline]] inline Flow execOne(const Stmt& s, Frame& f) {
     try {
@@ -489,13 +500,13 @@ BinaryExpr::BinaryExpr(Op o, ExprPtr l, ExprPtr r, Pos p)
         if (!f.resumeNext) throw;
         f.eng.setErr(e.number(), e.description(), "");
     } catch (const RuntimeError& e) {
-        if (!f.resumeNext) throw ScriptError(e.number(), describe(e), s.pos.line, s.pos.col, false);
+        if (!f.resumeNext) throwAt(e.number(), describe(e), s, f);
         f.eng.setErr(e.number(), describe(e), "");
     } catch (const std::bad_alloc&) {
-        if (!f.resumeNext) throw ScriptError(7, errorDescription(7), s.pos.line, s.pos.col, false);
+        if (!f.resumeNext) throwAt(7, errorDescription(7), s, f);
         f.eng.setErr(7, errorDescription(7), "");
     } catch (ScriptAbort& a) {
-        if (a.line == 0) a.line = s.pos.line, a.col = s.pos.col;
+        if (a.line == 0) a.line = s.pos.line, a.col = s.pos.col, a.code = f.code;
         throw;
     }
     return Flow::Normal;

@@ -249,8 +249,10 @@ void Parser::parseProcedure(ProcKind kind, bool isPublic, bool isDefault, ClassD
     ProcKind savedKind = m_procKind;
     m_inProc = true;
     m_procKind = kind;
+    m_procRunsExecute = false;
     endOfStatement();
     parseBlock(proc->body, true);
+    proc->runsExecute = m_procRunsExecute;
     m_inProc = savedIn;
     m_procKind = savedKind;
     expectKw(Kw::End, 1014);
@@ -958,6 +960,7 @@ ExprPtr Parser::parsePrimary(bool statementStart) {
     }
     if (Lexer::isReserved(m_tok.kw)) fail(1023);
     auto n = std::make_unique<NameExpr>(m_tok.text, p);
+    if (m_inProc && equalsNoCase(m_tok.text, std::string_view("execute"))) m_procRunsExecute = true;
     advance();
     return n;
 }

@@ -86,6 +86,7 @@ private:
     int m_forDepth = 0, m_doDepth = 0;
     ProcKind m_procKind = ProcKind::Sub;
     bool m_inProc = false;
+    bool m_procRunsExecute = false; // the procedure being parsed names Execute
 };
 
 } // namespace tvk::script

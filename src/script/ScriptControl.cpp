@@ -51,7 +51,9 @@ template <class F> auto ScriptControl::guarded(F&& body) {
     } catch (const RuntimeError& e) {
         throw ScriptError(e.number(), describe(e), 0, 0, false);
     } catch (const ScriptAbort& a) {
-        throw ScriptError(a.number, errorDescription(a.number), a.line, a.col, false);
+        ScriptError error(a.number, errorDescription(a.number), a.line, a.col, false);
+        if (a.line) error.setCodeIndex(a.code);
+        throw error;
     } catch (const std::bad_alloc&) {
         throw ScriptError(7, errorDescription(7), 0, 0, false);
     }
@@ -60,7 +62,7 @@ template <class F> auto ScriptControl::guarded(F&& body) {
 void ScriptControl::AddCode(std::string_view utf8Source) {
     std::u16string source = utf8ToUtf16(utf8Source);
     guarded([&](Engine& e) {
-        e.runCode(source, nullptr, true);
+        e.runCode(source, nullptr, true, e.addedCode++);
         return 0;
     });
 }

@@ -16,10 +16,15 @@ public:
     int line() const noexcept { return m_line; }
     int column() const noexcept { return m_column; }
     bool isCompileError() const noexcept { return m_compile; }
+    // Which AddCode text (0 for the first since the last Reset) the line belongs to; -1 when
+    // unknown (no line, or the error arose outside any added text).
+    int codeIndex() const noexcept { return m_code; }
+    void setCodeIndex(int index) noexcept { m_code = index; }
 
 private:
     int m_line, m_column;
     bool m_compile;
+    int m_code = -1;
 };
 
 namespace script {

@@ -62,6 +62,31 @@ TEST_F(RunnerTest, RuntimeErrorStopsTheScriptWithItsPosition) {
     EXPECT_NE(out.find(file + "(2, 3) Division by zero (11)"), std::string::npos) << out;
 }
 
+// A failing line is reported with the file it is written in, whichever file called it.
+TEST_F(RunnerTest, ErrorsNameTheFileTheirLineBelongsTo) {
+    std::string lib = write("lib.vbs", "Sub Fails()\n    x = 1 / 0\nEnd Sub\nSub Ok()\nEnd Sub\n");
+    std::string main = write("main.vbs", "Ok\nFails\n");
+    std::string out;
+    EXPECT_EQ(run("--include " + lib + " " + main, out), 1);
+    EXPECT_NE(out.find(lib + "(2, 5) Division by zero (11)"), std::string::npos) << out;
+
+    std::string badLib = write("badlib.vbs", "x = 1\ny = (2\n");
+    EXPECT_EQ(run("--include " + badLib + " " + main, out), 1);
+    EXPECT_NE(out.find(badLib + "(2, 7) Expected ')' (1006)"), std::string::npos) << out;
+
+    // The main file's own lines, and a library's error trapped and raised again from the main file.
+    std::string again = write("again.vbs", "Ok\nOn Error Resume Next\nFails\nOn Error GoTo 0\n"
+                                           "Err.Raise Err.Number\n");
+    EXPECT_EQ(run("--include " + lib + " " + again, out), 1);
+    EXPECT_NE(out.find(again + "(5, 1)"), std::string::npos) << out;
+
+    // A class method and a timeout inside library code.
+    std::string loops = write("loops.vbs", "Class C\n  Sub Spin()\n    Do : Loop\n  End Sub\nEnd Class\n");
+    std::string spin = write("spin.vbs", "Set obj = New C\nobj.Spin\n");
+    EXPECT_EQ(run("--budget 50 --include " + loops + " " + spin, out), 1);
+    EXPECT_NE(out.find(loops + "(3, "), std::string::npos) << out;
+}
+
 TEST_F(RunnerTest, EchoArgumentsAndQuit) {
     std::string file = write("args.vbs", "WScript.Echo WScript.Arguments.Count, WScript.Arguments(1), 2.5, True\n"
                                          "For Each a In WScript.Arguments : s = s & a : Next\nWScript.Echo s\n"

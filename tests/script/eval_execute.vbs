@@ -28,6 +28,28 @@ End Function
 AssertEq ExecuteDeclares(5), 22, "Execute's Dim inside a procedure makes a variable of that call"
 AssertEq ExecuteDeclares(1), 6, "each call starts without it"
 AssertTrue IsEmpty(made), "the variable is not global"
+Dim shadowed
+shadowed = "global"
+Function ExecuteShadows()
+    Execute "Dim shadowed : shadowed = ""local"""
+    Execute "shadowed = shadowed & ""!"""
+    ExecuteShadows = Eval("shadowed") & "/" & shadowed
+End Function
+AssertEq ExecuteShadows(), "local!/local!", "a variable Dim'd by Execute in a procedure hides the global"
+AssertEq shadowed, "global", "the global keeps its value"
+Sub ExecuteShadowsExplicitName(n)
+    Execute "Dim shadowed"
+    shadowed = n
+End Sub
+ExecuteShadowsExplicitName "changed"
+AssertEq shadowed, "global", "the procedure's own code assigns the Execute variable, not the global"
+Function ExecuteWithoutDim()
+    Execute "shadowed = ""reached"""
+    ExecuteWithoutDim = shadowed
+End Function
+AssertEq ExecuteWithoutDim(), "reached", "without Dim, Execute in a procedure assigns the global"
+AssertEq shadowed, "reached", "the global took the value"
+shadowed = "global"
 For i = 1 To 3
     Execute "counter = counter + 1"
 Next

@@ -219,6 +219,8 @@ int main(int argc, char** argv) {
         current = stored->CloneEvents();
     }
 
+    // The file of each AddCode text, in order: errors name the file their line belongs to.
+    std::vector<std::string> codeFiles;
     std::string currentFile;
     try {
         for (const auto& inc : includes) {
@@ -228,6 +230,7 @@ int main(int argc, char** argv) {
                 return 1;
             }
             currentFile = inc;
+            codeFiles.push_back(inc);
             control.AddCode(text);
         }
         std::string source;
@@ -241,6 +244,7 @@ int main(int argc, char** argv) {
             source = stored->ElementProcessor;
             currentFile = eventsFile;
         }
+        codeFiles.push_back(currentFile);
         control.AddCode(source);
         if (stored) {
             // As a replay does: the code first, then the two lists.
@@ -253,7 +257,10 @@ int main(int argc, char** argv) {
         }
     } catch (const ScriptError& e) {
         std::cout.flush();
-        report(currentFile, e);
+        int code = e.codeIndex();
+        report(code >= 0 && static_cast<size_t>(code) < codeFiles.size() ? codeFiles[static_cast<size_t>(code)]
+                                                                         : currentFile,
+               e);
         return 1;
     } catch (const QuitRequest& q) {
         std::cout.flush();
