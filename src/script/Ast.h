@@ -20,9 +20,10 @@ struct Pos {
     int line = 0, col = 0;
 };
 
-// Where a variable lives: a local slot of the running procedure, a global slot, or a field of Me.
+// Where a variable lives: a local slot of the running procedure, a global slot, a field of Me, or
+// the variable a ByRef parameter stands for (index: the parameter's position).
 struct VarRef {
-    enum Kind : uint8_t { Local, Global, Field } kind = Local;
+    enum Kind : uint8_t { Local, Global, Field, Param } kind = Local;
     int index = 0;
 };
 
@@ -154,7 +155,7 @@ struct BinaryExpr final : Expr {
     bool rhsPure = false; // rhs cannot change lhs's variable, so lhs may be read by reference
     // Operands read directly, without a virtual call: a local slot, a literal or another binary
     // operation (set by the compiler).
-    enum class Direct : uint8_t { None, Local, Constant, Nested, LocalElement };
+    enum class Direct : uint8_t { None, Local, Constant, Nested, LocalElement, Param };
     Direct lhsDirect = Direct::None, rhsDirect = Direct::None;
     int lhsSlot = 0, rhsSlot = 0;
 };

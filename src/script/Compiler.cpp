@@ -373,6 +373,10 @@ void Compiler::expr(ExprPtr& e) {
                 slot = static_cast<const VarExpr&>(x).var.index;
                 return BinaryExpr::Direct::Local;
             }
+            if (x.kind == ExprKind::Var && static_cast<const VarExpr&>(x).var.kind == VarRef::Param) {
+                slot = static_cast<const VarExpr&>(x).var.index;
+                return BinaryExpr::Direct::Param;
+            }
             return BinaryExpr::Direct::None;
         };
         b->lhsDirect = direct(*b->lhs, b->lhsSlot);
@@ -404,8 +408,13 @@ ExprPtr Compiler::resolveName(NameExpr& n) {
     }
     if (auto it = m_scope.consts.find(lower); it != m_scope.consts.end())
         return std::make_unique<LiteralExpr>(it->second, n.pos);
-    if (auto it = m_scope.locals.find(lower); it != m_scope.locals.end() && it->second != 0)
+    if (auto it = m_scope.locals.find(lower); it != m_scope.locals.end() && it->second != 0) {
+        // A ByRef parameter names the variable the caller passed.
+        size_t param = static_cast<size_t>(it->second) - 1;
+        if (proc && param < proc->params.size() && proc->params[param].byRef)
+            return var(VarRef{VarRef::Param, static_cast<int>(param)});
         return var(VarRef{VarRef::Local, it->second});
+    }
     if (m_scope.cls) {
         int id = m_scope.cls->memberIndex(n.name);
         if (id > 0) {

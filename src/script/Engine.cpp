@@ -170,6 +170,7 @@ void Engine::runCode(std::u16string_view source, Frame* scope, bool globalScope,
     } else {
         Frame frame{*this, scope->locals, scope->self, scope->proc};
         frame.code = code;
+        frame.refs = scope->refs;
         frame.extra = scope->extra;
         execBlock(unit->body, frame);
     }
@@ -194,7 +195,7 @@ void Engine::checkStack() const {
     if (depth >= MaxCallDepth || used > MaxNativeStack) throw RuntimeError(28);
 }
 
-Value Engine::runProc(const ProcDef& proc, ClassInstance* self, Value* locals) {
+Value Engine::runProc(const ProcDef& proc, ClassInstance* self, Value* locals, Value* const* refs) {
     if (depth == 0 && stackBase == 0) stackBase = stackAddress();
     checkStack();
     tick();
@@ -207,6 +208,7 @@ Value Engine::runProc(const ProcDef& proc, ClassInstance* self, Value* locals) {
     } guard(depth);
     Frame frame{*this, locals, self, &proc};
     frame.code = proc.code;
+    frame.refs = refs;
     execBlock(proc.body, frame);
     return std::move(locals[0]);
 }
@@ -220,14 +222,31 @@ struct StackFrameGuard {
     StackFrameGuard(ValueStack& s, size_t count) : stack(s), n(count) { base = s.push(count, mark); }
     ~StackFrameGuard() { stack.pop(base, n, mark); }
 };
+
+// Parameter references of a call; small lists stay on the native stack.
+struct ParamRefs {
+    static constexpr size_t Inline = 8;
+    Value* inlineRefs[Inline] = {};
+    std::vector<Value*> heap;
+    Value** refs = inlineRefs;
+    explicit ParamRefs(size_t n) {
+        if (n > Inline) {
+            heap.assign(n, nullptr);
+            refs = heap.data();
+        }
+    }
+};
 } // namespace
 
 Value Engine::callProc(const ProcDef& proc, ClassInstance* self, std::span<Value> args) {
     if (args.size() != proc.params.size()) throw RuntimeError(450);
     StackFrameGuard g(stack, static_cast<size_t>(proc.localCount));
-    for (size_t i = 0; i < args.size(); ++i)
+    ParamRefs refs(args.size());
+    for (size_t i = 0; i < args.size(); ++i) {
         g.base[i + 1] = args[i];
-    Value r = runProc(proc, self, g.base);
+        refs.refs[i] = &g.base[i + 1];
+    }
+    Value r = runProc(proc, self, g.base, refs.refs);
     for (size_t i = 0; i < args.size(); ++i)
         if (proc.params[i].byRef) args[i] = std::move(g.base[i + 1]);
     return r;
@@ -236,15 +255,11 @@ Value Engine::callProc(const ProcDef& proc, ClassInstance* self, std::span<Value
 Value Engine::callProc(const ProcDef& proc, ClassInstance* self, ExprList& args, Frame& caller) {
     if (args.size() != proc.params.size()) throw RuntimeError(450);
     StackFrameGuard g(stack, static_cast<size_t>(proc.localCount));
-    constexpr size_t Inline = 8;
-    Value* backInline[Inline] = {};
-    std::vector<Value*> backHeap;
-    Value** back = backInline;
-    if (args.size() > Inline) {
-        backHeap.assign(args.size(), nullptr);
-        back = backHeap.data();
-    }
-    // Array elements passed ByRef: the variable and the evaluated index, written back after the call.
+    // A variable passed ByRef is used in place: the callee's assignments reach it at once, through
+    // any name. Other arguments live in the parameter's own slot.
+    ParamRefs refs(args.size());
+    // Array elements passed ByRef are copied in and written back after the call: the callee may
+    // resize the array, so a reference into it could dangle.
     struct ElementRef {
         size_t param;
         Value* array;
@@ -254,10 +269,10 @@ Value Engine::callProc(const ProcDef& proc, ClassInstance* self, ExprList& args,
     for (size_t i = 0; i < args.size(); ++i) {
         Expr* a = args[i].get();
         if (!a) throw RuntimeError(450);
+        refs.refs[i] = &g.base[i + 1];
         if (proc.params[i].byRef) {
             if (Value* s = a->slot(caller)) {
-                g.base[i + 1] = *s;
-                back[i] = s;
+                refs.refs[i] = s;
                 continue;
             }
             if (a->kind == ExprKind::IndexVar) {
@@ -273,9 +288,7 @@ Value Engine::callProc(const ProcDef& proc, ClassInstance* self, ExprList& args,
         }
         g.base[i + 1] = a->eval(caller);
     }
-    Value r = runProc(proc, self, g.base);
-    for (size_t i = 0; i < args.size(); ++i)
-        if (back[i]) *back[i] = std::move(g.base[i + 1]);
+    Value r = runProc(proc, self, g.base, refs.refs);
     for (auto& e : elements) {
         // The callee may have resized or replaced the array: write back only where the element still is.
         if (!e.array->isArray()) continue;

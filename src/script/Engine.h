@@ -80,6 +80,9 @@ struct Frame {
     ClassInstance* self;
     const ProcDef* proc; // nullptr for global code
     bool resumeNext = false;
+    // Per ByRef parameter, the variable it stands for: the caller's own variable, or the
+    // parameter's local slot when the argument was no variable. Those slots never move during the call.
+    Value* const* refs = nullptr;
     int code = 0; // the AddCode text the running statements come from (error reports)
     // Variables that code run by Execute created in this call (node-based: elements never move).
     std::shared_ptr<std::unordered_map<std::u16string, Value>> extra;
@@ -144,7 +147,7 @@ public:
     uintptr_t stackBase = 0; // native stack address at the outermost call
 
 private:
-    Value runProc(const ProcDef& proc, ClassInstance* self, Value* locals);
+    Value runProc(const ProcDef& proc, ClassInstance* self, Value* locals, Value* const* refs);
     std::chrono::steady_clock::time_point m_deadline;
     int m_ticks = 1024;
 };
@@ -186,6 +189,8 @@ inline Value& variableSlot(Frame& f, VarRef r) {
         return f.locals[r.index];
     case VarRef::Global:
         return f.eng.globals[static_cast<size_t>(r.index)];
+    case VarRef::Param:
+        return *f.refs[r.index];
     default:
         if (!f.self) throw RuntimeError(424);
         return f.self->fields[static_cast<size_t>(r.index)];

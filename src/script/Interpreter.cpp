@@ -339,6 +339,8 @@ Value intResult(int64_t v, bool longs) {
     switch (d) {
     case BinaryExpr::Direct::Local:
         return f.locals[slot];
+    case BinaryExpr::Direct::Param:
+        return *f.refs[slot];
     case BinaryExpr::Direct::Constant:
         return static_cast<LiteralExpr&>(e).value;
     case BinaryExpr::Direct::Nested: {

@@ -98,4 +98,70 @@ amount = 5
 acc.AddTo total, amount
 AssertEq total, 6, "a method of a class takes ByRef arguments"
 AssertEq amount, 5, "and ByVal arguments stay unchanged"
+' A ByRef argument is the caller's variable itself, not a copy handed back at the end of the call.
+Dim shared
+Function SetArgReadGlobal(arg)
+    arg = "through the argument"
+    SetArgReadGlobal = shared
+    shared = "through the global"
+End Function
+shared = "start"
+AssertEq SetArgReadGlobal(shared), "through the argument", "a global reads what was assigned to its ByRef argument"
+AssertEq shared, "through the global", "the last assignment wins, whichever name it went through"
+Sub AddBoth(a, b)
+    a = a + 1
+    b = b + 10
+End Sub
+both = 0
+AddBoth both, both
+AssertEq both, 11, "the same variable passed twice is one variable"
+Function LocalTwice()
+    Dim v
+    v = 1
+    AddBoth v, v
+    LocalTwice = v
+End Function
+AssertEq LocalTwice(), 12, "a local passed twice is one variable"
+Sub PassesOn(v)
+    AddBoth v, v
+End Sub
+onward = 0
+PassesOn onward
+AssertEq onward, 11, "a ByRef argument passed on ByRef still names the caller's variable"
+Sub SetThenFail(v)
+    v = "assigned"
+    Err.Raise 5
+End Sub
+failed = "before"
+On Error Resume Next
+SetThenFail failed
+AssertEq Err.Number, CLng(5), "the error reached the caller"
+On Error GoTo 0
+Err.Clear
+AssertEq failed, "assigned", "an assignment to a ByRef argument stays when the procedure then fails"
+Sub ExecuteAssigns(v)
+    Execute "v = v & ""+executed"""
+    AssertEq Eval("v"), "in+executed", "Eval reads a ByRef argument"
+End Sub
+viaExecute = "in"
+ExecuteAssigns viaExecute
+AssertEq viaExecute, "in+executed", "Execute in a procedure assigns through a ByRef argument"
+Class Tally
+    Public Value
+    Public Sub BumpTwice()
+        AddBoth Value, Value
+    End Sub
+End Class
+Set bumped = New Tally
+bumped.Value = 0
+bumped.BumpTwice
+AssertEq bumped.Value, 11, "a field passed twice from its own class is one variable"
+Sub Shrinks(arr, element)
+    ReDim arr(0)
+    element = "late"
+End Sub
+ReDim shrinking(5)
+Shrinks shrinking, shrinking(4)
+AssertEq UBound(shrinking), CLng(0), "an array resized while its element is a ByRef argument"
+AssertTrue IsEmpty(shrinking(0)), "the element's write-back does not land on another element"
 AssertSummary
