@@ -27,23 +27,6 @@ bool hasNul(std::string_view bytes) {
     return bytes.find('\0') != std::string_view::npos;
 }
 
-// Length of the filter text of a file with capacity 0, and whether its single slot is stored.
-// Without a length field the text ends where the details begin, which depends on whether the file
-// ends with one 22-byte record. A list loaded from an 18-byte file keeps one zero slot and saves it,
-// so 22 trailing zero bytes are that slot. Otherwise the trailing bytes are the slot only when
-// reading them as text would put a NUL into the text (which no filter text holds) while the
-// shorter text would not.
-std::pair<size_t, bool> delimitWithoutCapacity(std::string_view bytes) {
-    const size_t rest = bytes.size() - kFixedFieldsSize;
-    if (rest < kRecordSize) return {rest, false};
-    const std::string_view trailing = bytes.substr(bytes.size() - kRecordSize);
-    if (allZero(trailing)) return {rest - kRecordSize, true};
-    const std::string_view longText = bytes.substr(kTextOffset, rest);
-    const std::string_view shortText = bytes.substr(kTextOffset, rest - kRecordSize);
-    if (hasNul(longText) && !hasNul(shortText)) return {rest - kRecordSize, true};
-    return {rest, false};
-}
-
 std::string decodeText(std::string_view raw) {
     if (TextCodec::hasNonAscii(raw) && TextCodec::isValidUtf8(raw)) return std::string(raw);
     return TextCodec::cp1252ToUtf8(raw);
@@ -105,6 +88,23 @@ EventFileState EventFileReader::parse(std::string_view bytes, const std::string&
         }
     }
     return state;
+}
+
+// Length of the filter text of a file with capacity 0, and whether its single slot is stored.
+// Without a length field the text ends where the details begin, which depends on whether the file
+// ends with one 22-byte record. A list loaded from an 18-byte file keeps one zero slot and saves it,
+// so 22 trailing zero bytes are that slot. Otherwise the trailing bytes are the slot only when
+// reading them as text would put a NUL into the text (which no filter text holds) while the
+// shorter text would not.
+std::pair<size_t, bool> EventFileReader::delimitWithoutCapacity(std::string_view bytes) {
+    const size_t rest = bytes.size() - kFixedFieldsSize;
+    if (rest < kRecordSize) return {rest, false};
+    const std::string_view trailing = bytes.substr(bytes.size() - kRecordSize);
+    if (allZero(trailing)) return {rest - kRecordSize, true};
+    const std::string_view longText = bytes.substr(kTextOffset, rest);
+    const std::string_view shortText = bytes.substr(kTextOffset, rest - kRecordSize);
+    if (hasNul(longText) && !hasNul(shortText)) return {rest - kRecordSize, true};
+    return {rest, false};
 }
 
 EventFileState EventFileReader::readFile(const std::string& path) {

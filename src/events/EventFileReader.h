@@ -4,6 +4,7 @@
 
 #include <string>
 #include <string_view>
+#include <utility>
 
 namespace tvk {
 
@@ -18,6 +19,9 @@ public:
     static EventFileState parse(std::string_view bytes, const std::string& name = "event file");
     // Reads and decodes the file at `path`; file errors carry their usual numbers (53, 76, 70, ...).
     static EventFileState readFile(const std::string& path);
+    // How parse() splits a file of capacity 0 (at least 18 bytes long): the byte length of its filter
+    // text, and whether its last 22 bytes are the one stored slot.
+    static std::pair<size_t, bool> delimitWithoutCapacity(std::string_view bytes);
 };
 
 } // namespace tvk

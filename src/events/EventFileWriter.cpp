@@ -2,6 +2,7 @@
 
 #include "AtomicFile.h"
 #include "EventFileLayout.h"
+#include "EventFileReader.h"
 #include "RuntimeError.h"
 #include "TextCodec.h"
 #include "clsEvents.h"
@@ -46,7 +47,26 @@ void EventFileWriter::writeTo(const clsEvents& events, const std::function<void(
                                                          std::to_string(slotCount) + " slots of the list");
     }
     const std::string text = encodeText(events.ElementProcessor);
+    if (capacity == 0) {
+        // Without a record block to size it, the reader tells the filter text from the one slot by their
+        // content. A file it would split elsewhere (a text holding NUL, say) would load with another text
+        // and details, so it is refused before anything is written. Such files hold at most one slot.
+        std::string bytes;
+        writeParts(events, text, [&bytes](std::string_view piece) { bytes += piece; });
+        if (EventFileReader::delimitWithoutCapacity(bytes).first != text.size()) {
+            throw RuntimeError(err::InvalidCall, "Invalid procedure call or argument: a file of a list without "
+                                                 "events could not tell its filter text from its slot (a filter "
+                                                 "text holding NUL)");
+        }
+        sink(bytes);
+        return;
+    }
+    writeParts(events, text, sink);
+}
 
+void EventFileWriter::writeParts(const clsEvents& events, const std::string& text,
+                                 const std::function<void(std::string_view)>& sink) {
+    const int32_t capacity = events.EventCapacity();
     unsigned char fixed[kFixedFieldsSize];
     store32(fixed, capacity);
     store32(fixed + 4, events.EventCount);

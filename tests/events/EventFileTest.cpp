@@ -3,6 +3,7 @@
 #include "events/RuntimeError.h"
 #include "events/clsEvents.h"
 
+#include "common/ErrorNumber.h"
 #include "common/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -283,6 +284,40 @@ TEST_F(EventFiles, SavingOverALongerFileLeavesExactlyTheNewBytes) {
     l.SaveFile(path("a.tvk"));
     EXPECT_EQ(readBytes(path("a.tvk")), Bytes().header(0, 0, 0, "").b);
     EXPECT_EQ(entries(), std::vector<std::string>{"a.tvk"}) << "no temporary file is left";
+}
+
+// A script may put NUL into the filter text. Without events the file has no record block to size the
+// text, so such a file would load with a shorter text and details taken from its bytes: it is refused
+// and the old file stays. With events the block sizes the text and the same text round-trips.
+TEST_F(EventFiles, TextWithNulIsSavedOnlyWhereTheFileCanDelimitIt) {
+    const std::string nulText = std::string(30, 'a') + '\0' + "b";
+    writeBytes(path("old.tvk"), "old");
+    clsEvents noStorage;
+    noStorage.ElementProcessor = nulText;
+    EXPECT_EQ(test::errorOf([&] { noStorage.SaveFile(path("old.tvk")); }), err::InvalidCall);
+    EXPECT_EQ(readBytes(path("old.tvk")), "old");
+
+    // One stored slot: a zero slot still tells itself from the text, an event in it does not.
+    writeBytes(path("slot.tvk"), Bytes().header(0, 0, 0, "").zeros(22).b);
+    clsEvents oneSlot;
+    oneSlot.LoadFile(path("slot.tvk"));
+    oneSlot.ElementProcessor = std::string(1, '\0') + "x";
+    oneSlot.SaveFile(path("zero.tvk"));
+    clsEvents zeroBack;
+    zeroBack.LoadFile(path("zero.tvk"));
+    expectSameState(zeroBack, oneSlot);
+    oneSlot.EventCount = 1;
+    oneSlot.setEventData(0, 65);
+    EXPECT_EQ(test::errorOf([&] { oneSlot.SaveFile(path("slot.tvk")); }), err::InvalidCall);
+
+    clsEvents withEvents;
+    withEvents.AddEvent(KeyBoard, true, 1, 2, 65);
+    withEvents.ElementProcessor = nulText;
+    withEvents.SaveFile(path("events.tvk"));
+    clsEvents back;
+    back.LoadFile(path("events.tvk"));
+    expectSameState(back, withEvents);
+    EXPECT_EQ(back.ElementProcessor, nulText);
 }
 
 TEST_F(EventFiles, SavingKeepsTheOldFilesPermissions) {
