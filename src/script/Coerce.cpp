@@ -5,11 +5,13 @@
 #include "script/lib/DateText.h"
 #include "script/lib/NumberText.h"
 
+#include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <ctime>
 #include <limits>
+#include <optional>
 #include <vector>
 
 namespace tvk::script {
@@ -448,6 +450,16 @@ static int sign(double d) {
     return d < 0 ? -1 : (d > 0 ? 1 : 0);
 }
 
+namespace {
+// The year a date text without one stands for.
+int localYear() {
+    const std::time_t t = std::chrono::system_clock::to_time_t(std::chrono::system_clock::now());
+    std::tm local{};
+    localtime_r(&t, &local);
+    return local.tm_year + 1900;
+}
+} // namespace
+
 int compareValues(const Value& a0, const Value& b0, bool textCompare) {
     Value aHold, bHold;
     if (a0.isObject()) aHold = defaultValue(a0);
@@ -469,6 +481,13 @@ int compareValues(const Value& a0, const Value& b0, bool textCompare) {
     // Empty is "" against a string and 0 against a number.
     if (xs && y.isEmpty()) return x.str().empty() ? 0 : 1;
     if (ys && x.isEmpty()) return y.str().empty() ? 0 : -1;
+    // A date against text that reads as a date compares as two dates.
+    if ((xs && y.type() == VarType::Date) || (ys && x.type() == VarType::Date)) {
+        if (std::optional<double> d = datetext::parse(xs ? x.str() : y.str(), localYear())) {
+            double l = xs ? *d : x.rawDouble(), r = xs ? y.rawDouble() : *d;
+            return l < r ? -1 : (l > r ? 1 : 0);
+        }
+    }
     // A number is less than any string.
     if (xs) return 1;
     if (ys) return -1;

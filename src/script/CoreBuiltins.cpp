@@ -139,7 +139,18 @@ Value isNumericFn(CallContext&, std::span<Value> a) {
     }
 }
 
+// An object with a default member that gives a plain value without arguments reports that value's
+// type; any other object (no default member, one that needs arguments or fails, Nothing) is 9.
 Value varTypeFn(CallContext&, std::span<Value> a) {
+    if (a[0].isObject() && !a[0].isNothing()) {
+        if (std::shared_ptr<ScriptObject> o = a[0].objShared()) {
+            try {
+                Value r = o->invoke(ScriptObject::DefaultMember, {});
+                if (!r.isObject()) return Value::integer(static_cast<int16_t>(r.varType()));
+            } catch (const RuntimeError&) {
+            }
+        }
+    }
     return Value::integer(static_cast<int16_t>(a[0].varType()));
 }
 Value typeNameFn(CallContext&, std::span<Value> a) {

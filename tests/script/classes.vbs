@@ -50,7 +50,8 @@ AssertTrue c.Self() Is c, "Me is the object itself"
 AssertEq c.CallsSecret(), 11, "private members are reachable inside the class"
 AssertEq TypeName(c), "Counter", "TypeName of an object is its class"
 AssertTrue IsObject(c), "IsObject"
-AssertEq VarType(c), 9, "VarType of an object"
+AssertEq VarType(c), 8, "VarType of an object with a default member is the type of that member's value"
+AssertEq TypeName(c), "Counter", "while TypeName names the class"
 AssertError "x = c.Secret()", 438, "private members are hidden outside"
 AssertError "c.NoSuchMember", 438, "unknown member"
 AssertError "c.Count = -1", 5, "errors raised in a Property Let reach the caller"
@@ -96,4 +97,36 @@ Set h.Item = head
 AssertTrue h.Item Is head, "Property Set and Get of an object"
 AssertError "x = New Undeclared", 506, "New of an unknown class"
 AssertError "Set x = 5", 424, "Set needs an object"
+Class NoDefault
+    Public Value
+End Class
+Class DefaultNumber
+    Public Default Property Get Value()
+        Value = CInt(7)
+    End Property
+End Class
+Class DefaultObject
+    Public Default Function Inner()
+        Set Inner = New NoDefault
+    End Function
+End Class
+Class DefaultNeedsArgument
+    Public Default Function Item(key)
+        Item = key
+    End Function
+End Class
+Class DefaultFails
+    Public Default Function Value()
+        Err.Raise 5
+    End Function
+End Class
+Set plain = New NoDefault
+plain.Value = "text"
+AssertEq VarType(plain), 9, "VarType of an object without a default member"
+AssertEq VarType(New DefaultNumber), 2, "VarType through a default Property Get"
+AssertEq VarType(New DefaultObject), 9, "a default member that gives an object"
+AssertEq VarType(New DefaultNeedsArgument), 9, "a default member that needs arguments"
+AssertEq VarType(New DefaultFails), 9, "a default member that fails"
+AssertEq VarType(CreateObject("Scripting.Dictionary")), 9, "a dictionary (its default member needs a key)"
+AssertEq VarType(Array(New DefaultNumber)), 8204, "an array of objects stays an array of variants"
 AssertSummary

@@ -29,6 +29,8 @@ AssertEq ms.Count, CLng(2), "Global finds every match"
 Set m = ms(1)
 AssertEq m.Value, "c@d.com", "Match.Value"
 AssertEq "" & m, "c@d.com", "Value is the default member"
+AssertEq VarType(m), vbString, "VarType of a match is the type of its Value"
+AssertEq VarType(ms), vbObject, "a Matches collection has no argument-free default member"
 AssertEq m.FirstIndex, CLng(16), "FirstIndex counts from 0"
 AssertEq m.Length, CLng(7), "Length"
 AssertEq m.SubMatches.Count, CLng(2), "SubMatches.Count"

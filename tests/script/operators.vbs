@@ -39,6 +39,21 @@ AssertEq Empty + 1, 1, "Empty is 0 in arithmetic"
 AssertEq Empty & "x", "x", "Empty is empty text"
 AssertTrue Empty = 0, "Empty equals 0"
 AssertTrue Empty = "", "Empty equals the empty string"
+AssertTrue #1/5/2001# = "1/5/2001", "a date equals text that reads as the same date"
+AssertTrue "1/5/2001" = #1/5/2001#, "in either order"
+AssertTrue #3/1/2001# > "2/1/2001", "a date and date text order as dates"
+AssertTrue #1/5/2001 10:30:00 AM# = "January 5, 2001 10:30 AM", "with a time of day, in any form the date reader knows"
+AssertTrue #1/5/2001# <> "1/6/2001", "different dates differ"
+AssertTrue #1/5/2001# < "no date", "text that is no date is greater than a date, as against a number"
+AssertTrue 5 < "4", "a number is still less than any text"
+d = #1/5/2001#
+Select Case "1/5/2001"
+Case d
+    picked = "date"
+Case Else
+    picked = "else"
+End Select
+AssertEq picked, "date", "Select Case compares a date with text the same way"
 AssertTrue "abc" < "abd", "strings compare by character"
 AssertTrue "B" < "a", "string comparison is binary: upper case first"
 AssertTrue 10 > 9, "numbers compare numerically"
