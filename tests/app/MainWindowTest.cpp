@@ -14,6 +14,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPointer>
+#include <QScrollBar>
 #include <QTableView>
 #include <QTest>
 
@@ -112,6 +113,18 @@ TEST_F(MainWindowTest, AddedEventsBecomeSelectedRowsAndTheStatusBarFollows) {
     EXPECT_EQ(window->listView()->selectionModel()->currentIndex().row(), 4);
     EXPECT_EQ(window->panelText(2), "5");
     EXPECT_EQ(window->panelText(3), "5");
+}
+
+TEST_F(MainWindowTest, AddedRowsAreSelectedWithoutScrollingTheList) {
+    window->resize(484, 200);
+    QApplication::processEvents();
+    addEvents(200); // far more rows than the page holds
+    EXPECT_EQ(window->listView()->selectionModel()->currentIndex().row(), 199);
+    EXPECT_EQ(window->listView()->verticalScrollBar()->value(), 0);
+    // A rebuild adds every row afresh, and does not scroll either.
+    window->UpdateListView();
+    EXPECT_EQ(window->listView()->selectionModel()->currentIndex().row(), 199);
+    EXPECT_EQ(window->listView()->verticalScrollBar()->value(), 0);
 }
 
 TEST_F(MainWindowTest, DeleteKeyRemovesTheSelectedEventAndKeepsOtherRowsTexts) {

@@ -266,8 +266,13 @@ void frmMain::UpdateListView() {
 
 void frmMain::selectRow(int row) {
     if (row < 0 || row >= m_model->rowCount()) return;
+    // Selecting leaves the scroll position alone (a view scrolls to its current row by itself);
+    // only a replayed event is brought into view, by ScrollToItem.
+    const bool autoScroll = m_lstEvents->hasAutoScroll();
+    m_lstEvents->setAutoScroll(false);
     m_lstEvents->selectionModel()->setCurrentIndex(m_model->index(row, 0),
                                                    QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    m_lstEvents->setAutoScroll(autoScroll);
 }
 
 void frmMain::UpdateStatusBar() {
