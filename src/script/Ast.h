@@ -158,6 +158,8 @@ struct BinaryExpr final : Expr {
     enum class Direct : uint8_t { None, Local, Constant, Nested, LocalElement, Param };
     Direct lhsDirect = Direct::None, rhsDirect = Direct::None;
     int lhsSlot = 0, rhsSlot = 0;
+    // Once the operands are resolved: an evaluation made for their shapes where there is one.
+    void specialise();
 };
 
 // (expr): forces by-value passing.

@@ -381,6 +381,7 @@ void Compiler::expr(ExprPtr& e) {
         };
         b->lhsDirect = direct(*b->lhs, b->lhsSlot);
         b->rhsDirect = direct(*b->rhs, b->rhsSlot);
+        b->specialise();
         return;
     }
     case ExprKind::Paren:

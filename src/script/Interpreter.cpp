@@ -433,6 +433,85 @@ template <Op O> [[gnu::flatten]] Value evalBinary(BinaryExpr& b, Frame& f) {
     return compute<O>(l, r);
 }
 
+// Arithmetic and comparison on operands of fixed shapes (local, literal, nested operation, local
+// array element on the right) with a pure right side: the same evaluation as evalBinary without
+// choosing the operand access each time.
+template <BinaryExpr::Direct D>
+[[gnu::always_inline]] inline const Value& shaped(int slot, Expr& e, Frame& f, Value& tmp) {
+    if constexpr (D == BinaryExpr::Direct::Nested)
+        return tmp; // computed first, as evalBinary does
+    else
+        return directOperand(D, slot, e, f, tmp);
+}
+
+template <Op O, BinaryExpr::Direct L, BinaryExpr::Direct R> [[gnu::flatten]] Value evalShaped(BinaryExpr& b, Frame& f) {
+    using D = BinaryExpr::Direct;
+    Value lt = L == D::Nested ? nestedValue(*b.lhs, f) : Value();
+    Value rt = R == D::Nested ? nestedValue(*b.rhs, f) : Value();
+    const Value& l = shaped<L>(b.lhsSlot, *b.lhs, f, lt);
+    const Value& r = shaped<R>(b.rhsSlot, *b.rhs, f, rt);
+    return compute<O>(l, r);
+}
+
+template <Op O, BinaryExpr::Direct L> BinaryExpr::EvalFn shapedRight(BinaryExpr::Direct r) {
+    switch (r) {
+    case BinaryExpr::Direct::Local:
+        return &evalShaped<O, L, BinaryExpr::Direct::Local>;
+    case BinaryExpr::Direct::Constant:
+        return &evalShaped<O, L, BinaryExpr::Direct::Constant>;
+    case BinaryExpr::Direct::Nested:
+        return &evalShaped<O, L, BinaryExpr::Direct::Nested>;
+    case BinaryExpr::Direct::LocalElement:
+        return &evalShaped<O, L, BinaryExpr::Direct::LocalElement>;
+    default:
+        return nullptr;
+    }
+}
+
+template <Op O> BinaryExpr::EvalFn shapedFor(BinaryExpr::Direct l, BinaryExpr::Direct r) {
+    switch (l) {
+    case BinaryExpr::Direct::Local:
+        return shapedRight<O, BinaryExpr::Direct::Local>(r);
+    case BinaryExpr::Direct::Constant:
+        return shapedRight<O, BinaryExpr::Direct::Constant>(r);
+    case BinaryExpr::Direct::Nested:
+        return shapedRight<O, BinaryExpr::Direct::Nested>(r);
+    default:
+        return nullptr;
+    }
+}
+
+BinaryExpr::EvalFn shapedEvaluator(Op op, BinaryExpr::Direct l, BinaryExpr::Direct r) {
+    switch (op) {
+    case Op::Mul:
+        return shapedFor<Op::Mul>(l, r);
+    case Op::Div:
+        return shapedFor<Op::Div>(l, r);
+    case Op::IntDiv:
+        return shapedFor<Op::IntDiv>(l, r);
+    case Op::Mod:
+        return shapedFor<Op::Mod>(l, r);
+    case Op::Add:
+        return shapedFor<Op::Add>(l, r);
+    case Op::Sub:
+        return shapedFor<Op::Sub>(l, r);
+    case Op::Eq:
+        return shapedFor<Op::Eq>(l, r);
+    case Op::Ne:
+        return shapedFor<Op::Ne>(l, r);
+    case Op::Lt:
+        return shapedFor<Op::Lt>(l, r);
+    case Op::Le:
+        return shapedFor<Op::Le>(l, r);
+    case Op::Gt:
+        return shapedFor<Op::Gt>(l, r);
+    case Op::Ge:
+        return shapedFor<Op::Ge>(l, r);
+    default:
+        return nullptr;
+    }
+}
+
 BinaryExpr::EvalFn binaryEvaluator(Op op) {
     switch (op) {
     case Op::Pow:
@@ -484,6 +563,12 @@ BinaryExpr::EvalFn binaryEvaluator(Op op) {
 
 BinaryExpr::BinaryExpr(Op o, ExprPtr l, ExprPtr r, Pos p)
     : Expr(ExprKind::Binary, p), op(o), lhs(std::move(l)), rhs(std::move(r)), evaluate(binaryEvaluator(o)) {}
+
+void BinaryExpr::specialise() {
+    evaluate = binaryEvaluator(op);
+    if (!rhsPure) return; // the left value must be taken before the right side runs
+    if (EvalFn fn = shapedEvaluator(op, lhsDirect, rhsDirect)) evaluate = fn;
+}
 
 // ---- Statements ----
 
