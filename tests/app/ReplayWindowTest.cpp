@@ -6,6 +6,7 @@
 #include "recorder/clsRecorder.h"
 #include "recorder/simulated/SimulatedBackend.h"
 
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QPointer>
 #include <QPushButton>
@@ -110,6 +111,11 @@ TEST_F(ReplayWindowTest, OnlyDigitsMinusAndBackspaceCanBeTyped) {
     EXPECT_EQ(box->text(), "1-2");
     QTest::keyClick(box, Qt::Key_Backspace);
     EXPECT_EQ(box->text(), "1-");
+    // Delete edits the text like Backspace: on X11 it arrives carrying the DEL character.
+    box->setCursorPosition(0);
+    QKeyEvent del(QEvent::KeyPress, Qt::Key_Delete, Qt::NoModifier, QStringLiteral("\x7f"));
+    QApplication::sendEvent(box, &del);
+    EXPECT_EQ(box->text(), "-");
     // Tab is no typed character: it still moves on to the next box.
     w->activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(w));

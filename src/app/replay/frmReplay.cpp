@@ -106,14 +106,15 @@ void frmReplay::Update() {
 
 bool frmReplay::eventFilter(QObject* watched, QEvent* event) {
     // Typed characters: digits, "-" and backspace pass, every other character is discarded. Keys that
-    // move the focus or work the dialog (Tab, Enter, Escape) are not typed characters.
+    // move the focus or work the dialog (Tab, Enter, Escape) are not typed characters, and neither is
+    // Delete, although X11 hands it over with the DEL character.
     if (event->type() == QEvent::KeyPress && watched->objectName() == QLatin1String("txtInput")) {
         const auto* key = static_cast<QKeyEvent*>(event);
-        static constexpr int dialogKeys[] = {Qt::Key_Tab, Qt::Key_Backtab, Qt::Key_Return, Qt::Key_Enter,
-                                             Qt::Key_Escape};
-        const bool dialogKey =
-            std::find(std::begin(dialogKeys), std::end(dialogKeys), key->key()) != std::end(dialogKeys);
-        if (!dialogKey && !key->text().isEmpty()) {
+        static constexpr int untypedKeys[] = {Qt::Key_Tab,   Qt::Key_Backtab, Qt::Key_Return,
+                                              Qt::Key_Enter, Qt::Key_Escape,  Qt::Key_Delete};
+        const bool untyped =
+            std::find(std::begin(untypedKeys), std::end(untypedKeys), key->key()) != std::end(untypedKeys);
+        if (!untyped && !key->text().isEmpty()) {
             const QChar c = key->text().front();
             const bool allowed = (c >= u'0' && c <= u'9') || c == u'-' || c == u'\b';
             if (!allowed) return true;
