@@ -124,6 +124,28 @@ TEST_F(ReplayWindowTest, OnlyDigitsMinusAndBackspaceCanBeTyped) {
     EXPECT_TRUE(w->input(1)->hasFocus());
 }
 
+TEST_F(ReplayWindowTest, EnterOnTheFocusedCancelButtonClosesWithoutReplaying) {
+    addKeys(2);
+    frmReplay* w = open();
+    QPointer<frmReplay> guard(w);
+    w->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(w));
+    auto* cancel = w->findChild<QPushButton*>("cmdCancel");
+    ASSERT_NE(cancel, nullptr);
+    cancel->setFocus();
+    QTest::keyClick(cancel, Qt::Key_Return);
+    QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(guard.isNull());
+    EXPECT_TRUE(injectedKeyDowns().empty());
+    // Away from the buttons Enter still works the default button, Start.
+    w = open();
+    w->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(w));
+    w->input(2)->setFocus();
+    QTest::keyClick(w->input(2), Qt::Key_Return);
+    EXPECT_EQ(injectedKeyDowns(), (std::vector<int32_t>{65, 66}));
+}
+
 TEST_F(ReplayWindowTest, StartReplaysTheRangeForEachPass) {
     addKeys(4);
     frmReplay* w = open();

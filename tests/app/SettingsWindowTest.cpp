@@ -11,6 +11,8 @@
 #include <QFile>
 #include <QLineEdit>
 #include <QPointer>
+#include <QPushButton>
+#include <QTest>
 
 namespace tvk {
 namespace {
@@ -123,6 +125,22 @@ TEST_F(SettingsWindowTest, CancelChangesNothing) {
     EXPECT_EQ(main->Events->MouseUpDetail, 50);
     EXPECT_EQ(settings().Setting("General", "Language", QStringLiteral("unset")), "unset");
     EXPECT_EQ(main->windowTitle(), "Tavrimoskel");
+}
+
+TEST_F(SettingsWindowTest, EnterOnTheFocusedCancelButtonChangesNothing) {
+    frmSettings* w = open();
+    QPointer<frmSettings> guard(w);
+    w->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(w));
+    w->mouseUpBox()->setText("1");
+    auto* cancel = w->findChild<QPushButton*>("cmdCancel");
+    ASSERT_NE(cancel, nullptr);
+    cancel->setFocus();
+    QTest::keyClick(cancel, Qt::Key_Return);
+    QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(guard.isNull());
+    EXPECT_EQ(main->Events->MouseUpDetail, 50);
+    EXPECT_EQ(settings().Setting("General", "Language", QStringLiteral("unset")), "unset");
 }
 
 TEST_F(SettingsWindowTest, OkStoresTheLanguageAndRetranslatesEveryOpenWindowAtOnce) {

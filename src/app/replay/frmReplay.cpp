@@ -35,7 +35,8 @@ frmReplay::frmReplay(QWidget* owner) : QDialog(owner), QtForm(this), m_script(st
     placeTwips(m_cmdStart, 1080, 2520, 1575, 375, s);
     m_cmdCancel = new QPushButton(QStringLiteral("&Cancel"), this);
     m_cmdCancel->setObjectName(QStringLiteral("cmdCancel"));
-    m_cmdCancel->setAutoDefault(false);
+    // Enter works the focused button, as on any dialog; elsewhere it works Start.
+    m_cmdCancel->setAutoDefault(true);
     placeTwips(m_cmdCancel, 3000, 2520, 1575, 375, s);
 
     static const char* const inputTexts[] = {"-1", "-1", "0"};

@@ -74,7 +74,8 @@ frmSettings::frmSettings(QWidget* parent) : QDialog(parent), QtForm(this) {
     placeTwips(cmdOk, 2040, 3600, 1215, 375, s);
     auto* cmdCancel = new QPushButton(QStringLiteral("&Cancel"), this);
     cmdCancel->setObjectName(QStringLiteral("cmdCancel"));
-    cmdCancel->setAutoDefault(false);
+    // Enter works the focused button, as on any dialog; elsewhere it works OK.
+    cmdCancel->setAutoDefault(true);
     placeTwips(cmdCancel, 3360, 3600, 1215, 375, s);
 
     addControl(frameLanguage, "Frame");
