@@ -1,5 +1,6 @@
 #include "AppTestSupport.h"
 
+#include "app/FormGeometry.h"
 #include "app/main/EventListModel.h"
 #include "app/main/frmMain.h"
 #include "events/clsEvents.h"
@@ -15,6 +16,7 @@
 #include <QMenuBar>
 #include <QPointer>
 #include <QScrollBar>
+#include <QStatusBar>
 #include <QTableView>
 #include <QTest>
 
@@ -311,6 +313,18 @@ TEST_F(MainWindowTest, AboutShowsTheLanguagesTexts) {
     window->mnuAbout_Click();
     EXPECT_EQ(text, "Hello there");
     EXPECT_EQ(title, "About it");
+}
+
+TEST_F(MainWindowTest, OpensWithItsDesignClientAreaTheStatusBarIncluded) {
+    auto* fresh = new frmMain(backend);
+    fresh->show();
+    QApplication::processEvents();
+    const double s = designScale(fresh);
+    // The client area lies below the menu bar and holds the list and the status bar.
+    EXPECT_EQ(fresh->height() - fresh->menuBar()->height(), scaled(339, s));
+    EXPECT_GE(fresh->width(), scaled(484, s));
+    EXPECT_EQ(fresh->listView()->height(), scaled(339, s) - fresh->statusBar()->height() - 16);
+    delete fresh;
 }
 
 TEST_F(MainWindowTest, TheListKeepsAnEightPixelMarginWhenResized) {

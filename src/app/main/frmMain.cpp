@@ -70,8 +70,8 @@ frmMain::frmMain(std::shared_ptr<InputBackend> backend, QWidget* parent)
     m_dialog->Filter = QStringLiteral("Input-file (*.tvk)") + QChar(u'\0') + QStringLiteral("*.tvk");
     language().ProcessForm(*this);
 
+    // The designed client area lies below the menu bar and holds the list and the status bar.
     const int menuHeight = menuBar()->sizeHint().height();
-    const int statusHeight = statusBar()->sizeHint().height();
     const double s = designScale(this);
     // Wide enough for every column as translated, so that a new window needs no horizontal scrolling.
     int columns = 0;
@@ -79,7 +79,7 @@ frmMain::frmMain(std::shared_ptr<InputBackend> backend, QWidget* parent)
         columns += m_lstEvents->columnWidth(c);
     const int listWidth =
         columns + m_lstEvents->verticalScrollBar()->sizeHint().width() + 2 * m_lstEvents->frameWidth();
-    resize(std::max(scaled(484, s), listWidth + 16), scaled(339, s) + menuHeight + statusHeight);
+    resize(std::max(scaled(484, s), listWidth + 16), scaled(339, s) + menuHeight);
 }
 
 frmMain::~frmMain() {
