@@ -56,6 +56,19 @@ TEST_F(FiltersWindowTest, TheCheckBoxSwitchesFilteringAndTheEditor) {
     EXPECT_EQ(list->ElementProcessor, frmFilters::DefaultScript().toStdString()); // the text stays
 }
 
+TEST_F(FiltersWindowTest, TabMovesFromTheEditorToTheCheckBoxAndBack) {
+    list->EnableProcessor = VbTrue;
+    showFor(list);
+    window->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window));
+    window->editor()->setFocus();
+    QTest::keyClick(window->editor(), Qt::Key_Tab);
+    EXPECT_TRUE(window->enableBox()->hasFocus());
+    EXPECT_EQ(list->ElementProcessor, frmFilters::DefaultScript().toStdString()); // no tab typed
+    QTest::keyClick(window->enableBox(), Qt::Key_Tab);
+    EXPECT_TRUE(window->editor()->hasFocus());
+}
+
 TEST_F(FiltersWindowTest, EveryEditIsStoredAtOnceAndSurvivesClosing) {
     list->EnableProcessor = VbTrue;
     list->ElementProcessor = "Function ElementInvoked(Index)\r\nEnd Function";

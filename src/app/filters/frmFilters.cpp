@@ -32,7 +32,7 @@ frmFilters::frmFilters(QWidget* parent) : QWidget(parent), QtForm(this) {
     m_txtCode->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     m_txtCode->setLineWrapMode(QPlainTextEdit::NoWrap);
     m_txtCode->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
-    m_txtCode->setTabChangesFocus(false);
+    m_txtCode->setTabChangesFocus(true); // Tab goes on to the check box; scripts indent with blanks
     m_txtCode->setEnabled(false);
     m_chkEnable = new QCheckBox(QStringLiteral("&Enable filtering"), this);
     m_chkEnable->setObjectName(QStringLiteral("chkEnable"));
