@@ -150,6 +150,16 @@ TEST_F(MainWindowTest, DeleteWithoutSelectionRemovesNothing) {
     EXPECT_EQ(window->panelText(3), "3");
 }
 
+TEST_F(MainWindowTest, MenuShortcutsWorkWhileTheListHasTheFocus) {
+    addEvents(3);
+    window->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window));
+    window->listView()->setFocus();
+    QTest::keyClick(window->listView(), Qt::Key_C, Qt::ControlModifier);
+    EXPECT_EQ(window->Events->EventCount, 0);
+    EXPECT_EQ(window->model()->rowCount(), 0);
+}
+
 TEST_F(MainWindowTest, ReplayItemIsEnabledOnlyForAListWithEventsWhenTheMenuOpens) {
     window->mnuEvents_Click();
     EXPECT_FALSE(window->action("mnuReplay")->isEnabled());
@@ -191,6 +201,7 @@ TEST_F(MainWindowTest, ClearDuringARecordingEndsItAndKeepsTheCheckMark) {
     EXPECT_NE(window->Events, before);
     EXPECT_EQ(window->Recorder->Events, window->Events);
     EXPECT_EQ(window->model()->rowCount(), 0);
+    EXPECT_EQ(window->panelText(3), "3"); // Clear leaves the status bar as it was
     EXPECT_TRUE(window->action("mnuRecord")->isChecked());
     EXPECT_EQ(window->activityText(), "Recording ...");
     window->action("mnuRecord")->trigger(); // only unchecks now

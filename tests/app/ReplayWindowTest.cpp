@@ -3,6 +3,7 @@
 #include "app/main/frmMain.h"
 #include "app/replay/frmReplay.h"
 #include "events/clsEvents.h"
+#include "language/clsLanguage.h"
 #include "recorder/clsRecorder.h"
 #include "recorder/simulated/SimulatedBackend.h"
 
@@ -70,6 +71,32 @@ TEST_F(ReplayWindowTest, WindowStartsWithItsDesignTexts) {
         names.push_back(c->name());
     EXPECT_EQ(names, (std::vector<std::string>{"cmdStart", "cmdCancel", "lblStart", "lblEndIndex", "lblLoops",
                                                "txtInput", "txtInput", "txtInput", "lblEstimatedTime"}));
+}
+
+TEST_F(ReplayWindowTest, CapturingEveryControlGivesTheCaptionThenEachControlsText) {
+    frmReplay* w = open();
+    clsLanguage captured;
+    captured.AppendForm(*w, "*");
+    const auto& db = captured.databases().at(0);
+    EXPECT_EQ(db.Name, "frmReplay");
+    const std::vector<std::array<std::string, 3>> expected = {
+        {"Caption", "Property", "Replay"},
+        {"cmdStart", "CommandButton", "&Start"},
+        {"cmdCancel", "CommandButton", "&Cancel"},
+        {"lblStart", "Label", "&Start index:"},
+        {"lblEndIndex", "Label", "&End index:"},
+        {"lblLoops", "Label", "&Loops (-1 is infinite):"},
+        {"txtInput", "TextBox", "-1"},
+        {"txtInput", "TextBox", "-1"},
+        {"txtInput", "TextBox", "0"},
+        {"lblEstimatedTime", "Label", "&Estimated run time: 00:00:00:0000"},
+    };
+    ASSERT_EQ(db.Entries.size(), expected.size());
+    for (size_t i = 0; i < expected.size(); ++i) {
+        EXPECT_EQ(db.Entries[i].Name, expected[i][0]);
+        EXPECT_EQ(db.Entries[i].Type, expected[i][1]);
+        EXPECT_EQ(db.Entries[i].Value.text(), expected[i][2]);
+    }
 }
 
 TEST_F(ReplayWindowTest, EstimateTexts) {
