@@ -152,7 +152,9 @@ Value DynamicExpr::eval(Frame& f) {
 
 void DynamicExpr::assign(Frame& f, Value v, bool isSet) {
     Value* s = variable(f);
-    if (cachedReadOnly && (!hasParens || args.empty())) throw RuntimeError(501);
+    // Named objects and constants are read-only; a variable of the call that hides one is not.
+    bool global = s && cachedGlobal >= 0 && s == &f.eng.globals[static_cast<size_t>(cachedGlobal)];
+    if (cachedReadOnly && global && (!hasParens || args.empty())) throw RuntimeError(501);
     if (!s) throw RuntimeError(500, "Variable is undefined: '" + utf16ToUtf8(name) + "'");
     if (!hasParens || args.empty()) {
         *s = letValue(std::move(v), isSet);

@@ -50,6 +50,15 @@ End Function
 AssertEq ExecuteWithoutDim(), "reached", "without Dim, Execute in a procedure assigns the global"
 AssertEq shadowed, "reached", "the global took the value"
 shadowed = "global"
+Function HidesNamedObject(declare)
+    On Error Resume Next
+    If declare Then Execute "Dim WScript"
+    WScript = "hidden"
+    HidesNamedObject = TypeName(WScript) & " " & Err.Number & " " & Eval("TypeName(WScript)")
+End Function
+AssertEq HidesNamedObject(False), "WScript 501 WScript", "a named object cannot be assigned"
+AssertEq HidesNamedObject(True), "String 0 String", "a variable Execute declares may take a named object's name"
+AssertEq TypeName(WScript), "WScript", "the named object is untouched"
 For i = 1 To 3
     Execute "counter = counter + 1"
 Next
