@@ -151,7 +151,7 @@ TEST_F(ReplayWindowTest, OnlyDigitsMinusAndBackspaceCanBeTyped) {
     EXPECT_TRUE(w->input(1)->hasFocus());
 }
 
-TEST_F(ReplayWindowTest, EnterOnTheFocusedCancelButtonClosesWithoutReplaying) {
+TEST_F(ReplayWindowTest, EnterWorksTheFocusedButtonAndStartKeepsTheFocusThroughAReplay) {
     addKeys(2);
     frmReplay* w = open();
     QPointer<frmReplay> guard(w);
@@ -171,6 +171,12 @@ TEST_F(ReplayWindowTest, EnterOnTheFocusedCancelButtonClosesWithoutReplaying) {
     w->input(2)->setFocus();
     QTest::keyClick(w->input(2), Qt::Key_Return);
     EXPECT_EQ(injectedKeyDowns(), (std::vector<int32_t>{65, 66}));
+    // Start keeps the focus through a replay it started, so Enter replays again.
+    w->startButton()->setFocus();
+    QTest::keyClick(w->startButton(), Qt::Key_Return);
+    EXPECT_TRUE(w->startButton()->hasFocus());
+    QTest::keyClick(w->startButton(), Qt::Key_Return);
+    EXPECT_EQ(injectedKeyDowns(), (std::vector<int32_t>{65, 66, 65, 66, 65, 66}));
 }
 
 TEST_F(ReplayWindowTest, StartReplaysTheRangeForEachPass) {

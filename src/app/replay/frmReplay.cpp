@@ -177,6 +177,9 @@ void frmReplay::cmdStart_Click() {
     auto run = std::make_shared<RunState>();
     m_run = run;
 
+    // Disabling Start moves the focus on to Cancel; it comes back afterwards, so that Enter starts
+    // again rather than closing the window.
+    const bool startHadFocus = m_cmdStart->hasFocus();
     m_cmdStart->setEnabled(false);
     if (main) main->setActivityText(QStringLiteral("Replaying ..."));
     int32_t passes = readBoxInteger(m_txtInput[2]->text().toStdString());
@@ -218,6 +221,7 @@ void frmReplay::cmdStart_Click() {
     if (!self) return;
     m_run.reset();
     m_cmdStart->setEnabled(true);
+    if (startHadFocus && m_cmdCancel->hasFocus()) m_cmdStart->setFocus();
     if (!failure.isEmpty()) QMessageBox::critical(this, windowTitle(), failure);
 }
 
