@@ -329,3 +329,48 @@ TEST(ScriptControlTest, ResetDuringARunIsRefused) {
 }
 
 } // namespace
+
+namespace {
+
+// The error raised while adding `texts` in order, then running `run` (when not empty).
+ScriptError errorAfter(const std::vector<std::string>& texts, const std::string& run) {
+    ScriptControl sc;
+    sc.setTimeBudget(std::chrono::milliseconds(100));
+    try {
+        for (const auto& t : texts)
+            sc.AddCode(t);
+        if (!run.empty()) sc.Run(run, {});
+    } catch (const ScriptError& e) {
+        return e;
+    }
+    ADD_FAILURE() << "no error";
+    return ScriptError(0, "", 0, 0, false);
+}
+
+} // namespace
+
+// The caller maps each added text to its origin (a file): errors say which text their line is in.
+TEST(ScriptControlTest, ErrorsTellWhichAddedTextTheirLineIsIn) {
+    struct Case {
+        std::vector<std::string> texts;
+        std::string run;
+        int number, line, code;
+    };
+    const std::string lib = "Function Fails()\n  Fails = 1 / 0\nEnd Function\nSub Spin()\n  Do\n  Loop\nEnd Sub\n";
+    const Case cases[] = {
+        {{lib, "x = 1\nx = Fails()\n"}, "", 11, 2, 0},                               // a procedure of the first text
+        {{lib, "Sub Main()\n  Fails\nEnd Sub\n"}, "Main", 11, 2, 0},                 // reached through Run
+        {{lib, "x = 1\ny = (2\n"}, "", 1006, 2, 1},                                  // compile error in the second text
+        {{lib, "x = 1\n\nx = 1 / 0\n"}, "", 11, 3, 1},                               // the second text's own line
+        {{lib, "ExecuteGlobal \"Sub G() : G = 1 / 0 : End Sub\"\n"}, "G", 11, 1, 1}, // code made at run time
+        {{lib}, "Spin", TimeoutErrorNumber, 5, 0},                                   // a timeout inside the first text
+        {{lib}, "Missing", 35, 0, -1},                                               // no line at all
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.texts.back() + " / " + c.run);
+        ScriptError e = errorAfter(c.texts, c.run);
+        EXPECT_EQ(e.number(), c.number) << e.description();
+        EXPECT_EQ(e.line(), c.line);
+        EXPECT_EQ(e.codeIndex(), c.code);
+    }
+}
