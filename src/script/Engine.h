@@ -109,7 +109,8 @@ public:
 
     // Calls a procedure with argument values (Run, GetRef, host invocations of class members).
     Value callProc(const ProcDef& proc, ClassInstance* self, std::span<Value> args);
-    // Calls with argument expressions evaluated in `caller`; ByRef variables receive their values back.
+    // Calls with argument expressions evaluated in `caller`; a variable passed ByRef is the parameter
+    // itself (an array element is copied in and written back).
     Value callProc(const ProcDef& proc, ClassInstance* self, ExprList& args, Frame& caller);
     Value newInstance(ClassDef& cls);
 
