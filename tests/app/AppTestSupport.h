@@ -9,6 +9,7 @@
 #include <QFile>
 #include <QMessageBox>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QTimer>
 
 #include <gtest/gtest.h>
@@ -61,6 +62,21 @@ inline void acceptNextMessage(QString* text) {
             d->reject();
         }
     });
+}
+
+// Object names of the widgets the focus visits when Tab is pressed `count` times, starting at
+// `first` (which gets the focus first, in its window made active).
+inline QStringList tabOrderFrom(QWidget* first, int count) {
+    first->window()->activateWindow();
+    first->setFocus();
+    QStringList names{first->objectName()};
+    for (int i = 0; i < count; ++i) {
+        QWidget* focused = QApplication::focusWidget();
+        if (!focused) break;
+        QTest::keyClick(focused, Qt::Key_Tab);
+        names << (QApplication::focusWidget() ? QApplication::focusWidget()->objectName() : QString());
+    }
+    return names;
 }
 
 // A private settings file and languages folder for each test.

@@ -127,6 +127,13 @@ TEST_F(SettingsWindowTest, CancelChangesNothing) {
     EXPECT_EQ(main->windowTitle(), "Tavrimoskel");
 }
 
+TEST_F(SettingsWindowTest, TabVisitsTheControlsInTheirDesignedOrder) {
+    frmSettings* w = open();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(w));
+    EXPECT_EQ(test::tabOrderFrom(w->languageBox(), 5),
+              (QStringList{"cmdLanguage", "txtMouseUp", "txtMouseDown", "cmdOk", "cmdCancel", "cmdLanguage"}));
+}
+
 TEST_F(SettingsWindowTest, EnterOnTheFocusedCancelButtonChangesNothing) {
     frmSettings* w = open();
     QPointer<frmSettings> guard(w);
