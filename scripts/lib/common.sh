@@ -7,7 +7,7 @@ TVK_PACKAGES=(
     libxml2-dev
     libx11-dev libxi-dev libxtst-dev
     libgtest-dev libgmock-dev libbenchmark-dev
-    clang-14 libclang-rt-14-dev
+    clang-14 libclang-rt-14-dev clang-format
     xvfb xauth xdotool x11-utils
     lua5.4
     fonts-dejavu-core

@@ -372,8 +372,7 @@ TEST(EventList, ReplaceStateRejectsStorageThatDoesNotMatchItsCapacity) {
     RecordedList t;
     t.addEvents(2);
     const Snapshot before(*t.list);
-    EXPECT_EQ(errorOf([&] { t.list->replaceState(4, std::vector<EventRecord>(3), 1, 0, "", 1, 2); }),
-              err::InvalidCall);
+    EXPECT_EQ(errorOf([&] { t.list->replaceState(4, std::vector<EventRecord>(3), 1, 0, "", 1, 2); }), err::InvalidCall);
     EXPECT_EQ(errorOf([&] { t.list->replaceState(-1, {}, 0, 0, "", 1, 2); }), err::InvalidCall);
     EXPECT_TRUE(Snapshot(*t.list) == before);
     t.list->replaceState(1, std::vector<EventRecord>(2), 1, VbTrue, "t", 3, 4);
