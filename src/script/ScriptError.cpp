@@ -2,26 +2,13 @@
 
 namespace tvk::script {
 
+// The language's own texts; numbers shared with the rest of the program use the common table.
 std::string errorDescription(int n) {
     switch (n) {
-    case 5:
-        return "Invalid procedure call or argument";
-    case 6:
-        return "Overflow";
-    case 7:
-        return "Out of memory";
-    case 9:
-        return "Subscript out of range";
     case 10:
         return "This array is fixed or temporarily locked";
-    case 11:
-        return "Division by zero";
-    case 13:
-        return "Type mismatch";
     case 14:
         return "Out of string space";
-    case 28:
-        return "Out of stack space";
     case 35:
         return "Sub or Function not defined";
     case 51:
@@ -30,8 +17,6 @@ std::string errorDescription(int n) {
         return "Object variable not set";
     case 92:
         return "For loop not initialized";
-    case 94:
-        return "Invalid use of Null";
     case 424:
         return "Object required";
     case 429:
