@@ -8,6 +8,7 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QFontDialog>
+#include <QFontInfo>
 #include <QPageSetupDialog>
 #include <QPointer>
 #include <QPrintDialog>
@@ -17,6 +18,13 @@ namespace tvk {
 
 clsCommonDialogs::clsCommonDialogs() {
     m_customColors.fill(QColor(0, 0, 0));
+}
+
+clsCommonDialogs::~clsCommonDialogs() = default;
+
+QPrinter& clsCommonDialogs::currentPrinter() {
+    if (!m_printer) m_printer = std::make_unique<QPrinter>();
+    return *m_printer;
 }
 
 QString clsCommonDialogs::startFolder() {
@@ -92,9 +100,10 @@ int32_t clsCommonDialogs::ShowColor(QWidget* owner) {
 }
 
 QString clsCommonDialogs::ShowFont(QWidget* owner) {
-    QFont initial(QStringLiteral("Times New Roman"));
+    // The dialog lists installed families only; start on the face that stands in for the wanted one.
+    QFont initial(QFontInfo(QFont(QStringLiteral("Times New Roman"))).family());
     initial.setPointSize(12);
-    initial.setStyleHint(QFont::Serif);
+    initial.setWeight(QFont::Normal);
     QPointer<QFontDialog> dialog = new QFontDialog(initial, owner);
     dialog->setOption(QFontDialog::DontUseNativeDialog, true);
     const int result = dialog->exec();
@@ -113,10 +122,36 @@ bool clsCommonDialogs::ShowPageSetupDlg(QWidget* owner) {
     return result == QDialog::Accepted;
 }
 
+namespace {
+// Print dialog flags callers pass in: preselected range and choices to withhold.
+constexpr uint32_t PrintSelection = 0x1;
+constexpr uint32_t PrintPageNumbers = 0x2;
+constexpr uint32_t PrintNoSelection = 0x4;
+constexpr uint32_t PrintNoPageNumbers = 0x8;
+constexpr uint32_t PrintCollate = 0x10;
+constexpr uint32_t PrintDisableToFile = 0x80000;
+constexpr uint32_t PrintHideToFile = 0x100000;
+} // namespace
+
 bool clsCommonDialogs::ShowPrinter(QWidget* owner, int32_t printFlags) {
-    (void)printFlags; // the flags of the other platform's print dialog have no meaning here
-    QPrinter printer;
+    const auto flags = static_cast<uint32_t>(printFlags);
+    QPrinter& printer = currentPrinter();
+    // The dialog writes its choices into the printer only when confirmed, so a cancel leaves the
+    // current printer as it was.
     QPointer<QPrintDialog> dialog = new QPrintDialog(&printer, owner);
+    QAbstractPrintDialog::PrintDialogOptions options =
+        QAbstractPrintDialog::PrintShowPageSize | QAbstractPrintDialog::PrintCollateCopies;
+    if (!(flags & PrintNoSelection)) options |= QAbstractPrintDialog::PrintSelection;
+    if (!(flags & PrintNoPageNumbers)) options |= QAbstractPrintDialog::PrintPageRange;
+    if (!(flags & (PrintDisableToFile | PrintHideToFile))) options |= QAbstractPrintDialog::PrintToFile;
+    dialog->setOptions(options);
+    if ((flags & PrintSelection) && !(flags & PrintNoSelection))
+        dialog->setPrintRange(QAbstractPrintDialog::Selection);
+    else if ((flags & PrintPageNumbers) && !(flags & PrintNoPageNumbers))
+        dialog->setPrintRange(QAbstractPrintDialog::PageRange);
+    else
+        dialog->setPrintRange(QAbstractPrintDialog::AllPages);
+    printer.setCollateCopies((flags & PrintCollate) != 0);
     const int result = dialog->exec();
     if (!dialog) return true;
     delete dialog.data();

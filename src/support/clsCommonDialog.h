@@ -5,9 +5,11 @@
 
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <optional>
 
 class QFileDialog;
+class QPrinter;
 class QWidget;
 
 namespace tvk {
@@ -18,6 +20,9 @@ namespace tvk {
 class clsCommonDialogs {
 public:
     clsCommonDialogs();
+    ~clsCommonDialogs();
+    clsCommonDialogs(const clsCommonDialogs&) = delete;
+    clsCommonDialogs& operator=(const clsCommonDialogs&) = delete;
 
     // Filter list: pairs of description and pattern separated by NUL characters, for example
     // "Input-file (*.tvk)" NUL "*.tvk". Several patterns of one pair are separated by ";".
@@ -39,8 +44,13 @@ public:
     QString ShowFont(QWidget* owner);
     // True when the user confirmed the page setup.
     bool ShowPageSetupDlg(QWidget* owner);
-    // True after a cancel, false when the user confirmed (the opposite sense to page setup).
+    // True after a cancel, false when the user confirmed (the opposite sense to page setup). The
+    // dialog starts from the current printer and a confirmation makes its choices current.
+    // `printFlags` choose the preselected range and which choices are offered (see the .cpp).
     bool ShowPrinter(QWidget* owner, int32_t printFlags);
+
+    // The current printer: the print dialog presets from it and stores confirmed choices in it.
+    QPrinter& currentPrinter();
 
     // The folder the file dialogs start in: the executable's folder when it is writable, else the
     // user's home folder.
@@ -57,6 +67,7 @@ private:
     FileDialogState m_open;
     FileDialogState m_save;
     std::array<QColor, 16> m_customColors;
+    std::unique_ptr<QPrinter> m_printer; // created on first use
     QString m_file;
 };
 

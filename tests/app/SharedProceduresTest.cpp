@@ -4,7 +4,6 @@
 #include "recorder/simulated/SimulatedBackend.h"
 #include "support/clsCommonDialog.h"
 
-#include <QColorDialog>
 #include <QCoreApplication>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -126,29 +125,6 @@ TEST(CommonDialogs, AFileBufferBelowOneIsAnInvalidCall) {
     } catch (const RuntimeError& e) {
         EXPECT_EQ(e.number(), err::InvalidCall);
     }
-}
-
-TEST(CommonDialogs, ColourDialogGivesBgrOrMinusOne) {
-    test::app();
-    clsCommonDialogs dialogs;
-    whenDialogOpens([](QDialog* d) { d->reject(); });
-    EXPECT_EQ(dialogs.ShowColor(nullptr), -1);
-    whenDialogOpens([](QDialog* d) { d->accept(); }); // black is preselected
-    EXPECT_EQ(dialogs.ShowColor(nullptr), 0);
-    whenDialogOpens([](QDialog* d) {
-        qobject_cast<QColorDialog*>(d)->setCurrentColor(QColor(0x12, 0x34, 0x56));
-        d->accept();
-    });
-    EXPECT_EQ(dialogs.ShowColor(nullptr), 0x563412);
-}
-
-TEST(CommonDialogs, FontDialogGivesTheFaceNameOrNothing) {
-    test::app();
-    clsCommonDialogs dialogs;
-    whenDialogOpens([](QDialog* d) { d->reject(); });
-    EXPECT_EQ(dialogs.ShowFont(nullptr), "");
-    whenDialogOpens([](QDialog* d) { d->accept(); });
-    EXPECT_FALSE(dialogs.ShowFont(nullptr).isEmpty());
 }
 
 } // namespace
