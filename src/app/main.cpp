@@ -1,5 +1,6 @@
 // Start-up: the language, then the main window; the program lives as long as its windows.
 #include "app/BackendStarter.h"
+#include "app/HotkeyCommands.h"
 #include "app/main/frmMain.h"
 #include "app/modMain.h"
 
@@ -51,10 +52,14 @@ int main(int argc, char** argv) {
     }
     auto* window = new tvk::frmMain(backend);
     window->show();
-    tvk::BackendStarter::startAfterFirstPaint(window, backend, [](bool started, const std::string& whyNot) {
-        if (started) return;
-        reportNoBackend(whyNot);
-        QCoreApplication::exit(1);
-    });
+    tvk::BackendStarter::startAfterFirstPaint(window, backend,
+                                              [window, backend](bool started, const std::string& whyNot) {
+                                                  if (started) {
+                                                      tvk::installGlobalHotkeys(window, backend);
+                                                      return;
+                                                  }
+                                                  reportNoBackend(whyNot);
+                                                  QCoreApplication::exit(1);
+                                              });
     return QApplication::exec();
 }

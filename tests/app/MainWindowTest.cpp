@@ -170,6 +170,7 @@ TEST_F(MainWindowTest, ReplayItemIsEnabledOnlyForAListWithEventsWhenTheMenuOpens
 }
 
 TEST_F(MainWindowTest, RecordTogglesWhileTheRecordingLoopRuns) {
+    window->Recorder->setOwnInputTest({}); // the key goes to another program, so it stays recorded
     QString during;
     bool checkedDuring = false;
     backend->scheduleAction(50, [&] {
@@ -180,7 +181,7 @@ TEST_F(MainWindowTest, RecordTogglesWhileTheRecordingLoopRuns) {
     backend->scheduleKey(20, 65, true);
     backend->scheduleKey(30, 65, false);
     window->action("mnuRecord")->trigger();
-    EXPECT_EQ(during, "Recording ...");
+    EXPECT_TRUE(during.startsWith("Recording: 0:00, ")) << during.toStdString();
     EXPECT_TRUE(checkedDuring);
     EXPECT_FALSE(window->action("mnuRecord")->isChecked());
     EXPECT_EQ(window->activityText(), "");
@@ -203,7 +204,7 @@ TEST_F(MainWindowTest, ClearDuringARecordingEndsItAndKeepsTheCheckMark) {
     EXPECT_EQ(window->model()->rowCount(), 0);
     EXPECT_EQ(window->panelText(3), "3"); // Clear leaves the status bar as it was
     EXPECT_TRUE(window->action("mnuRecord")->isChecked());
-    EXPECT_EQ(window->activityText(), "Recording ...");
+    EXPECT_TRUE(window->activityText().startsWith("Recording: ")) << window->activityText().toStdString();
     window->action("mnuRecord")->trigger(); // only unchecks now
     EXPECT_FALSE(window->action("mnuRecord")->isChecked());
     EXPECT_EQ(window->activityText(), "");

@@ -4,6 +4,7 @@
 #include "app/replay/frmReplay.h"
 #include "events/clsEvents.h"
 #include "language/clsLanguage.h"
+#include "recorder/VirtualKeys.h"
 #include "recorder/clsRecorder.h"
 #include "recorder/simulated/SimulatedBackend.h"
 
@@ -178,6 +179,49 @@ TEST_F(ReplayWindowTest, EnterWorksTheFocusedButtonAndStartKeepsTheFocusThroughA
     EXPECT_EQ(injectedKeyDowns(), (std::vector<int32_t>{65, 66, 65, 66, 65, 66}));
 }
 
+TEST_F(ReplayWindowTest, AfterAReplayThatMovedTheFocusAwayEnterStartsAgainAndEscapeCancels) {
+    addKeys(2);
+    frmReplay* w = open();
+    QPointer<frmReplay> guard(w);
+    w->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(w));
+    w->startButton()->setFocus();
+    // The replay clicks into another program's window, which takes the focus.
+    QWidget other;
+    other.resize(100, 100);
+    auto c = main->Recorder->ExecutingEvent.connect([&](int32_t index, bool&) {
+        if (index != 0 || other.isVisible()) return;
+        other.show();
+        other.activateWindow();
+        QTest::qWaitForWindowActive(&other);
+    });
+    QTest::keyClick(w->startButton(), Qt::Key_Return);
+    c.disconnect();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(w)) << "the window takes the keyboard back";
+    EXPECT_TRUE(w->startButton()->hasFocus());
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    EXPECT_EQ(injectedKeyDowns(), (std::vector<int32_t>{65, 66, 65, 66}));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+    QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(guard.isNull());
+}
+
+TEST_F(ReplayWindowTest, TheUsersStopKeyEndsAnEndlessReplayAndTheStatusBarSaysSo) {
+    addKeys(2);
+    frmReplay* w = open();
+    w->input(2)->setText("-1");
+    auto c =
+        main->Recorder->ExecutingEvent.connect([&](int32_t, bool&) { backend->advance(std::chrono::milliseconds(3)); });
+    backend->scheduleKey(100, vk::Escape, true); // the user's press, on any window
+    backend->scheduleKey(105, vk::Escape, false);
+    w->cmdStart_Click(); // returns only because the stop key ended it
+    c.disconnect();
+    EXPECT_EQ(main->activityText(), "The replay was stopped by the user.");
+    EXPECT_TRUE(w->isVisible()) << "the window stays open for another start";
+    const double endMs = std::chrono::duration<double, std::milli>(backend->monotonicNow()).count();
+    EXPECT_LE(endMs, 115.0) << "within a slice of the press";
+}
+
 TEST_F(ReplayWindowTest, StartReplaysTheRangeForEachPass) {
     addKeys(4);
     frmReplay* w = open();
@@ -188,7 +232,7 @@ TEST_F(ReplayWindowTest, StartReplaysTheRangeForEachPass) {
     auto c = main->Recorder->ExecutingEvent.connect([&](int32_t, bool&) { during = main->activityText(); });
     w->cmdStart_Click();
     c.disconnect();
-    EXPECT_EQ(during, "Replaying ...");
+    EXPECT_EQ(during, "Replaying: pass 3 / 3, event 3");
     EXPECT_EQ(injectedKeyDowns(), (std::vector<int32_t>{66, 67, 66, 67, 66, 67}));
     EXPECT_EQ(main->activityText(), "");
     EXPECT_TRUE(w->startButton()->isEnabled());

@@ -6,6 +6,7 @@
 #include "recorder/simulated/SimulatedBackend.h"
 #include "support/clsSettings.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
@@ -130,8 +131,10 @@ TEST_F(SettingsWindowTest, CancelChangesNothing) {
 TEST_F(SettingsWindowTest, TabVisitsTheControlsInTheirDesignedOrder) {
     frmSettings* w = open();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(w));
-    EXPECT_EQ(test::tabOrderFrom(w->languageBox(), 5),
-              (QStringList{"cmdLanguage", "txtMouseUp", "txtMouseDown", "cmdOk", "cmdCancel", "cmdLanguage"}));
+    w->hotkeysBox()->setChecked(true); // the combination boxes take the focus only while enabled
+    EXPECT_EQ(test::tabOrderFrom(w->languageBox(), 9),
+              (QStringList{"cmdLanguage", "txtMouseUp", "txtMouseDown", "chkHotkeys", "txtHotkeyRecord",
+                           "txtHotkeyReplay", "txtHotkeyStopReplay", "cmdOk", "cmdCancel", "cmdLanguage"}));
 }
 
 TEST_F(SettingsWindowTest, EnterOnTheFocusedCancelButtonChangesNothing) {

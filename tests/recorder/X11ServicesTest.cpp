@@ -5,6 +5,7 @@
 #include "XDriver.h"
 
 #include "recorder/VirtualKeys.h"
+#include "recorder/clsRecorder.h"
 #include "recorder/x11/X11Backend.h"
 
 #include <X11/keysym.h>
@@ -84,6 +85,38 @@ TEST_F(X11ServicesTest, InjectedPressesAreNotTheUsersButAnotherClientsAre) {
     std::this_thread::sleep_for(50ms);
     EXPECT_EQ(backend->userPressCount(vk::Escape), before + 1);
     EXPECT_EQ(backend->userPressCount(vk::Return), 0u);
+}
+
+TEST_F(X11ServicesTest, ReplayStopsAtTheUsersEscapeButNotAtTheEscapesItTypes) {
+    const int escape = driver->keycodeOfName("ESC");
+    ASSERT_GT(escape, 8);
+    auto list = std::make_shared<clsEvents>();
+    for (int i = 0; i < 5; ++i) {
+        list->AddEvent(KeyBoard, true, 0, 0, vk::Escape);
+        list->AddEvent(KeyBoard, false, 0, 0, vk::Escape);
+        list->AddEvent(Wait, false, 0, 0, 15);
+    }
+    auto recorder = std::make_shared<clsRecorder>(backend);
+    recorder->Events = list;
+    recorder->setStopKey(vk::Escape);
+    recorder->watchStopKey(true);
+    int passes = 0;
+    int passesAtTap = -1;
+    backend->setYield([&] {
+        if (passes == 4 && passesAtTap < 0) {
+            passesAtTap = passes;
+            driver->tapKey(escape); // the user, on another connection
+        }
+    });
+    while (!recorder->stoppedByUser() && passes < 200) {
+        recorder->ReplayEvents(0, -1);
+        ++passes;
+    }
+    backend->setYield(nullptr);
+    recorder->releaseHeldInput();
+    EXPECT_TRUE(recorder->stoppedByUser());
+    EXPECT_EQ(passesAtTap, 4) << "four passes of typed Escapes did not stop it";
+    EXPECT_LT(passes, 200);
 }
 
 TEST_F(X11ServicesTest, HotkeysWorkUnderLockModifiersAndATakenOneIsReported) {

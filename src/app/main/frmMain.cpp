@@ -1,6 +1,8 @@
 #include "app/main/frmMain.h"
 
 #include "app/FormGeometry.h"
+#include "app/Messages.h"
+#include "app/OwnWindows.h"
 #include "app/filters/frmFilters.h"
 #include "app/main/EventListModel.h"
 #include "app/main/ListViewHeaders.h"
@@ -26,6 +28,7 @@
 #include <QScrollBar>
 #include <QStatusBar>
 #include <QTableView>
+#include <QTimer>
 
 namespace tvk {
 
@@ -64,6 +67,7 @@ frmMain::frmMain(std::shared_ptr<InputBackend> backend, QWidget* parent)
     // Form_Load: the list, the recorder working on it, the dialogs, then the texts.
     Events = std::make_shared<clsEvents>();
     Recorder = std::make_shared<clsRecorder>(m_backend);
+    Recorder->setOwnInputTest(isOwnInput);
     Recorder->Events = Events;
     subscribe();
     m_dialog = std::make_unique<clsCommonDialogs>();
@@ -383,9 +387,20 @@ void frmMain::mnuRecord_Click() {
         return;
     }
     Recorder->Events = Events;
-    setActivityText(QStringLiteral("Recording ..."));
     QPointer<frmMain> self(this);
     const std::shared_ptr<clsRecorder> recorder = Recorder; // stays alive if the window goes
+    // The status bar shows the time recorded and the events so far.
+    const auto started = m_backend->monotonicNow();
+    QTimer status;
+    const auto showStatus = [this, started] {
+        const auto seconds =
+            std::chrono::duration_cast<std::chrono::seconds>(m_backend->monotonicNow() - started).count();
+        const QString time = QStringLiteral("%1:%2").arg(seconds / 60).arg(seconds % 60, 2, 10, QLatin1Char('0'));
+        setActivityText(messageText("StatusRecording").arg(time).arg(Events ? Events->EventCount : 0));
+    };
+    connect(&status, &QTimer::timeout, this, showStatus);
+    showStatus();
+    status.start(250);
     try {
         recorder->InitiateRecording(10);
     } catch (const RuntimeError&) {
@@ -395,6 +410,7 @@ void frmMain::mnuRecord_Click() {
         }
         throw;
     }
+    if (self && !record->isChecked()) setActivityText(QString());
     // Stopped: by Record again (which unchecked the item), Clear, or closing this window.
 }
 

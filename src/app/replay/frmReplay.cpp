@@ -1,6 +1,7 @@
 #include "app/replay/frmReplay.h"
 
 #include "app/FormGeometry.h"
+#include "app/Messages.h"
 #include "app/NumericText.h"
 #include "app/main/frmMain.h"
 #include "app/modMain.h"
@@ -9,8 +10,11 @@
 #include "events/RuntimeError.h"
 #include "events/clsEvents.h"
 #include "language/clsLanguage.h"
+#include "recorder/VirtualKeys.h"
 #include "recorder/clsRecorder.h"
+#include "support/clsSettings.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QKeyEvent>
 #include <QLabel>
@@ -19,6 +23,14 @@
 #include <QPushButton>
 
 namespace tvk {
+
+namespace {
+// The boxes' texts at the last Start, for the replay hotkey.
+std::array<QString, 3>& lastInputs() {
+    static std::array<QString, 3> inputs;
+    return inputs;
+}
+} // namespace
 
 frmReplay::frmReplay(QWidget* owner) : QDialog(owner), QtForm(this), m_script(std::make_unique<FilterScript>()) {
     setObjectName(QStringLiteral("frmReplay"));
@@ -161,6 +173,11 @@ QString frmReplay::estimateCaption() const {
 
 void frmReplay::refRecorder_ExecutingEvent(int32_t index, bool& cancel) {
     if (!m_run) return; // only replays started here are filtered
+    if (m_main) {
+        const QString total = m_run->passes < 0 ? QStringLiteral("\u221E") : QString::number(m_run->passes + 1);
+        m_main->setActivityText(
+            messageText("StatusReplaying").arg(m_run->pass).arg(total).arg(static_cast<qint64>(index) + 1));
+    }
     const std::shared_ptr<clsRecorder> recorder = refRecorder;
     if (!recorder || !recorder->Events || !recorder->Events->EnableProcessor) return;
     // The filter's own failures let the event run; its answer otherwise decides.
@@ -176,13 +193,21 @@ void frmReplay::cmdStart_Click() {
     QPointer<frmMain> main = m_main;
     auto run = std::make_shared<RunState>();
     m_run = run;
+    for (size_t i = 0; i < m_txtInput.size(); ++i)
+        lastInputs()[i] = m_txtInput[i]->text();
 
     // Disabling Start moves the focus on to Cancel; it comes back afterwards, so that Enter starts
     // again rather than closing the window.
-    const bool startHadFocus = m_cmdStart->hasFocus();
+    const bool startHadFocus = m_cmdStart->hasFocus() || QApplication::focusWidget() == nullptr;
     m_cmdStart->setEnabled(false);
-    if (main) main->setActivityText(QStringLiteral("Replaying ..."));
     int32_t passes = readBoxInteger(m_txtInput[2]->text().toStdString());
+    run->passes = passes;
+    // The user's own press of the stop key ends every pass; Escape typed by the replay does not
+    // close this window either.
+    recorder->setStopKey(
+        settings().Setting(QStringLiteral("Replay"), QStringLiteral("StopKey"), QStringLiteral("27")).toInt());
+    recorder->watchStopKey(true);
+    run->escapes = recorder->backend().userPressCount(vk::Escape);
 
     std::shared_ptr<clsEvents> stored;
     QString failure;
@@ -194,7 +219,8 @@ void frmReplay::cmdStart_Click() {
             m_script->prepare(current->ElementProcessor, stored, current);
         }
         for (;;) {
-            if (run->stop || !self) break;
+            if (run->stop || !self || recorder->stoppedByUser()) break;
+            ++run->pass;
             const int32_t start = readBoxInteger(m_txtInput[0]->text().toStdString());
             const int32_t end = readBoxInteger(m_txtInput[1]->text().toStdString());
             recorder->ReplayEvents(start, end);
@@ -217,12 +243,33 @@ void frmReplay::cmdStart_Click() {
     // recorder gets the stored list back and nothing stays held down.
     if (stored) recorder->Events = stored;
     recorder->releaseHeldInput();
-    if (main) main->setActivityText(QString());
+    const bool byUser = recorder->stoppedByUser();
+    recorder->watchStopKey(false);
+    if (main) main->setActivityText(byUser ? messageText("StatusStoppedByUser") : QString());
     if (!self) return;
     m_run.reset();
     m_cmdStart->setEnabled(true);
-    if (startHadFocus && m_cmdCancel->hasFocus()) m_cmdStart->setFocus();
+    // The replay usually clicked into another window: take the keyboard back, so that Enter
+    // starts again and Escape cancels.
+    if (isVisible()) {
+        raise();
+        activateWindow();
+        if (startHadFocus) m_cmdStart->setFocus();
+    }
     if (!failure.isEmpty()) QMessageBox::critical(this, windowTitle(), failure);
+}
+
+void frmReplay::stopReplay() {
+    if (m_run) m_run->stop = true;
+    if (refRecorder) refRecorder->StopProcess();
+}
+
+void frmReplay::startWithLastValues() {
+    if (m_run) return;
+    for (size_t i = 0; i < m_txtInput.size(); ++i) {
+        if (!lastInputs()[i].isEmpty()) m_txtInput[i]->setText(lastInputs()[i]);
+    }
+    cmdStart_Click();
 }
 
 void frmReplay::cmdCancel_Click() {
@@ -230,6 +277,8 @@ void frmReplay::cmdCancel_Click() {
 }
 
 void frmReplay::reject() {
+    // During a replay, Escape closes the window only when the user pressed it.
+    if (m_run && refRecorder && refRecorder->backend().userPressCount(vk::Escape) == m_run->escapes) return;
     close();
 }
 

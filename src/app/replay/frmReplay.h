@@ -28,13 +28,17 @@ public:
     ~frmReplay() override;
 
     std::shared_ptr<clsRecorder> refRecorder; // set by the main window before every opening
-    // The window whose status bar shows "Replaying ..." (the owner).
+    // The window whose status bar shows the pass and event replayed (the owner).
     void setMainWindow(frmMain* main) { m_main = main; }
 
     // Recomputes the estimate (and follows refRecorder's notification from now on).
     void Update();
     void cmdStart_Click();
     void cmdCancel_Click();
+    // Ends the replay in progress and its later passes, leaving the window open.
+    void stopReplay();
+    // Fills the boxes with the values of the last Start in this program (if any), then starts.
+    void startWithLastValues();
 
     QString estimateCaption() const;
     QLineEdit* input(int index) const { return m_txtInput[static_cast<size_t>(index)]; }
@@ -49,6 +53,9 @@ protected:
 private:
     struct RunState {
         bool stop = false;
+        int32_t passes = 0;   // extra passes asked for; negative: until stopped
+        int64_t pass = 0;     // the pass in progress, from 1
+        uint64_t escapes = 0; // the user's presses of Escape when the replay started
     };
     void txtInput_Change();
     void refRecorder_ExecutingEvent(int32_t index, bool& cancel);

@@ -1,6 +1,8 @@
 #include "app/settings/frmSettings.h"
 
 #include "app/FormGeometry.h"
+#include "app/GlobalHotkeys.h"
+#include "app/Messages.h"
 #include "app/NumericText.h"
 #include "app/modMain.h"
 #include "events/RuntimeError.h"
@@ -9,11 +11,13 @@
 #include "support/clsFileOperation.h"
 #include "support/clsSettings.h"
 
+#include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
 #include <QGroupBox>
+#include <QKeySequenceEdit>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -68,15 +72,41 @@ frmSettings::frmSettings(QWidget* parent) : QDialog(parent), QtForm(this) {
     setLabelCaption(lblMouseUp, QStringLiteral("&Detail at mouse up:"));
     setLabelCaption(lblMouseDown, QStringLiteral("&Detail at mouse down:"));
 
+    // Global hotkeys: off unless the user turns them on; one combination per command.
+    auto* frameHotkeys = new QGroupBox(QStringLiteral("&Global hotkeys:"), this);
+    frameHotkeys->setObjectName(QStringLiteral("frameHotkeys"));
+    placeTwips(frameHotkeys, 240, 3360, 4335, 1815, s);
+    auto* picHotkeys = new QWidget(frameHotkeys);
+    picHotkeys->setObjectName(QStringLiteral("picHotkeys"));
+    placeTwips(picHotkeys, 120, 240, 4095, 1455, s);
+    m_chkHotkeys = new QCheckBox(QStringLiteral("Work from &any window"), picHotkeys);
+    m_chkHotkeys->setObjectName(QStringLiteral("chkHotkeys"));
+    placeTwips(m_chkHotkeys, 120, 60, 3855, 285, s);
+    static const char* const hotkeyNames[] = {"HotkeyRecord", "HotkeyReplay", "HotkeyStopReplay"};
+    static const char* const hotkeyTexts[] = {"&Record / stop:", "Start re&play:", "S&top replay:"};
+    QLabel* hotkeyLabels[3];
+    for (int i = 0; i < 3; ++i) {
+        hotkeyLabels[i] = new QLabel(picHotkeys);
+        hotkeyLabels[i]->setObjectName(QStringLiteral("lbl") + QLatin1String(hotkeyNames[i]));
+        placeTwips(hotkeyLabels[i], 120, 435 + 345 * i, 2055, 255, s);
+        auto* edit = new QKeySequenceEdit(picHotkeys);
+        edit->setObjectName(QStringLiteral("txt") + QLatin1String(hotkeyNames[i]));
+        placeTwips(edit, 2160, 420 + 345 * i, 1815, 285, s);
+        hotkeyLabels[i]->setBuddy(edit);
+        setLabelCaption(hotkeyLabels[i], QString::fromLatin1(hotkeyTexts[i]));
+        m_txtHotkeys[static_cast<size_t>(i)] = edit;
+        connect(m_chkHotkeys, &QCheckBox::toggled, edit, &QWidget::setEnabled);
+    }
+
     auto* cmdOk = new QPushButton(QStringLiteral("&Ok"), this);
     cmdOk->setObjectName(QStringLiteral("cmdOk"));
     cmdOk->setDefault(true);
-    placeTwips(cmdOk, 2040, 3600, 1215, 375, s);
+    placeTwips(cmdOk, 2040, 5400, 1215, 375, s);
     auto* cmdCancel = new QPushButton(QStringLiteral("&Cancel"), this);
     cmdCancel->setObjectName(QStringLiteral("cmdCancel"));
     // Enter works the focused button, as on any dialog; elsewhere it works OK.
     cmdCancel->setAutoDefault(true);
-    placeTwips(cmdCancel, 3360, 3600, 1215, 375, s);
+    placeTwips(cmdCancel, 3360, 5400, 1215, 375, s);
 
     addControl(frameLanguage, "Frame");
     addControl(picLanguage, "PictureBox");
@@ -88,13 +118,18 @@ frmSettings::frmSettings(QWidget* parent) : QDialog(parent), QtForm(this) {
     addControl(lblMouseDown, "Label");
     addControl(m_txtMouseUp, "TextBox");
     addControl(m_txtMouseDown, "TextBox");
+    addControl(frameHotkeys, "Frame");
+    addControl(picHotkeys, "PictureBox");
+    addControl(m_chkHotkeys, "CheckBox");
+    for (QLabel* l : hotkeyLabels)
+        addControl(l, "Label");
     addControl(cmdOk, "CommandButton");
     addControl(cmdCancel, "CommandButton");
 
     connect(cmdOk, &QPushButton::clicked, this, [this] { cmdOk_Click(); });
     connect(cmdCancel, &QPushButton::clicked, this, [this] { cmdCancel_Click(); });
 
-    setFixedSize(scaled(4860 / 15, s), scaled(4185 / 15, s));
+    setFixedSize(scaled(4860 / 15, s), scaled(5985 / 15, s));
     language().ProcessForm(*this);
 }
 
@@ -115,6 +150,15 @@ void frmSettings::LoadSettings() {
         m_txtMouseUp->setText(QString::number(Events->MouseUpDetail));
         m_txtMouseDown->setText(QString::number(Events->MouseDownDetail));
     }
+    const QString group = QStringLiteral("Hotkeys");
+    m_chkHotkeys->setChecked(settings().Setting(group, QStringLiteral("Enabled"), QStringLiteral("0")) == "1");
+    for (size_t i = 0; i < m_txtHotkeys.size(); ++i) {
+        const auto command = static_cast<GlobalHotkeys::Command>(i + 1);
+        const QString text =
+            settings().Setting(group, GlobalHotkeys::settingName(command), GlobalHotkeys::defaultSequence(command));
+        m_txtHotkeys[i]->setKeySequence(QKeySequence::fromString(text, QKeySequence::PortableText));
+        m_txtHotkeys[i]->setEnabled(m_chkHotkeys->isChecked());
+    }
 }
 
 void frmSettings::SaveSettings() {
@@ -129,6 +173,18 @@ void frmSettings::SaveSettings() {
         Events->MouseUpDetail = up;
         Events->MouseDownDetail = down;
     }
+    const QString group = QStringLiteral("Hotkeys");
+    settings().setSetting(group, QStringLiteral("Enabled"),
+                          m_chkHotkeys->isChecked() ? QStringLiteral("1") : QStringLiteral("0"));
+    for (size_t i = 0; i < m_txtHotkeys.size(); ++i) {
+        // Only the first combination of a sequence is a hotkey.
+        const QKeySequence sequence = m_txtHotkeys[i]->keySequence();
+        const QString text =
+            sequence.isEmpty() ? QString() : QKeySequence(sequence[0]).toString(QKeySequence::PortableText);
+        settings().setSetting(group, GlobalHotkeys::settingName(static_cast<GlobalHotkeys::Command>(i + 1)), text);
+    }
+    const QStringList taken = GlobalHotkeys::applyAll();
+    if (!taken.isEmpty()) QMessageBox::warning(this, windowTitle(), messageText("HotkeyTaken").arg(taken.join(", ")));
 }
 
 void frmSettings::cmdOk_Click() {

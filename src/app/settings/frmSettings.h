@@ -4,9 +4,12 @@
 
 #include <QDialog>
 
+#include <array>
 #include <memory>
 
+class QCheckBox;
 class QComboBox;
+class QKeySequenceEdit;
 class QLineEdit;
 
 namespace tvk {
@@ -14,7 +17,7 @@ namespace tvk {
 class clsEvents;
 
 // The settings window: the interface language, chosen from the files in the Languages folder,
-// and the two mouse-move details of the current event list.
+// the two mouse-move details of the current event list, and the global hotkeys.
 class frmSettings : public QDialog, public QtForm {
     Q_OBJECT
 public:
@@ -24,7 +27,8 @@ public:
 
     // Fills the controls: the language files (the loaded one selected) and the two details.
     void LoadSettings();
-    // Stores the language, applies it to every window, then writes the details into Events.
+    // Stores the language, applies it to every window, then writes the details into Events and
+    // stores and grabs the hotkeys (a combination another program holds is reported).
     // A detail outside the 32-bit range raises error 6 before anything is stored.
     void SaveSettings();
     void cmdOk_Click();
@@ -33,6 +37,8 @@ public:
     QComboBox* languageBox() const { return m_cmdLanguage; }
     QLineEdit* mouseUpBox() const { return m_txtMouseUp; }
     QLineEdit* mouseDownBox() const { return m_txtMouseDown; }
+    QCheckBox* hotkeysBox() const { return m_chkHotkeys; }
+    QKeySequenceEdit* hotkeyBox(int index) const { return m_txtHotkeys[static_cast<size_t>(index)]; }
 
 protected:
     void reject() override;
@@ -42,6 +48,8 @@ private:
     QComboBox* m_cmdLanguage = nullptr;
     QLineEdit* m_txtMouseUp = nullptr;
     QLineEdit* m_txtMouseDown = nullptr;
+    QCheckBox* m_chkHotkeys = nullptr;
+    std::array<QKeySequenceEdit*, 3> m_txtHotkeys{}; // record / stop, start replay, stop replay
 };
 
 } // namespace tvk

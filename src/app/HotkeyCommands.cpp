@@ -1,0 +1,58 @@
+#include "app/HotkeyCommands.h"
+
+#include "app/GlobalHotkeys.h"
+#include "app/Messages.h"
+#include "app/main/frmMain.h"
+#include "app/replay/frmReplay.h"
+#include "events/clsEvents.h"
+#include "recorder/clsRecorder.h"
+
+#include <QAction>
+#include <QMessageBox>
+#include <QPointer>
+
+namespace tvk {
+
+namespace {
+
+void runCommand(frmMain& main, const GlobalHotkeys& hotkeys, GlobalHotkeys::Command command) {
+    const auto recorder = main.Recorder;
+    if (!recorder) return;
+    frmReplay* replay = main.replayWindow();
+    const bool replaying = replay && replay->isReplaying();
+    switch (command) {
+    case GlobalHotkeys::Command::ToggleRecording:
+        if (recorder->isRecording()) {
+            // As Record does when chosen again, and the hotkey's own keys leave the recording.
+            main.action("mnuRecord")->setChecked(false);
+            recorder->StopProcess(hotkeys.keysOf(command));
+            main.setActivityText(QString());
+        } else if (!replaying) {
+            main.action("mnuRecord")->trigger();
+        }
+        break;
+    case GlobalHotkeys::Command::StartReplay:
+        if (recorder->isRecording() || replaying || !main.Events || main.Events->EventCount == 0) break;
+        main.mnuReplay_Click();
+        if (frmReplay* window = main.replayWindow()) window->startWithLastValues();
+        break;
+    case GlobalHotkeys::Command::StopReplay:
+        if (replaying) replay->stopReplay();
+        break;
+    }
+}
+
+} // namespace
+
+void installGlobalHotkeys(frmMain* window, std::shared_ptr<InputBackend> backend) {
+    auto* hotkeys = new GlobalHotkeys(std::move(backend), window);
+    QPointer<frmMain> main(window);
+    hotkeys->onCommand = [main, hotkeys](GlobalHotkeys::Command command) {
+        if (main) runCommand(*main, *hotkeys, command);
+    };
+    const QStringList taken = hotkeys->apply();
+    if (!taken.isEmpty())
+        QMessageBox::warning(window, window->windowTitle(), messageText("HotkeyTaken").arg(taken.join(", ")));
+}
+
+} // namespace tvk
