@@ -6,6 +6,7 @@
 #include "script/lib/NumberText.h"
 
 #include <chrono>
+#include <clocale>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -201,7 +202,7 @@ bool parseNumber(std::u16string_view t, double& out) {
         if (ed == 0) return false;
     }
     if (i != t.size()) return false;
-    out = std::strtod(ascii.c_str(), nullptr);
+    out = asciiToDouble(std::move(ascii));
     return std::isfinite(out);
 }
 
@@ -379,6 +380,23 @@ double toDate(const Value& v) {
 
 // ---- Text ----
 
+namespace {
+
+// The decimal point of the process locale: a desktop session sets the user's, which may be a comma.
+std::string_view localeRadix() {
+    const char* radix = std::localeconv()->decimal_point;
+    return radix && *radix ? std::string_view(radix) : std::string_view(".");
+}
+
+} // namespace
+
+double asciiToDouble(std::string ascii) {
+    const std::string_view radix = localeRadix();
+    if (radix != ".")
+        if (const size_t at = ascii.find('.'); at != std::string::npos) ascii.replace(at, 1, radix);
+    return std::strtod(ascii.c_str(), nullptr);
+}
+
 std::u16string formatDouble(double d, int digits) {
     if (std::isnan(d)) return u"NaN";
     if (std::isinf(d)) return d > 0 ? u"Infinity" : u"-Infinity";
@@ -386,6 +404,10 @@ std::u16string formatDouble(double d, int digits) {
     char buf[64];
     std::snprintf(buf, sizeof buf, "%.*G", digits, d);
     std::string s = buf;
+    // The C library writes the locale's decimal point; the language always prints '.'.
+    const std::string_view radix = localeRadix();
+    if (radix != ".")
+        if (const size_t at = s.find(radix); at != std::string::npos) s.replace(at, radix.size(), ".");
     // %G pads the exponent to two digits and keeps its sign, as the language prints it ("1E+20", "1E-05").
     return utf8ToUtf16(s);
 }

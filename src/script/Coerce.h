@@ -44,6 +44,8 @@ bool parseNumber(std::u16string_view text, double& out);
 std::u16string toString(const Value& v);
 std::string toUtf8(const Value& v); // toString, then UTF-8
 std::u16string formatDouble(double d, int significantDigits);
+// strtod of ASCII digits with '.' as the decimal point, whatever the process locale's is.
+double asciiToDouble(std::string ascii);
 std::u16string formatDate(double oleDate);
 
 // ---- Objects ----

@@ -335,7 +335,7 @@ Token Lexer::number(Token t) {
             digits.push_back(static_cast<char>(peek())), advance();
     }
     if (isLetter(peek()) || peek() == u'_') fail(1031, t.line, t.col);
-    double d = std::strtod(digits.c_str(), nullptr);
+    double d = asciiToDouble(digits);
     if (!std::isfinite(d)) fail(1031, t.line, t.col);
     if (!isFloat && d <= 32767)
         t.value = Value::integer(static_cast<int16_t>(d));

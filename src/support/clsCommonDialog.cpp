@@ -7,6 +7,7 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QFontDatabase>
 #include <QFontDialog>
 #include <QFontInfo>
 #include <QPageSetupDialog>
@@ -99,11 +100,55 @@ int32_t clsCommonDialogs::ShowColor(QWidget* owner) {
                                 (static_cast<uint32_t>(chosen.green()) << 8) | static_cast<uint32_t>(chosen.red()));
 }
 
+namespace {
+
+// Style names of a regular face, the most usual first; a face of normal width wins over a condensed
+// or expanded one of the same weight.
+int regularStyleRank(const QString& style) {
+    static const QStringList usual{QStringLiteral("Regular"), QStringLiteral("Book"), QStringLiteral("Roman"),
+                                   QStringLiteral("Normal")};
+    const qsizetype at = usual.indexOf(style);
+    if (at >= 0) return static_cast<int>(at);
+    for (const char* width : {"Condensed", "Narrow", "Expanded", "Wide", "Compressed", "Extended"})
+        if (style.contains(QLatin1String(width), Qt::CaseInsensitive)) return 100;
+    return 10;
+}
+
+// The regular face (upright, normal weight) of the installed family that stands in for `wanted`.
+// Font sets differ between machines, and without a style name the dialog starts on whichever style
+// it lists first, which may be italic or condensed.
+QFont regularStandIn(const QString& wanted, int points) {
+    QFont probe(wanted);
+    probe.setStyleHint(QFont::Serif);
+    QString family = QFontInfo(probe).family();
+    const QStringList families = QFontDatabase::families();
+    if (!families.contains(family)) {
+        // A generic alias the dialog does not list: take the installed family it resolves to.
+        QFont generic(QStringLiteral("serif"));
+        generic.setStyleHint(QFont::Serif);
+        family = QFontInfo(generic).family();
+        if (!families.contains(family) && !families.isEmpty()) family = families.first();
+    }
+    QString best;
+    int bestRank = 0;
+    for (const QString& style : QFontDatabase::styles(family)) {
+        if (QFontDatabase::italic(family, style) || QFontDatabase::weight(family, style) != QFont::Normal) continue;
+        const int rank = regularStyleRank(style);
+        if (best.isEmpty() || rank < bestRank) {
+            best = style;
+            bestRank = rank;
+        }
+    }
+    QFont face(family, points, QFont::Normal, false);
+    if (!best.isEmpty()) face.setStyleName(best);
+    return face;
+}
+
+} // namespace
+
 QString clsCommonDialogs::ShowFont(QWidget* owner) {
     // The dialog lists installed families only; start on the face that stands in for the wanted one.
-    QFont initial(QFontInfo(QFont(QStringLiteral("Times New Roman"))).family());
-    initial.setPointSize(12);
-    initial.setWeight(QFont::Normal);
+    const QFont initial = regularStandIn(QStringLiteral("Times New Roman"), 12);
     QPointer<QFontDialog> dialog = new QFontDialog(initial, owner);
     dialog->setOption(QFontDialog::DontUseNativeDialog, true);
     const int result = dialog->exec();

@@ -40,7 +40,8 @@ public:
     void ShowSave(QWidget* owner, const QString& caption);
     // Colour chosen as 0x00BBGGRR, or -1 after a cancel; colours the user defined are kept.
     int32_t ShowColor(QWidget* owner);
-    // Face name chosen (starting from Times New Roman, 12 points), empty after a cancel.
+    // Face name chosen, empty after a cancel. The dialog starts on 12 points of the regular face of the
+    // installed family that stands in for Times New Roman.
     QString ShowFont(QWidget* owner);
     // True when the user confirmed the page setup.
     bool ShowPageSetupDlg(QWidget* owner);

@@ -95,7 +95,23 @@ TEST(CommonDialogColour, CustomColoursAreKeptOnlyWhenConfirmedAndPerObject) {
     EXPECT_EQ(customColoursShownBy(first, true), afterDefine);
 }
 
-TEST(CommonDialogFont, StartsOnTimesNewRomanTwelvePointsAndGivesTheFaceName) {
+// The suite runs on a font set of its own, whatever the machine has installed.
+TEST(SuiteFontSet, IsDejaVuCoreAndLiberationOnly) {
+    test::app();
+    // Qt adds the three generic families of its own.
+    const QStringList expected{"DejaVu Sans",     "DejaVu Sans Mono", "DejaVu Serif",
+                               "Liberation Mono", "Liberation Sans",  "Liberation Serif",
+                               "Monospace",       "Sans Serif",       "Serif"};
+    QStringList families = QFontDatabase::families();
+    families.sort();
+    EXPECT_EQ(families, expected);
+    QStringList styles = QFontDatabase::styles("DejaVu Serif");
+    styles.sort();
+    EXPECT_EQ(styles, QStringList({"Bold", "Book"})) << "no faces of other packages";
+}
+
+// Holds on any font set: the suite also runs it on the machine's own fonts.
+TEST(CommonDialogFont, StartsOnTheRegularFaceOfTheTimesNewRomanStandInAndGivesTheFaceName) {
     test::app();
     clsCommonDialogs dialogs;
     QFont initial;
@@ -106,15 +122,33 @@ TEST(CommonDialogFont, StartsOnTimesNewRomanTwelvePointsAndGivesTheFaceName) {
     });
     EXPECT_EQ(dialogs.ShowFont(nullptr), "") << "cancel gives empty text";
     EXPECT_EQ(initial.pointSize(), 12);
-    EXPECT_EQ(initial.family(), QFontInfo(QFont("Times New Roman")).family());
+    QFont standIn("Times New Roman");
+    standIn.setStyleHint(QFont::Serif);
+    const QString family = QFontInfo(standIn).family();
+    if (QFontDatabase::families().contains(family)) {
+        EXPECT_EQ(initial.family(), family);
+    }
+    EXPECT_TRUE(QFontDatabase::families().contains(initial.family())) << initial.family().toStdString();
+    const QString style = initial.styleName();
+    EXPECT_FALSE(QFontDatabase::italic(initial.family(), style)) << style.toStdString();
+    EXPECT_EQ(QFontDatabase::weight(initial.family(), style), QFont::Normal) << style.toStdString();
+    EXPECT_FALSE(style.contains("Condensed")) << style.toStdString();
     EXPECT_FALSE(initial.italic());
     EXPECT_FALSE(initial.underline());
     EXPECT_FALSE(initial.strikeOut());
     EXPECT_EQ(initial.weight(), QFont::Normal);
+    // On the suite's own font set the stand-in is known exactly.
+    if (qgetenv("FONTCONFIG_FILE").endsWith("tests/fonts/fonts.conf")) {
+        EXPECT_EQ(initial.family(), "Liberation Serif");
+        EXPECT_EQ(style, "Regular");
+    }
 
-    // Two faces other than the starting one, so a result that ignores the choice shows.
+    // Two faces other than the starting one, so a result that ignores the choice shows; Qt's generic
+    // families stand for other faces and are left out.
     QStringList families = QFontDatabase::families();
     families.removeAll(initial.family());
+    for (const char* generic : {"Serif", "Sans Serif", "Monospace"})
+        families.removeAll(generic);
     ASSERT_GE(families.size(), 2);
     for (const QString& family : {families.first(), families.last()}) {
         answerNextDialog(true, [&](QDialog* d) {

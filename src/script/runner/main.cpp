@@ -5,6 +5,7 @@
 #include "script/EventsObject.h"
 #include "script/ScriptControl.h"
 
+#include <clocale>
 #include <cstdio>
 #include <fstream>
 #include <functional>
@@ -118,9 +119,9 @@ void report(const std::string& file, const ScriptError& e) {
               << ")\n";
 }
 
-int usage() {
-    std::cerr << "usage: tavrimoskel-script [--include FILE]... [--budget MS] [--events FILE.tvk] [SCRIPT.vbs] "
-                 "[ARGUMENT]...\n";
+int usage(std::ostream& out = std::cerr) {
+    out << "usage: tavrimoskel-script [--include FILE]... [--budget MS] [--events FILE.tvk] [SCRIPT.vbs] "
+           "[ARGUMENT]...\n";
     return 2;
 }
 
@@ -165,6 +166,8 @@ void dryRun(ScriptControl& control, clsEvents& stored, clsEvents& current) {
 } // namespace
 
 int main(int argc, char** argv) {
+    // The user's locale, as the desktop program has it: scripts must print the same under any.
+    std::setlocale(LC_ALL, "");
     std::vector<std::string> includes;
     std::string eventsFile, scriptFile;
     std::vector<std::string> scriptArgs;
@@ -178,7 +181,13 @@ int main(int argc, char** argv) {
             eventsFile = argv[++i];
         else if (a == "--budget" && i + 1 < argc)
             budgetMs = std::strtol(argv[++i], nullptr, 10);
-        else if (a.rfind("--", 0) == 0)
+        else if (a == "--help") {
+            usage(std::cout);
+            return 0;
+        } else if (a == "--version") {
+            std::cout << "tavrimoskel-script " << TVK_VERSION << '\n';
+            return 0;
+        } else if (a.rfind("--", 0) == 0)
             return usage();
         else
             break;
