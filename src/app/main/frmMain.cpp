@@ -1,5 +1,6 @@
 #include "app/main/frmMain.h"
 
+#include "app/Document.h"
 #include "app/FormGeometry.h"
 #include "app/filters/frmFilters.h"
 #include "app/main/EventListModel.h"
@@ -62,9 +63,7 @@ frmMain::frmMain(std::shared_ptr<InputBackend> backend, QWidget* parent)
     buildMenu();
 
     // Form_Load: the list, the recorder working on it, the dialogs, then the texts.
-    Events = std::make_shared<clsEvents>();
-    Recorder = std::make_shared<clsRecorder>(m_backend);
-    Recorder->Events = Events;
+    m_document = std::make_shared<Document>(m_backend);
     subscribe();
     m_dialog = std::make_unique<clsCommonDialogs>();
     m_dialog->Filter = QStringLiteral("Input-file (*.tvk)") + QChar(u'\0') + QStringLiteral("*.tvk");
@@ -216,9 +215,23 @@ void frmMain::buildMenu() {
 }
 
 void frmMain::subscribe() {
-    m_addedConnection = Events->ElementAdded.connect([this](int32_t i) { Events_ElementAdded(i); });
-    m_removedConnection = Events->ElementRemoved.connect([this](int32_t i) { Events_ElementRemoved(i); });
-    m_executingConnection = Recorder->ExecutingEvent.connect([this](int32_t i, bool&) { Recorder_ExecutingEvent(i); });
+    subscribeRows();
+    m_executingConnection =
+        m_document->recorder()->ExecutingEvent.connect([this](int32_t i, bool&) { Recorder_ExecutingEvent(i); });
+    m_replacedConnection = m_document->EventsReplaced.connect([this] {
+        subscribeRows();
+        // Clear empties the rows and leaves the status bar as it was; any other new list is shown whole.
+        if (m_clearing)
+            m_model->clearRows();
+        else
+            UpdateListView();
+    });
+}
+
+void frmMain::subscribeRows() {
+    clsEvents& events = *m_document->events();
+    m_addedConnection = events.ElementAdded.connect([this](int32_t i) { Events_ElementAdded(i); });
+    m_removedConnection = events.ElementRemoved.connect([this](int32_t i) { Events_ElementRemoved(i); });
 }
 
 QAction* frmMain::action(const char* name) const {
@@ -241,9 +254,8 @@ template <typename Fn> void frmMain::guarded(Fn&& fn) {
 // ---- Rows ----
 
 void frmMain::Events_ElementAdded(int32_t index) {
-    if (!Events) return;
     try {
-        m_model->appendEvent(*Events, index);
+        m_model->appendEvent(*m_document->events(), index);
     } catch (const RuntimeError&) {
         return; // an event whose fields cannot be read gets no row; the list itself is unaffected
     }
@@ -258,7 +270,7 @@ void frmMain::Events_ElementRemoved(int32_t index) {
 
 void frmMain::UpdateListView() {
     m_lstEvents->setUpdatesEnabled(false);
-    m_model->rebuild(*Events); // leaves the rows unchanged when reading the list fails
+    m_model->rebuild(*m_document->events()); // leaves the rows unchanged when reading the list fails
     m_lstEvents->setUpdatesEnabled(true);
     selectRow(m_model->rowCount() - 1);
     UpdateStatusBar();
@@ -301,11 +313,11 @@ void frmMain::Recorder_ExecutingEvent(int32_t index) {
 }
 
 void frmMain::lstEvents_KeyDown(int key) {
-    if (key == Qt::Key_Delete && Events) {
+    if (key == Qt::Key_Delete) {
         const QModelIndex current = m_lstEvents->selectionModel()->currentIndex();
         if (current.isValid() && m_lstEvents->selectionModel()->isRowSelected(current.row())) {
             try {
-                Events->RemoveEvent(current.row());
+                m_document->events()->RemoveEvent(current.row());
             } catch (const RuntimeError&) {
                 // a removal the list refuses removes nothing, silently
             }
@@ -331,14 +343,13 @@ void frmMain::mnuOpen_Click() {
     const QString file = Dialog().File();
     if (file.isEmpty()) return;
     try {
-        Events->LoadFile(QFile::encodeName(file).toStdString());
+        m_document->open(QFile::encodeName(file).toStdString());
     } catch (const RuntimeError& e) {
         // The list is left exactly as it was; say why nothing was opened.
         QMessageBox::critical(this, QStringLiteral("Open input"),
                               QStringLiteral("%1\n\n%2").arg(file, QString::fromStdString(e.description())));
         return;
     }
-    UpdateListView();
 }
 
 void frmMain::mnuSave_Click() {
@@ -347,7 +358,7 @@ void frmMain::mnuSave_Click() {
     if (path.isEmpty()) return;
     if (!path.contains(QStringLiteral(".tvk"), Qt::CaseSensitive)) path += QStringLiteral(".tvk");
     try {
-        Events->SaveFile(QFile::encodeName(path).toStdString());
+        m_document->save(QFile::encodeName(path).toStdString());
     } catch (const RuntimeError& e) {
         QMessageBox::critical(this, QStringLiteral("Save input"),
                               QStringLiteral("%1\n\n%2").arg(path, QString::fromStdString(e.description())));
@@ -356,40 +367,37 @@ void frmMain::mnuSave_Click() {
 
 void frmMain::mnuSettings_Click() {
     if (!m_settings) m_settings = new frmSettings();
-    m_settings->Events = Events;
+    m_settings->setDocument(m_document);
     m_settings->LoadSettings();
     present(m_settings);
 }
 
 void frmMain::mnuEvents_Click() {
-    action("mnuReplay")->setEnabled(Events && Events->EventCount != 0);
+    action("mnuReplay")->setEnabled(m_document->events()->EventCount != 0);
 }
 
 void frmMain::mnuClear_Click() {
-    Recorder->StopProcess();
-    Events = std::make_shared<clsEvents>();
-    m_addedConnection = Events->ElementAdded.connect([this](int32_t i) { Events_ElementAdded(i); });
-    m_removedConnection = Events->ElementRemoved.connect([this](int32_t i) { Events_ElementRemoved(i); });
-    Recorder->Events = Events;
-    m_model->clearRows();
+    m_clearing = true;
+    m_document->clear();
+    m_clearing = false;
 }
 
 void frmMain::mnuRecord_Click() {
     QAction* record = action("mnuRecord");
     // The item toggled its check mark before this runs: checked now means a recording starts.
+    const std::shared_ptr<clsRecorder> recorder = m_document->recorder(); // stays alive if the window goes
     if (!record->isChecked()) {
-        Recorder->StopProcess();
+        recorder->StopProcess();
         setActivityText(QString());
         return;
     }
-    Recorder->Events = Events;
+    recorder->Events = m_document->events();
     setActivityText(QStringLiteral("Recording ..."));
     QPointer<frmMain> self(this);
-    const std::shared_ptr<clsRecorder> recorder = Recorder; // stays alive if the window goes
     try {
         recorder->InitiateRecording(10);
     } catch (const RuntimeError&) {
-        if (self && Recorder == recorder) {
+        if (self) {
             record->setChecked(false);
             setActivityText(QString());
         }
@@ -400,7 +408,7 @@ void frmMain::mnuRecord_Click() {
 
 void frmMain::mnuReplay_Click() {
     if (!m_replay) m_replay = new frmReplay(this);
-    m_replay->refRecorder = Recorder;
+    m_replay->refRecorder = m_document->recorder();
     m_replay->setMainWindow(this);
     m_replay->Update();
     present(m_replay);
@@ -408,9 +416,8 @@ void frmMain::mnuReplay_Click() {
 
 void frmMain::mnuFilters_Click() {
     if (!m_filters) m_filters = new frmFilters();
-    m_filters->refEvents = Events;
+    m_filters->setDocument(m_document);
     present(m_filters);
-    m_filters->Update();
 }
 
 void frmMain::mnuAbout_Click() {
@@ -440,13 +447,12 @@ void frmMain::closeEvent(QCloseEvent* event) {
 void frmMain::Form_Unload() {
     if (m_unloaded) return;
     m_unloaded = true;
-    if (Recorder) Recorder->StopProcess();
+    m_document->recorder()->StopProcess();
     UnloadOtherForms(this);
     m_executingConnection.disconnect();
+    m_replacedConnection.disconnect();
     m_addedConnection.disconnect();
     m_removedConnection.disconnect();
-    Recorder.reset();
-    Events.reset();
 }
 
 } // namespace tvk
