@@ -2,6 +2,7 @@
 
 #include "app/FormGeometry.h"
 #include "app/main/EventListModel.h"
+#include "app/main/EventListView.h"
 #include "app/main/frmMain.h"
 #include "events/clsEvents.h"
 #include "recorder/clsRecorder.h"
@@ -347,6 +348,28 @@ TEST_F(MainWindowTest, TheListKeepsAnEightPixelMarginWhenResized) {
     EXPECT_EQ(list.topLeft(), QPoint(8, 8));
     EXPECT_EQ(list.width(), client.width() - 16);
     EXPECT_EQ(list.height(), client.height() - 16);
+}
+
+} // namespace
+} // namespace tvk
+
+namespace tvk {
+namespace {
+
+// The list places cells by row number; the places must be the table's own, scrolled or not.
+TEST_F(MainWindowTest, ListPlacesCellsWhereTheTableWould) {
+    addEvents(300);
+    QApplication::processEvents();
+    auto* view = static_cast<EventListView*>(window->listView());
+    for (const int scroll : {0, 37, view->verticalScrollBar()->maximum()}) {
+        view->verticalScrollBar()->setValue(scroll);
+        for (const int row : {0, 1, 150, 299})
+            for (const int column : {0, 3, 6}) {
+                const QModelIndex index = window->model()->index(row, column);
+                EXPECT_EQ(view->visualRect(index), view->QTableView::visualRect(index))
+                    << "scroll " << scroll << " row " << row << " column " << column;
+            }
+    }
 }
 
 } // namespace

@@ -4,6 +4,7 @@
 #include "app/FormGeometry.h"
 #include "app/filters/frmFilters.h"
 #include "app/main/EventListModel.h"
+#include "app/main/EventListView.h"
 #include "app/main/ListViewHeaders.h"
 #include "app/modMain.h"
 #include "app/replay/frmReplay.h"
@@ -101,7 +102,7 @@ void frmMain::buildControls() {
             return GetKeyName(*backend, key, modifiers);
         },
         this);
-    m_lstEvents = new QTableView(central);
+    m_lstEvents = new EventListView(central);
     m_lstEvents->setObjectName(QStringLiteral("lstEvents"));
     m_lstEvents->setModel(m_model);
     m_lstEvents->setSelectionBehavior(QAbstractItemView::SelectRows);
@@ -109,8 +110,13 @@ void frmMain::buildControls() {
     m_lstEvents->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_lstEvents->setShowGrid(false);
     m_lstEvents->setWordWrap(false);
-    m_lstEvents->setVerticalScrollMode(QAbstractItemView::ScrollPerItem);
+    // Scrolling per pixel keeps a new row's cost independent of the list's length: per item, the
+    // view recomputes every row's position after each inserted row.
+    m_lstEvents->setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
     m_lstEvents->verticalHeader()->hide();
+    // The hidden row header follows a selection of its own: following the list's, it would locate
+    // the old and the new current row among all rows for every recorded event.
+    m_lstEvents->verticalHeader()->setSelectionModel(new QItemSelectionModel(m_model, m_lstEvents->verticalHeader()));
     m_lstEvents->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     m_lstEvents->verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 4);
     m_lstEvents->horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
@@ -254,12 +260,18 @@ template <typename Fn> void frmMain::guarded(Fn&& fn) {
 // ---- Rows ----
 
 void frmMain::Events_ElementAdded(int32_t index) {
+    // With updates off the view repaints once afterwards instead of locating the old and the new
+    // selected row among all rows for every event.
+    const bool updates = m_lstEvents->updatesEnabled();
+    m_lstEvents->setUpdatesEnabled(false);
     try {
         m_model->appendEvent(*m_document->events(), index);
     } catch (const RuntimeError&) {
+        m_lstEvents->setUpdatesEnabled(updates);
         return; // an event whose fields cannot be read gets no row; the list itself is unaffected
     }
     selectRow(m_model->rowCount() - 1);
+    m_lstEvents->setUpdatesEnabled(updates);
     UpdateStatusBar();
 }
 
