@@ -140,12 +140,12 @@ int main(int argc, char** argv) {
     std::vector<double> rebuild;
     size_t rowBytes = 0;
     for (int i = 0; i < 3; ++i) {
-        window->mnuClear_Click();
+        window->document()->clear();
         QApplication::processEvents();
         malloc_trim(0);
         QElapsedTimer t;
         t.start();
-        window->Events->LoadFile(file);
+        window->document()->events()->LoadFile(file);
         const size_t before = heapInUse();
         window->UpdateListView();
         QApplication::processEvents(); // the rows are painted
@@ -157,12 +157,12 @@ int main(int argc, char** argv) {
 
     // Rows added one at a time, as a recording adds them: the cost per row must not grow with the list.
     auto appendCost = [&](int rows) {
-        window->mnuClear_Click();
+        window->document()->clear();
         QApplication::processEvents();
         QElapsedTimer t;
         t.start();
         for (int i = 0; i < rows; ++i)
-            window->Events->AddEvent(i % 4, i % 2 == 0, i, i, 65);
+            window->document()->events()->AddEvent(i % 4, i % 2 == 0, i, i, 65);
         QApplication::processEvents();
         return static_cast<double>(t.nsecsElapsed()) / 1e3 / rows;
     };

@@ -1,7 +1,9 @@
 #include "AppTestSupport.h"
 
+#include "app/Document.h"
 #include "app/filters/frmFilters.h"
 #include "events/clsEvents.h"
+#include "recorder/simulated/SimulatedBackend.h"
 
 #include <QCheckBox>
 #include <QPlainTextEdit>
@@ -23,10 +25,11 @@ protected:
         AppFixture::TearDown();
     }
     void showFor(const std::shared_ptr<clsEvents>& list) {
-        window->refEvents = list;
-        window->Update();
+        document->replaceEvents(list);
+        window->setDocument(document);
     }
     QPointer<frmFilters> window;
+    std::shared_ptr<Document> document = std::make_shared<Document>(std::make_shared<SimulatedBackend>());
     std::shared_ptr<clsEvents> list = std::make_shared<clsEvents>();
 };
 

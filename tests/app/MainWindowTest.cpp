@@ -2,6 +2,7 @@
 
 #include "app/FormGeometry.h"
 #include "app/main/EventListModel.h"
+#include "app/main/EventListView.h"
 #include "app/main/frmMain.h"
 #include "events/clsEvents.h"
 #include "recorder/clsRecorder.h"
@@ -40,7 +41,7 @@ protected:
     }
     void addEvents(int n) {
         for (int i = 0; i < n; ++i)
-            window->Events->AddEvent(Wait, false, i, 0, 10 * i);
+            window->document()->events()->AddEvent(Wait, false, i, 0, 10 * i);
     }
     QString cell(int row, int column) { return window->model()->cellText(row, column); }
     // Picks `path` in the next file dialog.
@@ -133,8 +134,8 @@ TEST_F(MainWindowTest, DeleteKeyRemovesTheSelectedEventAndKeepsOtherRowsTexts) {
     addEvents(5);
     window->listView()->selectRow(2);
     QTest::keyClick(window->listView(), Qt::Key_Delete);
-    EXPECT_EQ(window->Events->EventCount, 4);
-    EXPECT_EQ(window->Events->EventData(2), 30); // the event at index 2 went
+    EXPECT_EQ(window->document()->events()->EventCount, 4);
+    EXPECT_EQ(window->document()->events()->EventData(2), 30); // the event at index 2 went
     ASSERT_EQ(window->model()->rowCount(), 4);
     EXPECT_EQ(cell(2, 0), "4");
     EXPECT_EQ(cell(3, 0), "5");
@@ -146,7 +147,7 @@ TEST_F(MainWindowTest, DeleteWithoutSelectionRemovesNothing) {
     window->listView()->clearSelection();
     window->listView()->selectionModel()->clearCurrentIndex();
     QTest::keyClick(window->listView(), Qt::Key_Delete);
-    EXPECT_EQ(window->Events->EventCount, 3);
+    EXPECT_EQ(window->document()->events()->EventCount, 3);
     EXPECT_EQ(window->panelText(3), "3");
 }
 
@@ -156,7 +157,7 @@ TEST_F(MainWindowTest, MenuShortcutsWorkWhileTheListHasTheFocus) {
     ASSERT_TRUE(QTest::qWaitForWindowActive(window));
     window->listView()->setFocus();
     QTest::keyClick(window->listView(), Qt::Key_C, Qt::ControlModifier);
-    EXPECT_EQ(window->Events->EventCount, 0);
+    EXPECT_EQ(window->document()->events()->EventCount, 0);
     EXPECT_EQ(window->model()->rowCount(), 0);
 }
 
@@ -185,9 +186,9 @@ TEST_F(MainWindowTest, RecordTogglesWhileTheRecordingLoopRuns) {
     EXPECT_TRUE(checkedDuring);
     EXPECT_FALSE(window->action("mnuRecord")->isChecked());
     EXPECT_EQ(window->activityText(), "");
-    EXPECT_FALSE(window->Recorder->isRecording());
+    EXPECT_FALSE(window->document()->recorder()->isRecording());
     // The typed key reached the list and its rows.
-    ASSERT_GE(window->Events->EventCount, 2);
+    ASSERT_GE(window->document()->events()->EventCount, 2);
     bool sawKey = false;
     for (int r = 0; r < window->model()->rowCount(); ++r)
         sawKey |= cell(r, 3) == "VK_A";
@@ -196,11 +197,11 @@ TEST_F(MainWindowTest, RecordTogglesWhileTheRecordingLoopRuns) {
 
 TEST_F(MainWindowTest, ClearDuringARecordingEndsItAndKeepsTheCheckMark) {
     addEvents(3);
-    const std::shared_ptr<clsEvents> before = window->Events;
+    const std::shared_ptr<clsEvents> before = window->document()->events();
     backend->scheduleAction(30, [&] { window->action("mnuClear")->trigger(); });
     window->action("mnuRecord")->trigger(); // returns once Clear stopped it
-    EXPECT_NE(window->Events, before);
-    EXPECT_EQ(window->Recorder->Events, window->Events);
+    EXPECT_NE(window->document()->events(), before);
+    EXPECT_EQ(window->document()->recorder()->Events, window->document()->events());
     EXPECT_EQ(window->model()->rowCount(), 0);
     EXPECT_EQ(window->panelText(3), "3"); // Clear leaves the status bar as it was
     EXPECT_TRUE(window->action("mnuRecord")->isChecked());
@@ -212,7 +213,7 @@ TEST_F(MainWindowTest, ClearDuringARecordingEndsItAndKeepsTheCheckMark) {
 
 TEST_F(MainWindowTest, ClosingTheWindowDuringARecordingEndsItSafely) {
     backend->scheduleAction(30, [&] { window->close(); });
-    const std::weak_ptr<clsRecorder> recorder = window->Recorder;
+    const std::weak_ptr<clsRecorder> recorder = window->document()->recorder();
     window->action("mnuRecord")->trigger();
     QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_TRUE(window.isNull());
@@ -257,11 +258,12 @@ TEST_F(MainWindowTest, OpenRebuildsTheRowsAndAFailingOpenLeavesEverythingAsItWas
 
     chooseFile(dir.filePath("four.tvk"));
     window->mnuOpen_Click();
-    EXPECT_EQ(window->Events->EventCount, 4);
+    EXPECT_EQ(window->document()->events()->EventCount, 4);
     ASSERT_EQ(window->model()->rowCount(), 4);
     EXPECT_EQ(cell(3, 3), "30");
     EXPECT_EQ(window->panelText(2), "4");
-    EXPECT_EQ(window->Recorder->Events, window->Events); // the same list object, loaded in place
+    EXPECT_EQ(window->document()->recorder()->Events,
+              window->document()->events()); // the recorder works on the opened list
 
     QFile broken(dir.filePath("broken.tvk"));
     ASSERT_TRUE(broken.open(QIODevice::WriteOnly));
@@ -272,7 +274,7 @@ TEST_F(MainWindowTest, OpenRebuildsTheRowsAndAFailingOpenLeavesEverythingAsItWas
     acceptNextMessage(&message);
     window->mnuOpen_Click();
     EXPECT_FALSE(message.isEmpty());
-    EXPECT_EQ(window->Events->EventCount, 4);
+    EXPECT_EQ(window->document()->events()->EventCount, 4);
     EXPECT_EQ(window->model()->rowCount(), 4);
 }
 
@@ -291,7 +293,7 @@ TEST_F(MainWindowTest, AFailingSaveIsReported) {
     acceptNextMessage(&message);
     window->mnuSave_Click();
     EXPECT_FALSE(message.isEmpty());
-    EXPECT_EQ(window->Events->EventCount, 1);
+    EXPECT_EQ(window->document()->events()->EventCount, 1);
 }
 
 TEST_F(MainWindowTest, AReplayedEventIsSelectedAndScrolledIntoView) {
@@ -299,13 +301,13 @@ TEST_F(MainWindowTest, AReplayedEventIsSelectedAndScrolledIntoView) {
     addEvents(300);
     window->listView()->scrollToTop();
     bool cancel = false;
-    window->Recorder->ExecutingEvent.emit(250, cancel);
+    window->document()->recorder()->ExecutingEvent.emit(250, cancel);
     EXPECT_EQ(window->listView()->selectionModel()->currentIndex().row(), 250);
     EXPECT_EQ(window->panelText(2), "251");
     const QRect rect = window->listView()->visualRect(window->model()->index(250, 0));
     EXPECT_TRUE(window->listView()->viewport()->rect().intersects(rect));
     // An index beyond the rows (a filter script grew its working copy) selects nothing new.
-    window->Recorder->ExecutingEvent.emit(5000, cancel);
+    window->document()->recorder()->ExecutingEvent.emit(5000, cancel);
     EXPECT_EQ(window->listView()->selectionModel()->currentIndex().row(), 250);
 }
 
@@ -347,6 +349,28 @@ TEST_F(MainWindowTest, TheListKeepsAnEightPixelMarginWhenResized) {
     EXPECT_EQ(list.topLeft(), QPoint(8, 8));
     EXPECT_EQ(list.width(), client.width() - 16);
     EXPECT_EQ(list.height(), client.height() - 16);
+}
+
+} // namespace
+} // namespace tvk
+
+namespace tvk {
+namespace {
+
+// The list places cells by row number; the places must be the table's own, scrolled or not.
+TEST_F(MainWindowTest, ListPlacesCellsWhereTheTableWould) {
+    addEvents(300);
+    QApplication::processEvents();
+    auto* view = static_cast<EventListView*>(window->listView());
+    for (const int scroll : {0, 37, view->verticalScrollBar()->maximum()}) {
+        view->verticalScrollBar()->setValue(scroll);
+        for (const int row : {0, 1, 150, 299})
+            for (const int column : {0, 3, 6}) {
+                const QModelIndex index = window->model()->index(row, column);
+                EXPECT_EQ(view->visualRect(index), view->QTableView::visualRect(index))
+                    << "scroll " << scroll << " row " << row << " column " << column;
+            }
+    }
 }
 
 } // namespace

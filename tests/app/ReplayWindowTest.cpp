@@ -38,8 +38,8 @@ protected:
     // Key events whose data is 65 + index, so the injections tell which events ran.
     void addKeys(int n) {
         for (int i = 0; i < n; ++i) {
-            const int32_t e = main->Events->AddEvent(KeyBoard, true, 0, 0, 65 + i);
-            main->Events->setEventTime(e, 1000 + 100 * i);
+            const int32_t e = main->document()->events()->AddEvent(KeyBoard, true, 0, 0, 65 + i);
+            main->document()->events()->setEventTime(e, 1000 + 100 * i);
         }
     }
     std::vector<int32_t> injectedKeyDowns() const {
@@ -49,8 +49,8 @@ protected:
         return out;
     }
     void setFilter(const std::string& script) {
-        main->Events->ElementProcessor = script;
-        main->Events->EnableProcessor = VbTrue;
+        main->document()->events()->ElementProcessor = script;
+        main->document()->events()->EnableProcessor = VbTrue;
     }
 
     std::shared_ptr<SimulatedBackend> backend;
@@ -100,10 +100,10 @@ TEST_F(ReplayWindowTest, CapturingEveryControlGivesTheCaptionThenEachControlsTex
 }
 
 TEST_F(ReplayWindowTest, EstimateTexts) {
-    main->Events->AddEvent(Wait, false, 0, 0, 0);
-    main->Events->AddEvent(Wait, false, 0, 0, 0);
-    main->Events->setEventTime(0, 1000);
-    main->Events->setEventTime(1, 4500);
+    main->document()->events()->AddEvent(Wait, false, 0, 0, 0);
+    main->document()->events()->AddEvent(Wait, false, 0, 0, 0);
+    main->document()->events()->setEventTime(0, 1000);
+    main->document()->events()->setEventTime(1, 4500);
     frmReplay* w = open();
     EXPECT_EQ(w->estimateCaption(), "&Estimated run time: 00:00:03:0500");
     w->input(2)->setText("2");
@@ -229,7 +229,8 @@ TEST_F(ReplayWindowTest, StartReplaysTheRangeForEachPass) {
     w->input(1)->setText("2");
     w->input(2)->setText("2");
     QString during;
-    auto c = main->Recorder->ExecutingEvent.connect([&](int32_t, bool&) { during = main->activityText(); });
+    auto c =
+        main->document()->recorder()->ExecutingEvent.connect([&](int32_t, bool&) { during = main->activityText(); });
     w->cmdStart_Click();
     c.disconnect();
     EXPECT_EQ(during, "Replaying: pass 3 / 3, event 3");
@@ -281,8 +282,8 @@ TEST_F(ReplayWindowTest, FilterAnswersDecideWhichEventsRun) {
         frmReplay* w = open();
         w->cmdStart_Click();
         EXPECT_EQ(injectedKeyDowns(), c.ran);
-        EXPECT_EQ(main->Recorder->Events, main->Events); // the stored list is back
-        EXPECT_EQ(main->Events->EventData(2), 67);       // edits of the working copy stay there
+        EXPECT_EQ(main->document()->recorder()->Events, main->document()->events()); // the stored list is back
+        EXPECT_EQ(main->document()->events()->EventData(2), 67); // edits of the working copy stay there
         w->close();
         QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }
@@ -294,8 +295,8 @@ TEST_F(ReplayWindowTest, TheStoredListComesBackEvenWhenTheScriptClearsTheFlag) {
               " StoredEvents.EventPosX(0) = 5\r\n ElementInvoked = True\r\nEnd Function");
     frmReplay* w = open();
     w->cmdStart_Click();
-    EXPECT_EQ(main->Recorder->Events, main->Events);
-    EXPECT_EQ(main->Events->EventPosX(0), 5); // StoredEvents is the main window's list
+    EXPECT_EQ(main->document()->recorder()->Events, main->document()->events());
+    EXPECT_EQ(main->document()->events()->EventPosX(0), 5); // StoredEvents is the main window's list
     EXPECT_EQ(injectedKeyDowns().size(), 3u);
 }
 
@@ -309,7 +310,7 @@ TEST_F(ReplayWindowTest, ACompileErrorIsShownWithItsPositionAndLeavesTheWindowId
     EXPECT_TRUE(message.contains("Line 2")) << message.toStdString();
     EXPECT_TRUE(message.contains("column")) << message.toStdString();
     EXPECT_TRUE(injectedKeyDowns().empty());
-    EXPECT_EQ(main->Recorder->Events, main->Events);
+    EXPECT_EQ(main->document()->recorder()->Events, main->document()->events());
     EXPECT_EQ(main->activityText(), "");
     EXPECT_TRUE(w->startButton()->isEnabled());
 }
@@ -320,7 +321,7 @@ TEST_F(ReplayWindowTest, CancelDuringAnEndlessReplayEndsEveryPass) {
     QPointer<frmReplay> guard(w);
     w->input(2)->setText("-1");
     int seen = 0;
-    auto c = main->Recorder->ExecutingEvent.connect([&](int32_t, bool&) {
+    auto c = main->document()->recorder()->ExecutingEvent.connect([&](int32_t, bool&) {
         if (++seen == 8 && guard) guard->cmdCancel_Click(); // in the third pass
     });
     w->cmdStart_Click(); // returns only because Cancel ended it
@@ -329,7 +330,7 @@ TEST_F(ReplayWindowTest, CancelDuringAnEndlessReplayEndsEveryPass) {
     EXPECT_TRUE(guard.isNull());
     EXPECT_EQ(seen, 8);
     EXPECT_EQ(main->activityText(), "");
-    EXPECT_FALSE(main->Recorder->isReplaying());
+    EXPECT_FALSE(main->document()->recorder()->isReplaying());
 }
 
 TEST_F(ReplayWindowTest, ClosingTheMainWindowDuringAFilteredReplayIsSafe) {
@@ -337,9 +338,9 @@ TEST_F(ReplayWindowTest, ClosingTheMainWindowDuringAFilteredReplayIsSafe) {
     setFilter("Function ElementInvoked(Index)\r\n ElementInvoked = True\r\nEnd Function");
     frmReplay* w = open();
     w->input(2)->setText("-1");
-    const std::weak_ptr<clsEvents> stored = main->Events;
+    const std::weak_ptr<clsEvents> stored = main->document()->events();
     int seen = 0;
-    auto c = main->Recorder->ExecutingEvent.connect([&](int32_t, bool&) {
+    auto c = main->document()->recorder()->ExecutingEvent.connect([&](int32_t, bool&) {
         if (++seen == 5 && main) main->close();
     });
     w->cmdStart_Click();
@@ -348,6 +349,20 @@ TEST_F(ReplayWindowTest, ClosingTheMainWindowDuringAFilteredReplayIsSafe) {
     EXPECT_TRUE(main.isNull());
     EXPECT_EQ(seen, 5);
     EXPECT_TRUE(stored.expired()); // nothing kept the lists alive
+}
+
+TEST_F(ReplayWindowTest, ClearDuringAFilteredReplayLeavesTheRecorderOnTheNewList) {
+    addKeys(3);
+    setFilter("Function ElementInvoked(Index)\r\n ElementInvoked = True\r\nEnd Function");
+    frmReplay* w = open();
+    int seen = 0;
+    auto c = main->document()->recorder()->ExecutingEvent.connect([&](int32_t, bool&) {
+        if (++seen == 2) main->mnuClear_Click();
+    });
+    w->cmdStart_Click();
+    c.disconnect();
+    EXPECT_EQ(main->document()->events()->EventCount, 0);
+    EXPECT_EQ(main->document()->recorder()->Events, main->document()->events());
 }
 
 } // namespace

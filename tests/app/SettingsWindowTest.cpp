@@ -92,8 +92,8 @@ TEST_F(SettingsWindowTest, DetailValuesAreReadAsNumbers) {
         w->mouseUpBox()->setText(text);
         w->mouseDownBox()->setText(text);
         w->cmdOk_Click();
-        EXPECT_EQ(main->Events->MouseUpDetail, value) << text;
-        EXPECT_EQ(main->Events->MouseDownDetail, value) << text;
+        EXPECT_EQ(main->document()->events()->MouseUpDetail, value) << text;
+        EXPECT_EQ(main->document()->events()->MouseDownDetail, value) << text;
         QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         EXPECT_EQ(main->settingsWindow(), nullptr); // OK closed the window
     }
@@ -112,8 +112,8 @@ TEST_F(SettingsWindowTest, AValueBeyond32BitsIsRejectedAndTheWindowStaysOpen) {
     EXPECT_FALSE(message.isEmpty());
     ASSERT_EQ(main->settingsWindow(), w);
     EXPECT_TRUE(w->isVisible());
-    EXPECT_EQ(main->Events->MouseUpDetail, 50);
-    EXPECT_EQ(main->Events->MouseDownDetail, 100);
+    EXPECT_EQ(main->document()->events()->MouseUpDetail, 50);
+    EXPECT_EQ(main->document()->events()->MouseDownDetail, 100);
     EXPECT_EQ(settings().Setting("General", "Language", QStringLiteral("unset")), "unset");
 }
 
@@ -123,7 +123,7 @@ TEST_F(SettingsWindowTest, CancelChangesNothing) {
     w->languageBox()->setCurrentText("Deutsch");
     w->mouseUpBox()->setText("1");
     w->cmdCancel_Click();
-    EXPECT_EQ(main->Events->MouseUpDetail, 50);
+    EXPECT_EQ(main->document()->events()->MouseUpDetail, 50);
     EXPECT_EQ(settings().Setting("General", "Language", QStringLiteral("unset")), "unset");
     EXPECT_EQ(main->windowTitle(), "Tavrimoskel");
 }
@@ -149,7 +149,7 @@ TEST_F(SettingsWindowTest, EnterOnTheFocusedCancelButtonChangesNothing) {
     QTest::keyClick(cancel, Qt::Key_Return);
     QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_TRUE(guard.isNull());
-    EXPECT_EQ(main->Events->MouseUpDetail, 50);
+    EXPECT_EQ(main->document()->events()->MouseUpDetail, 50);
     EXPECT_EQ(settings().Setting("General", "Language", QStringLiteral("unset")), "unset");
 }
 

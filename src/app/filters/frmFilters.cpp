@@ -1,5 +1,6 @@
 #include "app/filters/frmFilters.h"
 
+#include "app/Document.h"
 #include "app/FormGeometry.h"
 #include "app/modMain.h"
 #include "events/clsEvents.h"
@@ -55,27 +56,46 @@ frmFilters::frmFilters(QWidget* parent) : QWidget(parent), QtForm(this) {
     language().ProcessForm(*this);
 }
 
+void frmFilters::setDocument(std::shared_ptr<Document> document) {
+    if (document != m_document) {
+        m_document = std::move(document);
+        m_replaced = m_document ? m_document->EventsReplaced.connect([this] { Update(); }) : Signal<>::Connection();
+    }
+    Update();
+}
+
 void frmFilters::Update() {
-    if (!refEvents) return;
-    const bool enabled = refEvents->EnableProcessor != 0;
+    if (!m_document) return;
+    const clsEvents& events = *m_document->events();
+    const bool enabled = events.EnableProcessor != 0;
     m_filling = true;
     m_chkEnable->setChecked(enabled);
-    m_txtCode->setPlainText(QString::fromStdString(refEvents->ElementProcessor));
+    m_txtCode->setPlainText(QString::fromStdString(events.ElementProcessor));
     m_filling = false;
     m_txtCode->setEnabled(enabled);
-    // The default script is an edit like any other: it is stored into the list.
-    if (m_txtCode->toPlainText().isEmpty()) m_txtCode->setPlainText(DefaultScript());
+    // The default script is stored into the list, but as an offer rather than the user's edit: a
+    // list that was unchanged stays so.
+    if (m_txtCode->toPlainText().isEmpty()) {
+        m_filling = true;
+        m_txtCode->setPlainText(DefaultScript());
+        m_filling = false;
+        m_document->changeUnmarked([](clsEvents& list) { list.ElementProcessor = DefaultScript().toStdString(); });
+    }
 }
 
 void frmFilters::SaveAll() {
-    if (!refEvents) return;
+    if (!m_document) return;
+    clsEvents& events = *m_document->events();
     // The editor shows line breaks as LF; the list keeps the script with CR LF as it is saved.
     QString text = m_txtCode->toPlainText();
     text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     text.replace(u'\n', QStringLiteral("\r\n"));
-    refEvents->ElementProcessor = text.toStdString();
-    refEvents->EnableProcessor = m_chkEnable->isChecked() ? -1 : 0;
-    m_txtCode->setEnabled(refEvents->EnableProcessor != 0);
+    std::string script = text.toStdString();
+    const int16_t flag = m_chkEnable->isChecked() ? -1 : 0;
+    if (script != events.ElementProcessor || flag != events.EnableProcessor) m_document->markModified();
+    events.ElementProcessor = std::move(script);
+    events.EnableProcessor = flag;
+    m_txtCode->setEnabled(events.EnableProcessor != 0);
 }
 
 bool frmFilters::eventFilter(QObject* watched, QEvent* event) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/QtForm.h"
+#include "events/Signal.h"
 
 #include <QWidget>
 
@@ -11,7 +12,7 @@ class QPlainTextEdit;
 
 namespace tvk {
 
-class clsEvents;
+class Document;
 
 // The filter editor: the list's script in a text box and its on/off flag in a check box. Every
 // edit is stored into the list at once; there is no OK or Cancel.
@@ -20,13 +21,14 @@ class frmFilters : public QWidget, public QtForm {
 public:
     explicit frmFilters(QWidget* parent = nullptr);
 
-    std::shared_ptr<clsEvents> refEvents; // set by the main window before every showing
+    // Shows the document's list now and again whenever the document replaces it.
+    void setDocument(std::shared_ptr<Document> document);
     // The script offered when the list has none: lets every event run.
     static QString DefaultScript();
 
-    // Fills the window from refEvents without storing the window's previous state.
+    // Fills the window from the document's list without storing the window's previous state.
     void Update();
-    // Stores the window's script and flag into refEvents.
+    // Stores the window's script and flag into the document's list.
     void SaveAll();
 
     QPlainTextEdit* editor() const { return m_txtCode; }
@@ -39,6 +41,8 @@ protected:
 private:
     QPlainTextEdit* m_txtCode = nullptr;
     QCheckBox* m_chkEnable = nullptr;
+    std::shared_ptr<Document> m_document;
+    Signal<>::ScopedConnection m_replaced;
     bool m_filling = false; // Update's own changes do not store
 };
 

@@ -1,10 +1,12 @@
 #include "app/main/frmMain.h"
 
+#include "app/Document.h"
 #include "app/FormGeometry.h"
 #include "app/Messages.h"
 #include "app/OwnWindows.h"
 #include "app/filters/frmFilters.h"
 #include "app/main/EventListModel.h"
+#include "app/main/EventListView.h"
 #include "app/main/ListViewHeaders.h"
 #include "app/modMain.h"
 #include "app/replay/frmReplay.h"
@@ -65,10 +67,8 @@ frmMain::frmMain(std::shared_ptr<InputBackend> backend, QWidget* parent)
     buildMenu();
 
     // Form_Load: the list, the recorder working on it, the dialogs, then the texts.
-    Events = std::make_shared<clsEvents>();
-    Recorder = std::make_shared<clsRecorder>(m_backend);
-    Recorder->setOwnInputTest(isOwnInput);
-    Recorder->Events = Events;
+    m_document = std::make_shared<Document>(m_backend);
+    m_document->recorder()->setOwnInputTest(isOwnInput);
     subscribe();
     m_dialog = std::make_unique<clsCommonDialogs>();
     m_dialog->Filter = QStringLiteral("Input-file (*.tvk)") + QChar(u'\0') + QStringLiteral("*.tvk");
@@ -106,7 +106,7 @@ void frmMain::buildControls() {
             return GetKeyName(*backend, key, modifiers);
         },
         this);
-    m_lstEvents = new QTableView(central);
+    m_lstEvents = new EventListView(central);
     m_lstEvents->setObjectName(QStringLiteral("lstEvents"));
     m_lstEvents->setModel(m_model);
     m_lstEvents->setSelectionBehavior(QAbstractItemView::SelectRows);
@@ -114,8 +114,13 @@ void frmMain::buildControls() {
     m_lstEvents->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_lstEvents->setShowGrid(false);
     m_lstEvents->setWordWrap(false);
-    m_lstEvents->setVerticalScrollMode(QAbstractItemView::ScrollPerItem);
+    // Scrolling per pixel keeps a new row's cost independent of the list's length: per item, the
+    // view recomputes every row's position after each inserted row.
+    m_lstEvents->setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
     m_lstEvents->verticalHeader()->hide();
+    // The hidden row header follows a selection of its own: following the list's, it would locate
+    // the old and the new current row among all rows for every recorded event.
+    m_lstEvents->verticalHeader()->setSelectionModel(new QItemSelectionModel(m_model, m_lstEvents->verticalHeader()));
     m_lstEvents->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     m_lstEvents->verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 4);
     m_lstEvents->horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
@@ -220,9 +225,23 @@ void frmMain::buildMenu() {
 }
 
 void frmMain::subscribe() {
-    m_addedConnection = Events->ElementAdded.connect([this](int32_t i) { Events_ElementAdded(i); });
-    m_removedConnection = Events->ElementRemoved.connect([this](int32_t i) { Events_ElementRemoved(i); });
-    m_executingConnection = Recorder->ExecutingEvent.connect([this](int32_t i, bool&) { Recorder_ExecutingEvent(i); });
+    subscribeRows();
+    m_executingConnection =
+        m_document->recorder()->ExecutingEvent.connect([this](int32_t i, bool&) { Recorder_ExecutingEvent(i); });
+    m_replacedConnection = m_document->EventsReplaced.connect([this] {
+        subscribeRows();
+        // Clear empties the rows and leaves the status bar as it was; any other new list is shown whole.
+        if (m_clearing)
+            m_model->clearRows();
+        else
+            UpdateListView();
+    });
+}
+
+void frmMain::subscribeRows() {
+    clsEvents& events = *m_document->events();
+    m_addedConnection = events.ElementAdded.connect([this](int32_t i) { Events_ElementAdded(i); });
+    m_removedConnection = events.ElementRemoved.connect([this](int32_t i) { Events_ElementRemoved(i); });
 }
 
 QAction* frmMain::action(const char* name) const {
@@ -245,13 +264,18 @@ template <typename Fn> void frmMain::guarded(Fn&& fn) {
 // ---- Rows ----
 
 void frmMain::Events_ElementAdded(int32_t index) {
-    if (!Events) return;
+    // With updates off the view repaints once afterwards instead of locating the old and the new
+    // selected row among all rows for every event.
+    const bool updates = m_lstEvents->updatesEnabled();
+    m_lstEvents->setUpdatesEnabled(false);
     try {
-        m_model->appendEvent(*Events, index);
+        m_model->appendEvent(*m_document->events(), index);
     } catch (const RuntimeError&) {
+        m_lstEvents->setUpdatesEnabled(updates);
         return; // an event whose fields cannot be read gets no row; the list itself is unaffected
     }
     selectRow(m_model->rowCount() - 1);
+    m_lstEvents->setUpdatesEnabled(updates);
     UpdateStatusBar();
 }
 
@@ -262,7 +286,7 @@ void frmMain::Events_ElementRemoved(int32_t index) {
 
 void frmMain::UpdateListView() {
     m_lstEvents->setUpdatesEnabled(false);
-    m_model->rebuild(*Events); // leaves the rows unchanged when reading the list fails
+    m_model->rebuild(*m_document->events()); // leaves the rows unchanged when reading the list fails
     m_lstEvents->setUpdatesEnabled(true);
     selectRow(m_model->rowCount() - 1);
     UpdateStatusBar();
@@ -305,11 +329,11 @@ void frmMain::Recorder_ExecutingEvent(int32_t index) {
 }
 
 void frmMain::lstEvents_KeyDown(int key) {
-    if (key == Qt::Key_Delete && Events) {
+    if (key == Qt::Key_Delete) {
         const QModelIndex current = m_lstEvents->selectionModel()->currentIndex();
         if (current.isValid() && m_lstEvents->selectionModel()->isRowSelected(current.row())) {
             try {
-                Events->RemoveEvent(current.row());
+                m_document->events()->RemoveEvent(current.row());
             } catch (const RuntimeError&) {
                 // a removal the list refuses removes nothing, silently
             }
@@ -335,14 +359,13 @@ void frmMain::mnuOpen_Click() {
     const QString file = Dialog().File();
     if (file.isEmpty()) return;
     try {
-        Events->LoadFile(QFile::encodeName(file).toStdString());
+        m_document->open(QFile::encodeName(file).toStdString());
     } catch (const RuntimeError& e) {
         // The list is left exactly as it was; say why nothing was opened.
         QMessageBox::critical(this, QStringLiteral("Open input"),
                               QStringLiteral("%1\n\n%2").arg(file, QString::fromStdString(e.description())));
         return;
     }
-    UpdateListView();
 }
 
 void frmMain::mnuSave_Click() {
@@ -351,7 +374,7 @@ void frmMain::mnuSave_Click() {
     if (path.isEmpty()) return;
     if (!path.contains(QStringLiteral(".tvk"), Qt::CaseSensitive)) path += QStringLiteral(".tvk");
     try {
-        Events->SaveFile(QFile::encodeName(path).toStdString());
+        m_document->save(QFile::encodeName(path).toStdString());
     } catch (const RuntimeError& e) {
         QMessageBox::critical(this, QStringLiteral("Save input"),
                               QStringLiteral("%1\n\n%2").arg(path, QString::fromStdString(e.description())));
@@ -360,35 +383,32 @@ void frmMain::mnuSave_Click() {
 
 void frmMain::mnuSettings_Click() {
     if (!m_settings) m_settings = new frmSettings();
-    m_settings->Events = Events;
+    m_settings->setDocument(m_document);
     m_settings->LoadSettings();
     present(m_settings);
 }
 
 void frmMain::mnuEvents_Click() {
-    action("mnuReplay")->setEnabled(Events && Events->EventCount != 0);
+    action("mnuReplay")->setEnabled(m_document->events()->EventCount != 0);
 }
 
 void frmMain::mnuClear_Click() {
-    Recorder->StopProcess();
-    Events = std::make_shared<clsEvents>();
-    m_addedConnection = Events->ElementAdded.connect([this](int32_t i) { Events_ElementAdded(i); });
-    m_removedConnection = Events->ElementRemoved.connect([this](int32_t i) { Events_ElementRemoved(i); });
-    Recorder->Events = Events;
-    m_model->clearRows();
+    m_clearing = true;
+    m_document->clear();
+    m_clearing = false;
 }
 
 void frmMain::mnuRecord_Click() {
     QAction* record = action("mnuRecord");
     // The item toggled its check mark before this runs: checked now means a recording starts.
+    const std::shared_ptr<clsRecorder> recorder = m_document->recorder(); // stays alive if the window goes
     if (!record->isChecked()) {
-        Recorder->StopProcess();
+        recorder->StopProcess();
         setActivityText(QString());
         return;
     }
-    Recorder->Events = Events;
+    recorder->Events = m_document->events();
     QPointer<frmMain> self(this);
-    const std::shared_ptr<clsRecorder> recorder = Recorder; // stays alive if the window goes
     // The status bar shows the time recorded and the events so far.
     const auto started = m_backend->monotonicNow();
     QTimer status;
@@ -396,7 +416,7 @@ void frmMain::mnuRecord_Click() {
         const auto seconds =
             std::chrono::duration_cast<std::chrono::seconds>(m_backend->monotonicNow() - started).count();
         const QString time = QStringLiteral("%1:%2").arg(seconds / 60).arg(seconds % 60, 2, 10, QLatin1Char('0'));
-        setActivityText(messageText("StatusRecording").arg(time).arg(Events ? Events->EventCount : 0));
+        setActivityText(messageText("StatusRecording").arg(time).arg(m_document->events()->EventCount));
     };
     connect(&status, &QTimer::timeout, this, showStatus);
     showStatus();
@@ -404,7 +424,7 @@ void frmMain::mnuRecord_Click() {
     try {
         recorder->InitiateRecording(10);
     } catch (const RuntimeError&) {
-        if (self && Recorder == recorder) {
+        if (self) {
             record->setChecked(false);
             setActivityText(QString());
         }
@@ -416,7 +436,7 @@ void frmMain::mnuRecord_Click() {
 
 void frmMain::mnuReplay_Click() {
     if (!m_replay) m_replay = new frmReplay(this);
-    m_replay->refRecorder = Recorder;
+    m_replay->refRecorder = m_document->recorder();
     m_replay->setMainWindow(this);
     m_replay->Update();
     present(m_replay);
@@ -424,9 +444,8 @@ void frmMain::mnuReplay_Click() {
 
 void frmMain::mnuFilters_Click() {
     if (!m_filters) m_filters = new frmFilters();
-    m_filters->refEvents = Events;
+    m_filters->setDocument(m_document);
     present(m_filters);
-    m_filters->Update();
 }
 
 void frmMain::mnuAbout_Click() {
@@ -456,13 +475,12 @@ void frmMain::closeEvent(QCloseEvent* event) {
 void frmMain::Form_Unload() {
     if (m_unloaded) return;
     m_unloaded = true;
-    if (Recorder) Recorder->StopProcess();
+    m_document->recorder()->StopProcess();
     UnloadOtherForms(this);
     m_executingConnection.disconnect();
+    m_replacedConnection.disconnect();
     m_addedConnection.disconnect();
     m_removedConnection.disconnect();
-    Recorder.reset();
-    Events.reset();
 }
 
 } // namespace tvk

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/Document.h"
 #include "app/QtForm.h"
 #include "app/filters/frmFilters.h"
 #include "app/replay/frmReplay.h"
@@ -19,13 +20,11 @@ class QTableView;
 namespace tvk {
 
 class clsCommonDialogs;
-class clsEvents;
-class clsRecorder;
 class EventListModel;
 class InputBackend;
 
-// The main window: the event list as rows, and every command in its menu. It owns the one event
-// list and the one recorder for its whole life and hands them to the other windows.
+// The main window: the event list as rows, and every command in its menu. It owns the document
+// (the one event list and the one recorder) and hands it to the other windows.
 class frmMain : public QMainWindow, public QtForm {
     Q_OBJECT
 public:
@@ -33,11 +32,11 @@ public:
     explicit frmMain(std::shared_ptr<InputBackend> backend, QWidget* parent = nullptr);
     ~frmMain() override;
 
-    std::shared_ptr<clsEvents> Events;
-    std::shared_ptr<clsRecorder> Recorder;
+    // The list and the recorder; Clear and Open replace the list through it.
+    const std::shared_ptr<Document>& document() const { return m_document; }
     clsCommonDialogs& Dialog();
 
-    // Rebuilds every row from Events (one snapshot per event), selecting the last row.
+    // Rebuilds every row from the document's list (one snapshot per event), selecting the last row.
     void UpdateListView();
     // Panel 1 of the status bar: the activity text ("Recording ...", "Replaying ...").
     void setActivityText(const QString& text);
@@ -71,6 +70,7 @@ private:
     void buildMenu();
     void buildControls();
     void subscribe();
+    void subscribeRows();
     void Events_ElementAdded(int32_t index);
     void Events_ElementRemoved(int32_t index);
     void Recorder_ExecutingEvent(int32_t index);
@@ -83,6 +83,7 @@ private:
     template <typename Fn> void guarded(Fn&& fn);
 
     std::shared_ptr<InputBackend> m_backend;
+    std::shared_ptr<Document> m_document;
     std::unique_ptr<clsCommonDialogs> m_dialog;
     EventListModel* m_model = nullptr;
     QTableView* m_lstEvents = nullptr;
@@ -95,7 +96,9 @@ private:
     Signal<int32_t>::ScopedConnection m_addedConnection;
     Signal<int32_t>::ScopedConnection m_removedConnection;
     Signal<int32_t, bool&>::ScopedConnection m_executingConnection;
+    Signal<>::ScopedConnection m_replacedConnection;
     bool m_unloaded = false;
+    bool m_clearing = false;
 };
 
 } // namespace tvk

@@ -210,13 +210,14 @@ void frmReplay::cmdStart_Click() {
     run->escapes = recorder->backend().userPressCount(vk::Escape);
 
     std::shared_ptr<clsEvents> stored;
+    std::shared_ptr<clsEvents> working;
     QString failure;
     try {
         if (recorder->Events && recorder->Events->EnableProcessor) {
             stored = recorder->Events;
-            const std::shared_ptr<clsEvents> current = stored->CloneEvents();
-            recorder->Events = current;
-            m_script->prepare(current->ElementProcessor, stored, current);
+            working = stored->CloneEvents();
+            recorder->Events = working;
+            m_script->prepare(working->ElementProcessor, stored, working);
         }
         for (;;) {
             if (run->stop || !self || recorder->stoppedByUser()) break;
@@ -240,8 +241,9 @@ void frmReplay::cmdStart_Click() {
     }
 
     // However it ended (and even when a script cleared the flag of the working copy), the
-    // recorder gets the stored list back and nothing stays held down.
-    if (stored) recorder->Events = stored;
+    // recorder gets the stored list back and nothing stays held down. A list that Clear or Open put
+    // in place during the replay stays.
+    if (stored && recorder->Events == working) recorder->Events = stored;
     recorder->releaseHeldInput();
     const bool byUser = recorder->stoppedByUser();
     recorder->watchStopKey(false);

@@ -1,5 +1,6 @@
 #include "app/settings/frmSettings.h"
 
+#include "app/Document.h"
 #include "app/FormGeometry.h"
 #include "app/GlobalHotkeys.h"
 #include "app/Messages.h"
@@ -133,6 +134,19 @@ frmSettings::frmSettings(QWidget* parent) : QDialog(parent), QtForm(this) {
     language().ProcessForm(*this);
 }
 
+void frmSettings::setDocument(std::shared_ptr<Document> document) {
+    if (document == m_document) return;
+    m_document = std::move(document);
+    m_replaced = m_document ? m_document->EventsReplaced.connect([this] { showDetails(); }) : Signal<>::Connection();
+}
+
+void frmSettings::showDetails() {
+    if (!m_document) return;
+    const clsEvents& events = *m_document->events();
+    m_txtMouseUp->setText(QString::number(events.MouseUpDetail));
+    m_txtMouseDown->setText(QString::number(events.MouseDownDetail));
+}
+
 void frmSettings::LoadSettings() {
     m_cmdLanguage->clear();
     const std::string folder = QFile::encodeName(languagesFolder()).toStdString();
@@ -146,10 +160,7 @@ void frmSettings::LoadSettings() {
         if (name == loaded) selected = m_cmdLanguage->count() - 1; // letter case counts
     }
     m_cmdLanguage->setCurrentIndex(selected); // nothing selected when no file is the loaded language
-    if (Events) {
-        m_txtMouseUp->setText(QString::number(Events->MouseUpDetail));
-        m_txtMouseDown->setText(QString::number(Events->MouseDownDetail));
-    }
+    showDetails();
     const QString group = QStringLiteral("Hotkeys");
     m_chkHotkeys->setChecked(settings().Setting(group, QStringLiteral("Enabled"), QStringLiteral("0")) == "1");
     for (size_t i = 0; i < m_txtHotkeys.size(); ++i) {
@@ -169,9 +180,11 @@ void frmSettings::SaveSettings() {
     // Every window, this one included, changes language before the window closes; a language file
     // that breaks the format is reported and the details are still written.
     loadLanguageReporting(this);
-    if (Events) {
-        Events->MouseUpDetail = up;
-        Events->MouseDownDetail = down;
+    if (m_document) {
+        clsEvents& events = *m_document->events();
+        if (events.MouseUpDetail != up || events.MouseDownDetail != down) m_document->markModified();
+        events.MouseUpDetail = up;
+        events.MouseDownDetail = down;
     }
     const QString group = QStringLiteral("Hotkeys");
     settings().setSetting(group, QStringLiteral("Enabled"),

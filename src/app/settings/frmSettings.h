@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/QtForm.h"
+#include "events/Signal.h"
 
 #include <QDialog>
 
@@ -14,7 +15,7 @@ class QLineEdit;
 
 namespace tvk {
 
-class clsEvents;
+class Document;
 
 // The settings window: the interface language, chosen from the files in the Languages folder,
 // the two mouse-move details of the current event list, and the global hotkeys.
@@ -23,11 +24,13 @@ class frmSettings : public QDialog, public QtForm {
 public:
     explicit frmSettings(QWidget* parent = nullptr);
 
-    std::shared_ptr<clsEvents> Events; // set by the main window before every LoadSettings
+    // The document whose list's details the window shows; when it replaces its list the detail
+    // boxes are refilled from the new one.
+    void setDocument(std::shared_ptr<Document> document);
 
     // Fills the controls: the language files (the loaded one selected) and the two details.
     void LoadSettings();
-    // Stores the language, applies it to every window, then writes the details into Events and
+    // Stores the language, applies it to every window, then writes the details into the list and
     // stores and grabs the hotkeys (a combination another program holds is reported).
     // A detail outside the 32-bit range raises error 6 before anything is stored.
     void SaveSettings();
@@ -45,6 +48,10 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    void showDetails();
+
+    std::shared_ptr<Document> m_document;
+    Signal<>::ScopedConnection m_replaced;
     QComboBox* m_cmdLanguage = nullptr;
     QLineEdit* m_txtMouseUp = nullptr;
     QLineEdit* m_txtMouseDown = nullptr;
