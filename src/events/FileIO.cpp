@@ -2,6 +2,7 @@
 
 #include "RuntimeError.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -85,7 +86,7 @@ RuntimeError errorFor(int errnoValue, const std::string& path) {
     return describedError(number, path, std::strerror(errnoValue));
 }
 
-std::string readWholeFile(const std::string& path) {
+std::string readWholeFile(const std::string& path, size_t maxBytes) {
     if (path.empty()) throw RuntimeError(err::BadFileName, "Bad file name or number: the file name is empty");
     // O_NONBLOCK: opening a FIFO must not wait for a writer; it is rejected below as not a regular file.
     Descriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
@@ -97,10 +98,10 @@ std::string readWholeFile(const std::string& path) {
 
     std::string bytes;
     try {
-        bytes.resize(static_cast<size_t>(st.st_size));
+        bytes.resize(std::min(static_cast<size_t>(st.st_size), maxBytes));
         size_t filled = 0;
-        for (;;) {
-            if (filled == bytes.size()) bytes.resize(bytes.size() + 65536); // the file grew since fstat
+        while (filled < maxBytes) {
+            if (filled == bytes.size()) bytes.resize(std::min(bytes.size() + 65536, maxBytes)); // grew since fstat
             const ssize_t n = ::read(fd.get(), bytes.data() + filled, bytes.size() - filled);
             if (n < 0) {
                 if (errno == EINTR) continue;
