@@ -221,7 +221,9 @@ TEST(EventFileReading, DamagedFilesRaiseAnErrorNamingTheFault) {
         {"count above one slot", Bytes().header(0, 2, 0, "").b, "exceeds"},
         {"one record byte missing", Bytes().header(32, 1, 0, "").zeros(33 * 22 - 1).b, "cut short"},
         {"capacity without records", Bytes().header(1, 0, 0, "").b, "cut short"},
-        {"hostile capacity", Bytes().header(INT32_MAX, 5, 0, "").zeros(100).b, "cut short"},
+        {"hostile capacity", Bytes().header(INT32_MAX, 5, 0, "").zeros(100).b, "more slots than a list may hold"},
+        {"one slot above the ceiling", Bytes().header(int32_t{1} << 27, 0, 0, "").b, "more slots than a list may hold"},
+        {"capacity at the ceiling", Bytes().header((int32_t{1} << 27) - 1, 0, 0, "").b, "cut short"},
     };
     for (const Case& c : cases) {
         std::string description;
