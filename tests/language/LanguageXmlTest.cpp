@@ -6,7 +6,9 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <functional>
+#include <sys/stat.h>
 #include <vector>
 
 using tvk::clsLanguage;
@@ -117,6 +119,19 @@ TEST_F(language_File, SaveThatCannotWriteRaisesAFileErrorAndKeepsTheOldFile) {
     lang.SaveXML(target);
     EXPECT_EQ(read(target).rfind("<language", 0), 0u);
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir), {}), 3); // no temporary file left
+}
+
+TEST_F(language_File, SaveThroughALinkReplacesTheLinkedFileAndKeepsItsMode) {
+    std::filesystem::create_directory(dir / "shared");
+    write("shared/Deutsch.xml", "old");
+    ::chmod(path("shared/Deutsch.xml").c_str(), 0640);
+    std::filesystem::create_symlink("shared/Deutsch.xml", dir / "Deutsch.xml");
+    lang.LanguageName = "Deutsch";
+    lang.SaveXML(path("Deutsch.xml"));
+    EXPECT_TRUE(std::filesystem::is_symlink(dir / "Deutsch.xml"));
+    EXPECT_EQ(read(path("shared/Deutsch.xml")).rfind("<language", 0), 0u);
+    EXPECT_EQ(std::filesystem::status(path("shared/Deutsch.xml")).permissions(), std::filesystem::perms(0640));
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir / "shared"), {}), 1);
 }
 
 TEST_F(language_File, RoundTripKeepsDatabasesFlagsTypesAndValues) {
