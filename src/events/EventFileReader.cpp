@@ -34,8 +34,13 @@ bool hasNul(std::string_view bytes) {
     return bytes.find('\0') != std::string_view::npos;
 }
 
+// Filter text is UTF-8 exactly when it starts with the byte order mark, Windows-1252 otherwise. Bytes
+// after a mark that are no UTF-8 are read as Windows-1252 along with the mark, so nothing is lost.
 std::string decodeText(std::string_view raw) {
-    if (TextCodec::hasNonAscii(raw) && TextCodec::isValidUtf8(raw)) return std::string(raw);
+    if (raw.substr(0, TextCodec::kUtf8Mark.size()) == TextCodec::kUtf8Mark) {
+        const std::string_view utf8 = raw.substr(TextCodec::kUtf8Mark.size());
+        if (TextCodec::isValidUtf8(utf8)) return std::string(utf8);
+    }
     return TextCodec::cp1252ToUtf8(raw);
 }
 
