@@ -26,6 +26,15 @@ namespace {
     damaged(name, "it is cut short (it changed while it was read)");
 }
 
+// The result of `work`; a memory shortage on the way becomes the numbered error.
+template <class Work> EventFileState memoryGuarded(const std::string& name, Work work) {
+    try {
+        return work();
+    } catch (const std::bad_alloc&) {
+        throw RuntimeError(err::OutOfMemory, "Out of memory: loading '" + name + "'");
+    }
+}
+
 bool allZero(std::string_view bytes) {
     return std::all_of(bytes.begin(), bytes.end(), [](char c) { return c == 0; });
 }
@@ -89,17 +98,17 @@ EventFileState EventFileReader::stateOf(const Layout& layout, std::string_view r
     return state;
 }
 
-void EventFileReader::allocateSlots(EventFileState& state, const std::string& name) {
-    try {
-        // Safe to allocate: the count is within the list's ceiling, and with capacity above 0 the file
-        // holds every record.
-        state.slots.resize(static_cast<size_t>(state.capacity) + 1);
-    } catch (const std::bad_alloc&) {
-        throw RuntimeError(err::OutOfMemory, "Out of memory: loading '" + name + "'");
-    }
+void EventFileReader::allocateSlots(EventFileState& state) {
+    // Safe to allocate: the count is within the list's ceiling, and with capacity above 0 the file
+    // holds every record.
+    state.slots.resize(static_cast<size_t>(state.capacity) + 1);
 }
 
 EventFileState EventFileReader::parse(std::string_view bytes, const std::string& name) {
+    return memoryGuarded(name, [&] { return parseUnguarded(bytes, name); });
+}
+
+EventFileState EventFileReader::parseUnguarded(std::string_view bytes, const std::string& name) {
     checkFixedFields(bytes.size(), name);
     const auto* data = reinterpret_cast<const unsigned char*>(bytes.data());
     Layout layout = layoutOf(data, bytes.size(), name);
@@ -107,7 +116,7 @@ EventFileState EventFileReader::parse(std::string_view bytes, const std::string&
 
     const unsigned char* details = data + kTextOffset + layout.textLength;
     EventFileState state = stateOf(layout, bytes.substr(kTextOffset, layout.textLength), details);
-    allocateSlots(state, name);
+    allocateSlots(state);
     if (layout.hasBlock) {
         const unsigned char* record = details + 8;
         for (EventRecord& slot : state.slots) {
@@ -143,6 +152,10 @@ std::pair<size_t, bool> EventFileReader::delimitWithoutCapacity(std::string_view
 }
 
 EventFileState EventFileReader::readFile(const std::string& path) {
+    return memoryGuarded(path, [&] { return readFileUnguarded(path); });
+}
+
+EventFileState EventFileReader::readFileUnguarded(const std::string& path) {
     FileReader file(path);
     checkFixedFields(file.size(), path);
     unsigned char head[kTextOffset];
@@ -151,7 +164,7 @@ EventFileState EventFileReader::readFile(const std::string& path) {
     if (!layout.hasBlock) {
         // Without a record block the file is its text, its details and at most one record: small
         // beside the text it keeps.
-        return parse(FileIO::readWholeFile(path), path);
+        return parseUnguarded(FileIO::readWholeFile(path), path);
     }
 
     // One pass from the file into the final storage: the text, the details, then the records through
@@ -164,7 +177,7 @@ EventFileState EventFileReader::readFile(const std::string& path) {
     }
     EventFileState state = stateOf(layout, rawText, details);
     std::string().swap(rawText);
-    allocateSlots(state, path);
+    allocateSlots(state);
     constexpr size_t kSlotsPerPiece = 4096;
     unsigned char piece[kSlotsPerPiece * kRecordSize];
     for (size_t first = 0; first < state.slots.size(); first += kSlotsPerPiece) {

@@ -38,7 +38,10 @@ private:
     static Layout layoutOf(const unsigned char* head, uint64_t fileSize, const std::string& name);
     static void checkFixedFields(uint64_t fileSize, const std::string& name);
     static EventFileState stateOf(const Layout& layout, std::string_view rawText, const unsigned char* details);
-    static void allocateSlots(EventFileState& state, const std::string& name);
+    static void allocateSlots(EventFileState& state);
+    // parse() and readFile() without turning a memory shortage into error 7.
+    static EventFileState parseUnguarded(std::string_view bytes, const std::string& name);
+    static EventFileState readFileUnguarded(const std::string& path);
 };
 
 } // namespace tvk
