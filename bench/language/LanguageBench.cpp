@@ -101,7 +101,7 @@ int main() {
 
     std::printf("load_vs_parse: %.2f x\n", load / parse);
     std::printf("save_vs_parse: %.2f x\n", save / parse);
-    std::printf("hostile_refusal_vs_parse: %.3f x\n", refusal / parse);
+    std::printf("hostile_refusal_vs_parse: %.5f x\n", refusal / parse);
     std::printf("append_cost_100k_vs_1k: %.2f x\n", perEntryAppendCost(100000) / perEntryAppendCost(1000));
     return 0;
 }

@@ -30,7 +30,9 @@ std::string baseOf(const std::string& path) {
 
 // Temporary files are ".NAME.tmp-PID-..." beside the target, so a later save can tell whose they are.
 std::string temporaryPrefixFor(const std::string& target) {
-    return "." + baseOf(target) + ".tmp-";
+    std::string prefix(1, '.');
+    prefix.append(baseOf(target)).append(".tmp-");
+    return prefix;
 }
 
 std::string temporaryNameFor(const std::string& target) {
