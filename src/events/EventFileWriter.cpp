@@ -17,13 +17,13 @@ using namespace EventFileLayout;
 namespace {
 
 // Windows-1252 keeps files byte-identical with those made on Windows. Text the code page cannot hold
-// is written as UTF-8 rather than lost; so is the rare text whose Windows-1252 bytes happen to form
-// valid UTF-8, because a reader would decode those bytes as UTF-8 and get a different text.
+// is written as UTF-8 behind the byte order mark rather than lost; so is the rare text whose
+// Windows-1252 bytes would begin with the mark's bytes.
 std::string encodeText(const std::string& text) {
     if (auto cp1252 = TextCodec::utf8ToCp1252(text)) {
-        if (!(TextCodec::hasNonAscii(*cp1252) && TextCodec::isValidUtf8(*cp1252))) return *std::move(cp1252);
+        if (cp1252->compare(0, TextCodec::kUtf8Mark.size(), TextCodec::kUtf8Mark) != 0) return *std::move(cp1252);
     }
-    return text;
+    return std::string(TextCodec::kUtf8Mark) + text;
 }
 
 } // namespace

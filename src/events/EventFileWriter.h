@@ -9,7 +9,7 @@ namespace tvk {
 class clsEvents;
 
 // Writes event files in the layout EventFileReader reads. The filter text is written in Windows-1252
-// when that code page holds every character and reads back as the same text, and as UTF-8 otherwise.
+// when that code page holds every character, and otherwise as UTF-8 behind the byte order mark EF BB BF.
 class EventFileWriter {
 public:
     // The file's bytes. Raises error 9 when EventCount is negative or above the slots the file would

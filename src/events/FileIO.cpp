@@ -1,14 +1,13 @@
 #include "FileIO.h"
 
+#include "FileReader.h"
 #include "RuntimeError.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
-#include <fcntl.h>
 #include <new>
 #include <sys/stat.h>
-#include <unistd.h>
-#include <utility>
 
 namespace tvk::FileIO {
 
@@ -29,21 +28,6 @@ bool isDirectory(const std::string& path) {
 RuntimeError describedError(int number, const std::string& path, const char* detail) {
     return RuntimeError(number, RuntimeError::standardDescription(number) + ": '" + path + "' (" + detail + ")");
 }
-
-// Closes a descriptor on every path out of a scope; errors of close() are checked where they matter.
-class Descriptor {
-public:
-    explicit Descriptor(int fd) : m_fd(fd) {}
-    Descriptor(const Descriptor&) = delete;
-    Descriptor& operator=(const Descriptor&) = delete;
-    ~Descriptor() {
-        if (m_fd >= 0) ::close(m_fd);
-    }
-    int get() const { return m_fd; }
-
-private:
-    int m_fd;
-};
 
 } // namespace
 
@@ -85,29 +69,16 @@ RuntimeError errorFor(int errnoValue, const std::string& path) {
     return describedError(number, path, std::strerror(errnoValue));
 }
 
-std::string readWholeFile(const std::string& path) {
-    if (path.empty()) throw RuntimeError(err::BadFileName, "Bad file name or number: the file name is empty");
-    // O_NONBLOCK: opening a FIFO must not wait for a writer; it is rejected below as not a regular file.
-    Descriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
-    if (fd.get() < 0) throw errorFor(errno, path);
-    struct stat st {};
-    if (::fstat(fd.get(), &st) != 0) throw errorFor(errno, path);
-    if (S_ISDIR(st.st_mode)) throw describedError(err::PathFileAccess, path, "is a folder");
-    if (!S_ISREG(st.st_mode)) throw describedError(err::PathFileAccess, path, "not a regular file");
-
+std::string readWholeFile(const std::string& path, size_t maxBytes) {
+    FileReader file(path);
     std::string bytes;
     try {
-        bytes.resize(static_cast<size_t>(st.st_size));
-        size_t filled = 0;
-        for (;;) {
-            if (filled == bytes.size()) bytes.resize(bytes.size() + 65536); // the file grew since fstat
-            const ssize_t n = ::read(fd.get(), bytes.data() + filled, bytes.size() - filled);
-            if (n < 0) {
-                if (errno == EINTR) continue;
-                throw errorFor(errno, path);
-            }
-            if (n == 0) break;
-            filled += static_cast<size_t>(n);
+        bytes.resize(static_cast<size_t>(std::min<uint64_t>(file.size(), maxBytes)));
+        size_t filled = file.read(bytes.data(), bytes.size());
+        // The file may have grown since it was opened.
+        while (filled == bytes.size() && filled < maxBytes) {
+            bytes.resize(std::min(bytes.size() + 65536, maxBytes));
+            filled += file.read(bytes.data() + filled, bytes.size() - filled);
         }
         bytes.resize(filled);
     } catch (const std::bad_alloc&) {

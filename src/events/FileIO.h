@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cstddef>
+#include <cstdint>
 #include <string>
 
 namespace tvk {
@@ -11,8 +13,9 @@ class RuntimeError;
 // access, 57 device I/O, 52 bad file name).
 namespace FileIO {
 
-// The whole content of a regular file, read with one buffered read.
-std::string readWholeFile(const std::string& path);
+// The content of a regular file, read with one buffered read: all of it, or its first `maxBytes` bytes
+// when it is longer (callers that refuse larger files pass their limit plus one).
+std::string readWholeFile(const std::string& path, size_t maxBytes = SIZE_MAX);
 // The file error for an errno value seen while working on `path`.
 RuntimeError errorFor(int errnoValue, const std::string& path);
 

@@ -11,6 +11,9 @@ namespace tvk {
 // and back, so every byte string survives a round trip.
 namespace TextCodec {
 
+// The byte order mark that marks UTF-8 text where Windows-1252 is the rule.
+inline constexpr std::string_view kUtf8Mark = "\xEF\xBB\xBF";
+
 // True when `bytes` is well-formed UTF-8 (no overlongs, no surrogates, nothing above U+10FFFF).
 bool isValidUtf8(std::string_view bytes);
 // True when some byte is 0x80 or above.

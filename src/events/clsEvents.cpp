@@ -13,9 +13,9 @@ namespace tvk {
 
 namespace {
 
-// Upper bound on the slots one list may hold (3 GiB of records). A script can write any SegmentSize;
-// growing by a billion slots must fail with "Out of memory" instead of exhausting the machine.
-constexpr int64_t kMaxSlots = int64_t{1} << 27;
+// A script can write any SegmentSize; growing by a billion slots must fail with "Out of memory" instead
+// of exhausting the machine.
+constexpr int64_t kMaxSlots = clsEvents::MaxSlots;
 
 [[noreturn]] void throwSubscript(int64_t slot, size_t slotCount) {
     throw RuntimeError(err::SubscriptOutOfRange, "Subscript out of range: slot " + std::to_string(slot) +

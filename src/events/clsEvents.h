@@ -20,6 +20,9 @@ public:
     // Tick source stamping EventTime: milliseconds, 32-bit, wrapping.
     using TickSource = std::function<int32_t()>;
 
+    // Upper bound on the slots one list may hold (3 GiB of records); event files beyond it are damaged.
+    static constexpr int64_t MaxSlots = int64_t{1} << 27;
+
     clsEvents();
     explicit clsEvents(TickSource ticks);
 

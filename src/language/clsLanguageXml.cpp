@@ -2,7 +2,9 @@
 #include "language/clsLanguage.h"
 
 #include "events/AtomicFile.h"
+#include "events/FileIO.h"
 #include "events/RuntimeError.h"
+#include "language/LanguageFileLimits.h"
 #include "language/TextCompare.h"
 
 #include <libxml/parser.h>
@@ -344,6 +346,25 @@ void clsLanguage::LoadXML(const std::string& sFile) {
 }
 
 void clsLanguage::loadDocument(const std::string& sFile) {
+    const auto reportParseError = [this](int code, const std::string& reason, int line, int column) {
+        if (m_onParseError) {
+            m_onParseError("Parse error " + std::to_string(code) + ": " + reason + "\r\nLine " + std::to_string(line) +
+                           ", position " + std::to_string(column));
+        }
+    };
+    std::string bytes;
+    try {
+        bytes = FileIO::readWholeFile(sFile, LanguageFileLimits::kMaxFileBytes + 1);
+    } catch (const RuntimeError& e) {
+        reportParseError(XML_IO_LOAD_ERROR, e.description(), 0, 0);
+        return;
+    }
+    // A file beyond the limits is refused before the parser, whose cost could grow with their square.
+    if (const auto violation = LanguageFileLimits::check(bytes)) {
+        reportParseError(XML_ERR_INTERNAL_ERROR, violation->reason, violation->line, violation->column);
+        return;
+    }
+
     xmlError firstError{};
     std::unique_ptr<xmlParserCtxt, XmlCtxtFree> ctxt(xmlNewParserCtxt());
     if (!ctxt) throw RuntimeError(err::OutOfMemory);
@@ -353,17 +374,21 @@ void clsLanguage::loadDocument(const std::string& sFile) {
     xmlSetStructuredErrorFunc(&firstError, keepFirstError);
     // No network, no external subset, no entity substitution in the tree (references are expanded by
     // TextCollector under its budget).
-    std::unique_ptr<xmlDoc, XmlDocFree> doc(xmlCtxtReadFile(ctxt.get(), sFile.c_str(), nullptr, XML_PARSE_NONET));
+    std::unique_ptr<xmlDoc, XmlDocFree> doc(xmlCtxtReadMemory(ctxt.get(), bytes.data(), static_cast<int>(bytes.size()),
+                                                              sFile.c_str(), nullptr, XML_PARSE_NONET));
     xmlSetStructuredErrorFunc(previousContext, previousHandler);
+    std::string().swap(bytes);
     const bool failed = !doc || !ctxt->wellFormed;
     if (failed) {
         const xmlError* error = firstError.code != 0 ? &firstError : &ctxt->lastError;
-        std::string message = "Parse error " + std::to_string(error->code) + ": " + trimmedMessage(error->message) +
-                              "\r\nLine " + std::to_string(error->line) + ", position " + std::to_string(error->int2);
+        const int code = error->code;
+        const std::string reason = trimmedMessage(error->message);
+        const int line = error->line;
+        const int column = error->int2;
         xmlResetError(&firstError);
         doc.reset();
         ctxt.reset();
-        if (m_onParseError) m_onParseError(message);
+        reportParseError(code, reason, line, column);
         return;
     }
     xmlResetError(&firstError);

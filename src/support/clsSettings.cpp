@@ -1,7 +1,13 @@
 #include "support/clsSettings.h"
 
+#include "events/AtomicFile.h"
 #include "events/RuntimeError.h"
 #include "support/IniFile.h"
+
+#include <QFile>
+
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace tvk {
 
@@ -41,10 +47,23 @@ QString clsSettings::Setting(const QString& Category, const QString& Name,
 }
 
 void clsSettings::setSetting(const QString& Category, const QString& Name, const QString& vNewValue) {
+    // The store replaces the file through a link and keeps its mode, but makes the new file this
+    // process's own: the replaced file's owner and group are given back afterwards where allowed.
+    const std::string target = AtomicFile::finalTarget(QFile::encodeName(fileName()).toStdString());
+    struct stat before {};
+    const bool existed = ::stat(target.c_str(), &before) == 0;
     m_store->setValue(findKey(Category, Name), vNewValue);
     m_store->sync();
     if (m_store->status() != QSettings::NoError) {
         throw RuntimeError(err::PathFileAccess, "Cannot write the settings file " + fileName().toStdString());
+    }
+    struct stat after {};
+    if (existed && ::stat(target.c_str(), &after) == 0 &&
+        (after.st_uid != before.st_uid || after.st_gid != before.st_gid)) {
+        if (::chown(target.c_str(), before.st_uid, before.st_gid) != 0) {
+            (void)::chown(target.c_str(), static_cast<uid_t>(-1), before.st_gid);
+        }
+        (void)::chmod(target.c_str(), before.st_mode & 07777); // a change of owner may clear mode bits
     }
 }
 

@@ -109,7 +109,7 @@ TEST(EventFileBytes, FilterTextMovesTheFieldsAfterIt) {
     EXPECT_EQ(bytes.substr(23, 4), Bytes().i32(123456).b);              // records from 23
 }
 
-TEST(EventFileBytes, TextIsWindows1252WhenItFitsAndUtf8Otherwise) {
+TEST(EventFileBytes, TextIsWindows1252WhenItFitsAndMarkedUtf8Otherwise) {
     struct Case {
         const char* name;
         std::string text;   // UTF-8 in memory
@@ -118,8 +118,12 @@ TEST(EventFileBytes, TextIsWindows1252WhenItFitsAndUtf8Otherwise) {
     const Case cases[] = {
         {"e acute", "caf\xC3\xA9", "caf\xE9"},
         {"euro and quotes", "\xE2\x82\xAC\xE2\x80\x9C", "\x80\x93"},
-        {"outside the code page", "\xE6\x97\xA5 x", "\xE6\x97\xA5 x"},
-        {"code page bytes that form UTF-8", "\xC3\x83\xC2\xA9", "\xC3\x83\xC2\xA9"}, // text "Ã©"
+        {"outside the code page", "\xE6\x97\xA5 x", "\xEF\xBB\xBF\xE6\x97\xA5 x"},
+        // Code page bytes that happen to form UTF-8 stay code page bytes: only the mark says UTF-8.
+        {"code page bytes that form UTF-8", "\xC3\x83\xC2\xA9", "\xC3\xA9"}, // text "Ã©"
+        // A text starting with the mark's three characters would read as marked: it is written marked.
+        {"text starting like the mark", "\xC3\xAF\xC2\xBB\xC2\xBFx", "\xEF\xBB\xBF\xC3\xAF\xC2\xBB\xC2\xBFx"},
+        {"empty", "", ""},
     };
     for (const Case& c : cases) {
         clsEvents l;
@@ -130,11 +134,39 @@ TEST(EventFileBytes, TextIsWindows1252WhenItFitsAndUtf8Otherwise) {
     }
 }
 
-TEST(EventFileBytes, ReaderDecodesWindowsMadeAndUtf8Texts) {
-    EXPECT_EQ(EventFileReader::parse(Bytes().header(0, 0, 0, "d\xE9j\xE0 \x80").b).elementProcessor,
-              "d\xC3\xA9j\xC3\xA0 \xE2\x82\xAC");
-    EXPECT_EQ(EventFileReader::parse(Bytes().header(0, 0, 0, "d\xC3\xA9j\xC3\xA0").b).elementProcessor,
-              "d\xC3\xA9j\xC3\xA0");
+TEST(EventFileBytes, TextIsUtf8ExactlyWhenItStartsWithTheMark) {
+    const struct {
+        const char* name;
+        std::string onDisk;
+        std::string text;
+        bool rewrittenAlike; // saving the text again gives the same bytes
+    } cases[] = {
+        {"Windows-made", "d\xE9j\xE0 \x80", "d\xC3\xA9j\xC3\xA0 \xE2\x82\xAC", true},
+        {"unmarked bytes that form UTF-8", "x = \"\xC3\xA9\"", "x = \"\xC3\x83\xC2\xA9\"", true},
+        {"marked",
+         "\xEF\xBB\xBF"
+         "\xE6\x97\xA5",
+         "\xE6\x97\xA5", true},
+        {"marked text the code page holds",
+         "\xEF\xBB\xBF"
+         "d\xC3\xA9",
+         "d\xC3\xA9", false},
+        {"only the mark", "\xEF\xBB\xBF", "", false},
+        // What follows the mark is no UTF-8: the whole text is Windows-1252, so nothing is lost.
+        {"mark without UTF-8", "\xEF\xBB\xBF\xE9", "\xC3\xAF\xC2\xBB\xC2\xBF\xC3\xA9", false},
+    };
+    for (const auto& c : cases) {
+        const std::string file = Bytes().header(0, 0, 0, c.onDisk).b;
+        const EventFileState state = EventFileReader::parse(file);
+        EXPECT_EQ(state.elementProcessor, c.text) << c.name;
+        clsEvents l;
+        l.ElementProcessor = state.elementProcessor;
+        const std::string again = EventFileWriter::serialize(l);
+        EXPECT_EQ(EventFileReader::parse(again).elementProcessor, c.text) << c.name;
+        if (c.rewrittenAlike) {
+            EXPECT_EQ(again, file) << c.name;
+        }
+    }
 }
 
 TEST(EventFileBytes, ListEmptiedByRemovalsSavesWithoutRecords) {
@@ -221,7 +253,9 @@ TEST(EventFileReading, DamagedFilesRaiseAnErrorNamingTheFault) {
         {"count above one slot", Bytes().header(0, 2, 0, "").b, "exceeds"},
         {"one record byte missing", Bytes().header(32, 1, 0, "").zeros(33 * 22 - 1).b, "cut short"},
         {"capacity without records", Bytes().header(1, 0, 0, "").b, "cut short"},
-        {"hostile capacity", Bytes().header(INT32_MAX, 5, 0, "").zeros(100).b, "cut short"},
+        {"hostile capacity", Bytes().header(INT32_MAX, 5, 0, "").zeros(100).b, "more slots than a list may hold"},
+        {"one slot above the ceiling", Bytes().header(int32_t{1} << 27, 0, 0, "").b, "more slots than a list may hold"},
+        {"capacity at the ceiling", Bytes().header((int32_t{1} << 27) - 1, 0, 0, "").b, "cut short"},
     };
     for (const Case& c : cases) {
         std::string description;

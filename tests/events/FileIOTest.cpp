@@ -43,14 +43,17 @@ TEST_F(FileIOTest, OperatingSystemErrorsMapToFileErrorNumbers) {
 
 TEST_F(FileIOTest, AbandonedWriteLeavesTheOldFileAndNoTemporaryFile) {
     std::ofstream(path("a.tvk")) << "old";
-    {
-        AtomicFile file(path("a.tvk"));
-        file.write("partial new content");
-        EXPECT_EQ(entries().size(), 2u) << "the new content goes to a separate file";
+    for (const auto temporary : {AtomicFile::Temporary::Unnamed, AtomicFile::Temporary::Named}) {
+        {
+            AtomicFile file(path("a.tvk"), temporary);
+            file.write("partial new content");
+            // An unnamed temporary file is invisible until it is committed.
+            EXPECT_EQ(entries().size(), temporary == AtomicFile::Temporary::Named ? 2u : 1u);
+            EXPECT_EQ(readBytes(path("a.tvk")), "old");
+        } // destroyed without commit, as when the producer throws
         EXPECT_EQ(readBytes(path("a.tvk")), "old");
-    } // destroyed without commit, as when the producer throws
-    EXPECT_EQ(readBytes(path("a.tvk")), "old");
-    EXPECT_EQ(entries().size(), 1u);
+        EXPECT_EQ(entries().size(), 1u);
+    }
 }
 
 TEST_F(FileIOTest, CommitReplacesTheFileInOneStep) {

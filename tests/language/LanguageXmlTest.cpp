@@ -1,11 +1,14 @@
 #include "common/TempDir.h"
 
 #include "events/RuntimeError.h"
+#include "language/LanguageFileLimits.h"
 #include "language/clsLanguage.h"
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <functional>
+#include <sys/stat.h>
 #include <vector>
 
 using tvk::clsLanguage;
@@ -116,6 +119,19 @@ TEST_F(language_File, SaveThatCannotWriteRaisesAFileErrorAndKeepsTheOldFile) {
     lang.SaveXML(target);
     EXPECT_EQ(read(target).rfind("<language", 0), 0u);
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir), {}), 3); // no temporary file left
+}
+
+TEST_F(language_File, SaveThroughALinkReplacesTheLinkedFileAndKeepsItsMode) {
+    std::filesystem::create_directory(dir / "shared");
+    write("shared/Deutsch.xml", "old");
+    ::chmod(path("shared/Deutsch.xml").c_str(), 0640);
+    std::filesystem::create_symlink("shared/Deutsch.xml", dir / "Deutsch.xml");
+    lang.LanguageName = "Deutsch";
+    lang.SaveXML(path("Deutsch.xml"));
+    EXPECT_TRUE(std::filesystem::is_symlink(dir / "Deutsch.xml"));
+    EXPECT_EQ(read(path("shared/Deutsch.xml")).rfind("<language", 0), 0u);
+    EXPECT_EQ(std::filesystem::status(path("shared/Deutsch.xml")).permissions(), std::filesystem::perms(0640));
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir / "shared"), {}), 1);
 }
 
 TEST_F(language_File, RoundTripKeepsDatabasesFlagsTypesAndValues) {
@@ -355,4 +371,66 @@ TEST_F(language_File, ExternalEntitiesAreNotRead) {
                    "<entry name=\"e\" type=\"t\" array=\"false\">[&x;]</entry></database></language>"),
               0);
     EXPECT_EQ(lang.EntryValue("d", "e").text(), "[]");
+}
+
+TEST_F(language_File, FilesBeyondTheLimitsAreRefusedBeforeParsing) {
+    const std::string language = "<language name=\"n\" version=\"v\">";
+    const auto attributes = [](int count, std::string_view value) {
+        std::string out = "<database name=\"d\" process=\"1\"";
+        for (int i = 0; i < count; ++i)
+            out += " a" + std::to_string(i) + "=\"" + std::string(value) + "\"";
+        return out + "/>";
+    };
+    std::string manyElements = language;
+    for (int i = 0; i < 1'000'001; ++i)
+        manyElements += "<a/>";
+    struct Case {
+        const char* what;
+        std::string xml;
+        const char* reason; // expected in the message, or nullptr when the file loads
+        int line;
+    };
+    const Case cases[] = {
+        // The parser's duplicate check is quadratic: minutes for this 2.3 MB file without the limit.
+        {"200,000 attributes", language + "\n" + attributes(199'998, "v") + "</language>", "attributes", 2},
+        {"an element of many", manyElements + "</language>", "elements", 1},
+        {"a long text", language + std::string(1u << 20, 'x') + "x</language>", "text", 1},
+        {"a file too large", language + std::string(16u << 20, ' ') + "</language>", "larger", 1},
+        // Markup signs inside values, comments and character data are no markup.
+        {"values holding markup",
+         "<!--" + std::string(500, '=') + "-->" + language + attributes(98, "=>'=") +
+             "<database name=\"x\" process=\"1\">" + "<entry name=\"e\" type=\"t\" array=\"false\"><![CDATA[" +
+             std::string(500, '=') + "]]></entry></database></language>",
+         nullptr, 0},
+    };
+    for (const Case& c : cases) {
+        messages.clear();
+        EXPECT_EQ(load(c.xml), 0) << c.what;
+        if (!c.reason) {
+            EXPECT_TRUE(messages.empty()) << c.what << ": " << (messages.empty() ? "" : messages[0]);
+            continue;
+        }
+        ASSERT_EQ(messages.size(), 1u) << c.what;
+        EXPECT_EQ(messages[0].rfind("Parse error 1: the file is no language file", 0), 0u) << messages[0];
+        EXPECT_NE(messages[0].find(c.reason), std::string::npos) << messages[0];
+        EXPECT_NE(messages[0].find("\r\nLine " + std::to_string(c.line) + ", position "), std::string::npos)
+            << messages[0];
+        EXPECT_EQ(lang.databaseCount(), 0) << c.what;
+    }
+}
+
+TEST_F(language_File, AttributesCannotHideInAnEncodingThatReusesAsciiBytes) {
+    // In ISO-2022-JP a double-byte character may use the byte of '<' or '"'; the check reads decoded text.
+    std::string xml = "<?xml version=\"1.0\" encoding=\"ISO-2022-JP\"?><language name=\"n\" version=\"v\">"
+                      "<database name=\"d\" process=\"1\"";
+    for (int i = 0; i < 200; ++i)
+        xml += " a" + std::to_string(i) + "=\"\x1B$B\x30\x3C\x1B(B\""; // a kanji whose second byte is '<'
+    ASSERT_EQ(load(xml + "/></language>"), 0);
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_NE(messages[0].find("attributes on one element"), std::string::npos) << messages[0];
+
+    EXPECT_EQ(tvk::LanguageFileLimits::encodingOf(std::string("<\0?\0", 4)), "UTF-16LE");
+    EXPECT_EQ(tvk::LanguageFileLimits::encodingOf("\xFE\xFF"), "UTF-16BE");
+    EXPECT_EQ(tvk::LanguageFileLimits::encodingOf("<?xml version='1.0' encoding = 'Shift_JIS'?><a/>"), "Shift_JIS");
+    EXPECT_EQ(tvk::LanguageFileLimits::encodingOf("<language/>"), "UTF-8");
 }

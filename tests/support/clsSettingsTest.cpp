@@ -8,6 +8,10 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <sys/stat.h>
+#include <unistd.h>
+
 using tvk::clsSettings;
 using tvk::MemoryForm;
 using tvk::RuntimeError;
@@ -144,4 +148,34 @@ TEST_F(support_Settings, FormSaveAndLoadStopAtAFailingControl) {
     s.setSetting("G", "P", "5");
     EXPECT_EQ(errorOf([&] { s.FormLoad(picks, "G"); }), 380);
     EXPECT_EQ(combo.listIndex, -1);
+}
+
+TEST_F(support_Settings, WritingKeepsALinkAndTheFilesModeOwnerAndGroup) {
+    std::filesystem::create_directory(dir / "real");
+    write("real/settings.ini", "[General]\nLanguage=Deutsch\n");
+    ::chmod(path("real/settings.ini").c_str(), 0604);
+    const bool root = ::geteuid() == 0;
+    if (root) {
+        ASSERT_EQ(::chown(path("real/settings.ini").c_str(), 4321, 8765), 0);
+    }
+    std::filesystem::create_symlink("real/settings.ini", dir / "settings.ini");
+
+    clsSettings(file()).setSetting("General", "Language", "Italiano");
+    EXPECT_TRUE(std::filesystem::is_symlink(dir / "settings.ini"));
+    EXPECT_EQ(read(path("real/settings.ini")), "[General]\nLanguage=Italiano\n");
+    struct stat st {};
+    ASSERT_EQ(::stat(path("real/settings.ini").c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0604u);
+    if (root) {
+        EXPECT_EQ(st.st_uid, 4321u);
+        EXPECT_EQ(st.st_gid, 8765u);
+    }
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir / "real"), {}), 1);
+
+    // A new file gets the mode the umask allows.
+    const mode_t previous = ::umask(027);
+    clsSettings(QString::fromStdString(path("fresh.ini"))).setSetting("General", "Language", "Deutsch");
+    ::umask(previous);
+    ASSERT_EQ(::stat(path("fresh.ini").c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0640u);
 }
