@@ -1,0 +1,65 @@
+// Hostile scripts meet a numbered error, never the end of the process: long expression chains,
+// deeply linked data, memory beyond the budget, built-ins that would outrun the time budget.
+#include "script/Coerce.h"
+#include "script/ScriptControl.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+
+using namespace tvk;
+using namespace tvk::script;
+
+namespace {
+
+std::string repeated(const std::string& piece, int times) {
+    std::string out;
+    out.reserve(piece.size() * static_cast<size_t>(times));
+    for (int i = 0; i < times; ++i)
+        out += piece;
+    return out;
+}
+
+// A function F returning a chain of `links` links; `prelude` declares what the chain uses.
+struct ChainCase {
+    const char* name;
+    std::function<std::string(int links)> body;
+    const char* prelude;
+    const char* shortResult; // F's result for a chain of ShortChain links, as text
+};
+
+constexpr int ShortChain = 400;
+
+const ChainCase chainCases[] = {
+    {"sum", [](int n) { return "1" + repeated(" + 1", n); }, "", "401"},
+    {"and", [](int n) { return "True" + repeated(" And True", n); }, "", "True"},
+    {"equals", [](int n) { return "1" + repeated(" = 1", n); }, "", "False"},
+    {"concat", [](int n) { return "\"a\"" + repeated(" & \"a\"", n) + " = \"\""; }, "", "False"},
+    {"power", [](int n) { return "1" + repeated(" ^ 1", n); }, "", "1"},
+    {"members", [](int n) { return "TypeName(o" + repeated(".Item(1)", n) + ")"; },
+     "Class C\nPublic Function Item(n)\nSet Item = Me\nEnd Function\nEnd Class\nSet o = New C\n", "C"},
+    {"indexes", [](int n) { return "IsArray(a" + repeated("(0)", n) + ")"; },
+     "a = Array(0)\nFor i = 1 To 500\na = Array(a)\nNext\n", "True"},
+};
+
+TEST(ScriptLimitsTest, LongChainsRunOrAreRefusedWithOutOfStackSpace) {
+    for (const ChainCase& c : chainCases) {
+        SCOPED_TRACE(c.name);
+        ScriptControl sc;
+        sc.AddCode(std::string(c.prelude) + "Function F()\nF = " + c.body(ShortChain) + "\nEnd Function");
+        EXPECT_EQ(toUtf8(sc.Run("F", {})), c.shortResult);
+        for (int links : {20000, 200000}) {
+            try {
+                sc.AddCode("Function G()\nG = " + c.body(links) + "\nEnd Function");
+                ADD_FAILURE() << links << " links compiled";
+            } catch (const ScriptError& e) {
+                EXPECT_EQ(e.number(), 28) << e.description();
+                EXPECT_TRUE(e.isCompileError());
+            }
+        }
+        // The engine is still usable after the refusal.
+        EXPECT_EQ(toUtf8(sc.Run("F", {})), c.shortResult);
+    }
+}
+
+} // namespace
