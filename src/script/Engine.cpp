@@ -5,6 +5,7 @@
 #include "script/Parser.h"
 #include "script/ScriptError.h"
 
+#include <algorithm>
 #include <unordered_set>
 
 namespace tvk::script {
@@ -85,9 +86,12 @@ Engine::~Engine() {
 }
 
 Value Engine::adoptCreated(std::shared_ptr<ScriptObject> object) {
-    // Forget objects that are gone, so the list stays as long as the live ones.
-    if (createdObjects.size() >= 64 && createdObjects.size() % 64 == 0)
+    // Forget objects that are gone whenever the list has doubled, so it stays within twice the live
+    // ones at a constant cost per object.
+    if (createdObjects.size() >= m_createdSweepAt) {
         std::erase_if(createdObjects, [](const std::weak_ptr<ScriptObject>& w) { return w.expired(); });
+        m_createdSweepAt = std::max<size_t>(64, createdObjects.size() * 2);
+    }
     createdObjects.push_back(object);
     return Value::object(std::move(object));
 }
@@ -303,6 +307,7 @@ Value Engine::callProc(const ProcDef& proc, ClassInstance* self, ExprList& args,
 
 Value Engine::newInstance(ClassDef& cls) {
     auto inst = std::make_shared<ClassInstance>(cls, weak_from_this());
+    inst->liveIndex = liveInstances.size();
     liveInstances.push_back(inst.get());
     Value v = Value::object(inst);
     if (cls.initialize) callProc(*cls.initialize, inst.get(), std::span<Value>());
@@ -334,13 +339,13 @@ ClassInstance::ClassInstance(ClassDef& cls, std::weak_ptr<Engine> engine)
 ClassInstance::~ClassInstance() {
     std::shared_ptr<Engine> eng = m_engine.lock();
     if (!eng || eng->tearingDown) return;
+    // Constant time whatever the number of live objects: this one's place takes the last one.
     auto& live = eng->liveInstances;
-    for (size_t i = 0; i < live.size(); ++i)
-        if (live[i] == this) {
-            live[i] = live.back();
-            live.pop_back();
-            break;
-        }
+    if (liveIndex < live.size() && live[liveIndex] == this) {
+        live[liveIndex] = live.back();
+        live[liveIndex]->liveIndex = liveIndex;
+        live.pop_back();
+    }
     if (m_cls.terminate) {
         // Class_Terminate runs as the object goes away; its errors cannot reach anyone.
         try {

@@ -151,6 +151,7 @@ private:
     Value runProc(const ProcDef& proc, ClassInstance* self, Value* locals, Value* const* refs);
     std::chrono::steady_clock::time_point m_deadline;
     int m_ticks = 1024;
+    size_t m_createdSweepAt = 64; // createdObjects' length that triggers the next sweep
 };
 
 // An object of a script class.
@@ -175,6 +176,7 @@ public:
     const MemberDef& member(int id, bool fromInside) const;
     bool ownedBy(const Engine* e) const { return m_owner == e && !m_engine.expired(); }
     std::vector<Value> fields;
+    size_t liveIndex = 0; // position in the engine's liveInstances
 
 private:
     Engine& engine();

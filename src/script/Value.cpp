@@ -5,6 +5,32 @@
 
 namespace tvk::script {
 
+// A payload freed while another is being freed waits in a list until that one is done: a chain of
+// arrays, dictionaries or objects holding one another, however long, is freed one link at a time
+// instead of by recursion as deep as the chain.
+void Value::destroy(Heap* p) noexcept {
+    thread_local std::vector<Heap*> pending;
+    thread_local bool freeing = false;
+    if (freeing) {
+        try {
+            pending.push_back(p);
+            return;
+        } catch (const std::bad_alloc&) {
+            // No room to defer: free it at once (recursing, as without the list).
+        }
+        delete p;
+        return;
+    }
+    freeing = true;
+    delete p;
+    while (!pending.empty()) {
+        Heap* next = pending.back();
+        pending.pop_back();
+        delete next;
+    }
+    freeing = false;
+}
+
 Value Value::string(std::u16string s) {
     return Value(VarType::String, new StringRep(std::move(s)));
 }

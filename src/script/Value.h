@@ -156,8 +156,10 @@ private:
         : m_type(t), m_fixed(false), m_heap(p != nullptr), m_bits(reinterpret_cast<uintptr_t>(p)) {}
     Heap* ptr() const { return reinterpret_cast<Heap*>(static_cast<uintptr_t>(m_bits)); }
     static void releaseHeap(Heap* p) noexcept {
-        if (--p->refs == 0) delete p;
+        if (--p->refs == 0) destroy(p);
     }
+    // Frees a payload without recursing through the payloads it holds (see Value.cpp).
+    static void destroy(Heap* p) noexcept;
 
     // One payload word: integer, the bits of a double, or a Heap pointer (m_heap set), chosen by m_type.
     VarType m_type;

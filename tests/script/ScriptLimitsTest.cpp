@@ -63,3 +63,23 @@ TEST(ScriptLimitsTest, LongChainsRunOrAreRefusedWithOutOfStackSpace) {
 }
 
 } // namespace
+
+// Data linked 200,000 deep, freed by dropping its head: freeing must not recurse per link.
+TEST(ScriptLimitsTest, DeeplyLinkedDataIsFreedWithoutRecursion) {
+    const char* builders[] = {
+        "a = Array(0)\nFor i = 1 To 200000\na = Array(a)\nNext\na = 0",
+        "Set h = Nothing\nFor i = 1 To 200000\nSet n = New Node\nSet n.nxt = h\nSet h = n\nNext\n"
+        "Set n = Nothing\nSet h = Nothing",
+        "Set h = CreateObject(\"Scripting.Dictionary\")\nSet d = h\nFor i = 1 To 200000\n"
+        "Set e = CreateObject(\"Scripting.Dictionary\")\nd.Add 1, e\nSet d = e\nNext\n"
+        "Set d = Nothing\nSet e = Nothing\nSet h = Nothing",
+    };
+    for (const char* builder : builders) {
+        SCOPED_TRACE(builder);
+        ScriptControl sc;
+        sc.setTimeBudget(std::chrono::minutes(10));
+        sc.AddCode("Class Node\nPublic nxt\nEnd Class\nDim done\n");
+        sc.AddCode(std::string(builder) + "\ndone = True\nFunction Finished()\nFinished = done\nEnd Function");
+        EXPECT_EQ(toUtf8(sc.Run("Finished", {})), "True");
+    }
+}
