@@ -2,6 +2,8 @@
 
 #include "script/Coerce.h"
 #include "script/Compiler.h"
+#include "script/CycleCollector.h"
+#include "script/MemoryMeter.h"
 #include "script/Parser.h"
 #include "script/ScriptError.h"
 
@@ -14,6 +16,8 @@ namespace {
 constexpr int MaxCallDepth = 3000;
 constexpr uintptr_t MaxNativeStack = 3u << 20; // bytes of native stack a script may use
 constexpr int TicksPerClockRead = 1024;
+// Below this much counted memory no cycle collection runs on its own.
+constexpr size_t MinCollectAt = size_t{16} << 20;
 
 // Current native stack position, to bound how deep script recursion may go.
 [[gnu::noinline]] uintptr_t stackAddress() {
@@ -129,8 +133,14 @@ void Engine::startBudget() {
     stackBase = stackAddress();
 }
 
+void Engine::collectCycles() {
+    CycleCollector::collect(*this);
+    m_collectAt = std::max(MemoryMeter::held() * 2, MinCollectAt);
+}
+
 void Engine::checkBudget() {
     m_ticks = TicksPerClockRead;
+    if (MemoryMeter::held() > m_collectAt) collectCycles();
     if (std::chrono::steady_clock::now() > m_deadline) throw ScriptAbort{TimeoutErrorNumber, 0};
 }
 
@@ -316,8 +326,24 @@ Value Engine::newInstance(ClassDef& cls) {
 
 // ---- Objects of script classes ----
 
+namespace {
+size_t chargeInstance(const ClassDef& cls) {
+    size_t bytes = sizeof(ClassInstance) + cls.fields.size() * sizeof(Value) + 32; // 32: shared_ptr's block
+    MemoryMeter::charge(bytes);
+    return bytes;
+}
+} // namespace
+
 ClassInstance::ClassInstance(ClassDef& cls, std::weak_ptr<Engine> engine)
-    : m_cls(cls), m_engine(std::move(engine)), m_owner(m_engine.lock().get()) {
+    : m_cls(cls), m_engine(std::move(engine)), m_owner(m_engine.lock().get()), m_charged(chargeInstance(cls)) {
+    // The meter is given back here if a field's array below fails: the destructor will not run.
+    struct Undo {
+        size_t bytes;
+        bool armed = true;
+        ~Undo() {
+            if (armed) MemoryMeter::release(bytes);
+        }
+    } undo{m_charged};
     fields.resize(cls.fields.size());
     for (size_t i = 0; i < cls.fields.size(); ++i) {
         const FieldDef& f = cls.fields[i];
@@ -334,9 +360,21 @@ ClassInstance::ClassInstance(ClassDef& cls, std::weak_ptr<Engine> engine)
         fields[i] = Value::array(counts);
         fields[i].setFixedArray(!f.dims.empty());
     }
+    undo.armed = false;
+}
+
+void ClassInstance::releaseReferences(std::vector<Value>& out) {
+    for (Value& f : fields)
+        out.push_back(std::move(f));
+}
+
+void ClassInstance::references(std::vector<const Value*>& out) const {
+    for (const Value& f : fields)
+        out.push_back(&f);
 }
 
 ClassInstance::~ClassInstance() {
+    MemoryMeter::release(m_charged);
     std::shared_ptr<Engine> eng = m_engine.lock();
     if (!eng || eng->tearingDown) return;
     // Constant time whatever the number of live objects: this one's place takes the last one.

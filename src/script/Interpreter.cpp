@@ -627,10 +627,12 @@ Flow AssignStmt::exec(Frame& f) {
         if (std::u16string* text = s.uniqueString(); text && !rhs.isNull()) {
             if (rhs.isString()) {
                 if (text->size() + rhs.str().size() > (size_t{1} << 28)) throw RuntimeError(14);
+                s.chargeTextLength(text->size() + rhs.str().size());
                 text->append(rhs.str());
             } else {
                 std::u16string r = toString(rhs);
                 if (text->size() + r.size() > (size_t{1} << 28)) throw RuntimeError(14);
+                s.chargeTextLength(text->size() + r.size());
                 text->append(r);
             }
             return Flow::Normal;

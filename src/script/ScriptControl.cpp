@@ -2,6 +2,7 @@
 
 #include "script/Coerce.h"
 #include "script/Engine.h"
+#include "script/MemoryMeter.h"
 
 namespace tvk {
 
@@ -44,6 +45,8 @@ template <class F> auto ScriptControl::guarded(F&& body) {
         ~Running() { --n; }
     } running(m_running);
     if (m_running == 1) engine->startBudget();
+    Engine* raw = engine.get();
+    MemoryMeter::Scope memory(m_memory, [raw] { raw->collectCycles(); });
     try {
         return body(*engine);
     } catch (const ScriptError&) {

@@ -34,6 +34,7 @@ enum class VarType : uint16_t {
 // Shared heap payload of strings, arrays and objects: counted without atomics (one thread).
 struct Heap {
     uint32_t refs = 1;
+    uint32_t charged = 0; // 16-byte units counted against the memory meter, given back when freed
     virtual ~Heap() = default;
 };
 
@@ -140,6 +141,9 @@ public:
     }
     // The array payload, copied first if shared, so the caller can write elements.
     ArrayRep& mutableArray();
+    // Counts a string this value alone holds as `length` code units long against the memory meter,
+    // before it grows in place (error 7 beyond the ceiling, the text unchanged).
+    void chargeTextLength(size_t length);
 
     // A Dim'd fixed-size array keeps this mark in its variable; copies do not inherit it.
     bool fixedArray() const { return m_fixed; }

@@ -83,3 +83,57 @@ TEST(ScriptLimitsTest, DeeplyLinkedDataIsFreedWithoutRecursion) {
         EXPECT_EQ(toUtf8(sc.Run("Finished", {})), "True");
     }
 }
+
+ScriptError runError(ScriptControl& sc, const std::string& name) {
+    try {
+        sc.Run(name, {});
+    } catch (const ScriptError& e) {
+        return e;
+    }
+    ADD_FAILURE() << name << " raised no error";
+    return ScriptError(0, "", 0, 0, false);
+}
+
+// Every way of growing past the budget fails with error 7, and the engine goes on working.
+TEST(ScriptLimitsTest, MemoryBeyondTheBudgetIsOutOfMemory) {
+    ScriptControl sc;
+    sc.setTimeBudget(std::chrono::minutes(5));
+    sc.setMemoryBudget(size_t{24} << 20);
+    sc.AddCode("Set d = CreateObject(\"Scripting.Dictionary\")\nDim s, parts, a()\n"
+               "Sub GrowDictionary()\nDo\nd.Add d.Count, d.Count\nLoop\nEnd Sub\n"
+               "Sub GrowText()\ns = \"\"\nDo\ns = s & Space(1000)\nLoop\nEnd Sub\n"
+               "Sub SplitText()\nparts = Split(String(6000000, \",\"), \",\")\nEnd Sub\n"
+               "Sub GrowArray()\nReDim a(100000)\nDo\nReDim Preserve a(UBound(a) * 2)\nLoop\nEnd Sub\n"
+               "Sub Clear()\nd.RemoveAll\ns = \"\"\nparts = Empty\nErase a\nEnd Sub\n"
+               "Function Small()\nSmall = Len(Space(100000)) + d.Count\nEnd Function");
+    for (const char* grow : {"GrowDictionary", "GrowText", "SplitText", "GrowArray"}) {
+        SCOPED_TRACE(grow);
+        EXPECT_EQ(runError(sc, grow).number(), 7);
+        sc.Run("Clear", {});
+        EXPECT_EQ(toUtf8(sc.Run("Small", {})), "100000");
+    }
+}
+
+// Objects that only reference one another are freed while the script runs; those a variable still
+// reaches, directly or through an array or a dictionary, are kept whole.
+TEST(ScriptLimitsTest, UnreachableCyclesAreCollectedWhileTheScriptRuns) {
+    ScriptControl sc;
+    sc.setTimeBudget(std::chrono::minutes(5));
+    sc.setMemoryBudget(size_t{16} << 20);
+    sc.AddCode("Dim ended\nClass Pair\nPublic other, tag\nSub Class_Terminate()\nended = ended + 1\nEnd Sub\n"
+               "End Class\n"
+               "Set ring = New Pair\nSet ring.other = New Pair\nSet ring.other.other = ring\nring.tag = \"ring\"\n"
+               "Set inArray = New Pair\nSet inArray.other = inArray\nheld = Array(inArray)\nSet inArray = Nothing\n"
+               "Set dict = CreateObject(\"Scripting.Dictionary\")\ndict.Add \"self\", dict\n"
+               "Set inDict = New Pair\nSet inDict.other = inDict\ndict.Add \"pair\", inDict\nSet inDict = Nothing\n"
+               "Sub MakeGarbage()\nFor i = 1 To 100000\nSet p = New Pair\nSet p.other = New Pair\n"
+               "Set p.other.other = p\nSet d = CreateObject(\"Scripting.Dictionary\")\nd.Add \"me\", d\nNext\n"
+               "End Sub\n"
+               "Function Intact()\nIntact = ring.other.other Is ring And ring.tag = \"ring\" And "
+               "held(0).other Is held(0) And dict(\"self\") Is dict And dict(\"pair\").other Is dict(\"pair\")\n"
+               "End Function");
+    sc.Run("MakeGarbage", {});
+    EXPECT_EQ(toUtf8(sc.Run("Intact", {})), "True");
+    sc.AddCode("Function EndedCount()\nEndedCount = ended\nEnd Function");
+    EXPECT_GT(toDouble(sc.Run("EndedCount", {})), 50000);
+}
