@@ -26,7 +26,17 @@ constexpr size_t MinCollectAt = size_t{16} << 20;
 } // namespace
 
 std::unordered_map<std::type_index, std::shared_ptr<void>>& CallContext::states() {
-    return static_cast<Engine*>(m_engine)->familyStates;
+    return m_engine.familyStates;
+}
+
+void CallContext::checkTime() const {
+    m_engine.checkBudget();
+}
+
+std::function<void()> CallContext::timeCheck() const {
+    return [engine = m_engine.weak_from_this()] {
+        if (auto e = engine.lock(); e && e->running) e->checkBudget();
+    };
 }
 
 int ClassDef::memberIndex(std::u16string_view name) const {

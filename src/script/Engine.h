@@ -126,6 +126,7 @@ public:
     // counts has doubled since the last collection).
     void collectCycles();
     std::chrono::milliseconds budget{5000};
+    bool running = false; // a call into the engine is in progress (set by ScriptControl)
 
     // Error routing: records the error in Err when `frame` resumes next, else rethrows it.
     void setErr(int number, const std::string& description, const std::string& source);
