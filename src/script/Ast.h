@@ -61,6 +61,9 @@ struct Expr {
     virtual Value* slot(Frame&) { return nullptr; }
 
     ExprKind kind;
+    // Levels of the tree from this node down, counted by the parser, which refuses trees taller than
+    // Parser::MaxExprHeight: compiling, running and freeing a tree recurse at most that deep.
+    uint16_t height = 1;
     Pos pos;
 };
 using ExprPtr = std::unique_ptr<Expr>;

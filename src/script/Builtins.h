@@ -5,6 +5,7 @@
 #include "script/Value.h"
 
 #include <chrono>
+#include <functional>
 #include <memory>
 #include <span>
 #include <string_view>
@@ -29,10 +30,13 @@
 // the engine adds the line and column and routes it to On Error or the caller.
 namespace tvk::script {
 
+class Engine;
+struct Frame;
+
 // What a builtin may use of the engine that runs it.
 class CallContext {
 public:
-    CallContext(const ScriptHost& host, void* engine, void* frame = nullptr)
+    CallContext(const ScriptHost& host, Engine& engine, Frame* frame = nullptr)
         : m_host(host), m_engine(engine), m_frame(frame) {}
 
     const ScriptHost& host() const { return m_host; }
@@ -47,16 +51,22 @@ public:
         if (!slot) slot = std::make_shared<T>();
         return *static_cast<T*>(slot.get());
     }
-    // The engine running the call (internal to the core builtins).
-    void* engine() const { return m_engine; }
-    void* frame() const { return m_frame; }
+    // Long work (a pass over a large text or array) calls this every few thousand steps: it ends
+    // the call with the time-out error once the call's time budget is spent.
+    void checkTime() const;
+    // The same check for an object the call creates, to use in its own long work later: it checks
+    // while a call into this engine runs and does nothing once the engine is gone.
+    std::function<void()> timeCheck() const;
+    // The engine running the call and the calling statement's frame (internal to the core builtins).
+    Engine& engine() const { return m_engine; }
+    Frame* frame() const { return m_frame; }
 
 private:
     std::unordered_map<std::type_index, std::shared_ptr<void>>& states();
 
     const ScriptHost& m_host;
-    void* m_engine;
-    void* m_frame;
+    Engine& m_engine;
+    Frame* m_frame;
 };
 
 using BuiltinFn = Value (*)(CallContext& ctx, std::span<Value> args);

@@ -10,12 +10,12 @@ namespace tvk::script {
 namespace {
 
 Engine& engineOf(CallContext& ctx) {
-    return *static_cast<Engine*>(ctx.engine());
+    return ctx.engine();
 }
 
 Frame& frameOf(CallContext& ctx) {
     if (!ctx.frame()) throw RuntimeError(5);
-    return *static_cast<Frame*>(ctx.frame());
+    return *ctx.frame();
 }
 
 // The Err object: the last error seen under On Error Resume Next, and Raise.

@@ -2,9 +2,12 @@
 
 #include "script/Coerce.h"
 #include "script/Compiler.h"
+#include "script/CycleCollector.h"
+#include "script/MemoryMeter.h"
 #include "script/Parser.h"
 #include "script/ScriptError.h"
 
+#include <algorithm>
 #include <unordered_set>
 
 namespace tvk::script {
@@ -13,6 +16,8 @@ namespace {
 constexpr int MaxCallDepth = 3000;
 constexpr uintptr_t MaxNativeStack = 3u << 20; // bytes of native stack a script may use
 constexpr int TicksPerClockRead = 1024;
+// Below this much counted memory no cycle collection runs on its own.
+constexpr size_t MinCollectAt = size_t{16} << 20;
 
 // Current native stack position, to bound how deep script recursion may go.
 [[gnu::noinline]] uintptr_t stackAddress() {
@@ -21,7 +26,17 @@ constexpr int TicksPerClockRead = 1024;
 } // namespace
 
 std::unordered_map<std::type_index, std::shared_ptr<void>>& CallContext::states() {
-    return static_cast<Engine*>(m_engine)->familyStates;
+    return m_engine.familyStates;
+}
+
+void CallContext::checkTime() const {
+    m_engine.checkBudget();
+}
+
+std::function<void()> CallContext::timeCheck() const {
+    return [engine = m_engine.weak_from_this()] {
+        if (auto e = engine.lock(); e && e->running) e->checkBudget();
+    };
 }
 
 int ClassDef::memberIndex(std::u16string_view name) const {
@@ -85,9 +100,12 @@ Engine::~Engine() {
 }
 
 Value Engine::adoptCreated(std::shared_ptr<ScriptObject> object) {
-    // Forget objects that are gone, so the list stays as long as the live ones.
-    if (createdObjects.size() >= 64 && createdObjects.size() % 64 == 0)
+    // Forget objects that are gone whenever the list has doubled, so it stays within twice the live
+    // ones at a constant cost per object.
+    if (createdObjects.size() >= m_createdSweepAt) {
         std::erase_if(createdObjects, [](const std::weak_ptr<ScriptObject>& w) { return w.expired(); });
+        m_createdSweepAt = std::max<size_t>(64, createdObjects.size() * 2);
+    }
     createdObjects.push_back(object);
     return Value::object(std::move(object));
 }
@@ -125,8 +143,14 @@ void Engine::startBudget() {
     stackBase = stackAddress();
 }
 
+void Engine::collectCycles() {
+    CycleCollector::collect(*this);
+    m_collectAt = std::max(MemoryMeter::held() * 2, MinCollectAt);
+}
+
 void Engine::checkBudget() {
     m_ticks = TicksPerClockRead;
+    if (MemoryMeter::held() > m_collectAt) collectCycles();
     if (std::chrono::steady_clock::now() > m_deadline) throw ScriptAbort{TimeoutErrorNumber, 0};
 }
 
@@ -303,6 +327,7 @@ Value Engine::callProc(const ProcDef& proc, ClassInstance* self, ExprList& args,
 
 Value Engine::newInstance(ClassDef& cls) {
     auto inst = std::make_shared<ClassInstance>(cls, weak_from_this());
+    inst->liveIndex = liveInstances.size();
     liveInstances.push_back(inst.get());
     Value v = Value::object(inst);
     if (cls.initialize) callProc(*cls.initialize, inst.get(), std::span<Value>());
@@ -311,8 +336,24 @@ Value Engine::newInstance(ClassDef& cls) {
 
 // ---- Objects of script classes ----
 
+namespace {
+size_t chargeInstance(const ClassDef& cls) {
+    size_t bytes = sizeof(ClassInstance) + cls.fields.size() * sizeof(Value) + 32; // 32: shared_ptr's block
+    MemoryMeter::charge(bytes);
+    return bytes;
+}
+} // namespace
+
 ClassInstance::ClassInstance(ClassDef& cls, std::weak_ptr<Engine> engine)
-    : m_cls(cls), m_engine(std::move(engine)), m_owner(m_engine.lock().get()) {
+    : m_cls(cls), m_engine(std::move(engine)), m_owner(m_engine.lock().get()), m_charged(chargeInstance(cls)) {
+    // The meter is given back here if a field's array below fails: the destructor will not run.
+    struct Undo {
+        size_t bytes;
+        bool armed = true;
+        ~Undo() {
+            if (armed) MemoryMeter::release(bytes);
+        }
+    } undo{m_charged};
     fields.resize(cls.fields.size());
     for (size_t i = 0; i < cls.fields.size(); ++i) {
         const FieldDef& f = cls.fields[i];
@@ -329,18 +370,30 @@ ClassInstance::ClassInstance(ClassDef& cls, std::weak_ptr<Engine> engine)
         fields[i] = Value::array(counts);
         fields[i].setFixedArray(!f.dims.empty());
     }
+    undo.armed = false;
+}
+
+void ClassInstance::releaseReferences(std::vector<Value>& out) {
+    for (Value& f : fields)
+        out.push_back(std::move(f));
+}
+
+void ClassInstance::references(std::vector<const Value*>& out) const {
+    for (const Value& f : fields)
+        out.push_back(&f);
 }
 
 ClassInstance::~ClassInstance() {
+    MemoryMeter::release(m_charged);
     std::shared_ptr<Engine> eng = m_engine.lock();
     if (!eng || eng->tearingDown) return;
+    // Constant time whatever the number of live objects: this one's place takes the last one.
     auto& live = eng->liveInstances;
-    for (size_t i = 0; i < live.size(); ++i)
-        if (live[i] == this) {
-            live[i] = live.back();
-            live.pop_back();
-            break;
-        }
+    if (liveIndex < live.size() && live[liveIndex] == this) {
+        live[liveIndex] = live.back();
+        live[liveIndex]->liveIndex = liveIndex;
+        live.pop_back();
+    }
     if (m_cls.terminate) {
         // Class_Terminate runs as the object goes away; its errors cannot reach anyone.
         try {

@@ -122,7 +122,11 @@ public:
     // Error 28 when calls nest too deep or the native stack runs low.
     void checkStack() const;
     void startBudget(); // begins a new call's budget
+    // Frees unreachable cycles of objects now (also done by checkBudget once the memory the meter
+    // counts has doubled since the last collection).
+    void collectCycles();
     std::chrono::milliseconds budget{5000};
+    bool running = false; // a call into the engine is in progress (set by ScriptControl)
 
     // Error routing: records the error in Err when `frame` resumes next, else rethrows it.
     void setErr(int number, const std::string& description, const std::string& source);
@@ -151,6 +155,8 @@ private:
     Value runProc(const ProcDef& proc, ClassInstance* self, Value* locals, Value* const* refs);
     std::chrono::steady_clock::time_point m_deadline;
     int m_ticks = 1024;
+    size_t m_createdSweepAt = 64;          // createdObjects' length that triggers the next sweep
+    size_t m_collectAt = size_t{16} << 20; // meter reading that triggers the next cycle collection
 };
 
 // An object of a script class.
@@ -164,6 +170,8 @@ public:
     Value invoke(int id, std::span<Value> args) override;
     void assign(int id, std::span<Value> args, const Value& value, bool isSet) override;
     const void* memberTable() const override { return &m_cls; }
+    void releaseReferences(std::vector<Value>& out) override;
+    void references(std::vector<const Value*>& out) const override;
 
     // Access from inside the class (private members allowed).
     Value invokeMember(int id, std::span<Value> args, bool fromInside);
@@ -175,12 +183,14 @@ public:
     const MemberDef& member(int id, bool fromInside) const;
     bool ownedBy(const Engine* e) const { return m_owner == e && !m_engine.expired(); }
     std::vector<Value> fields;
+    size_t liveIndex = 0; // position in the engine's liveInstances
 
 private:
     Engine& engine();
     ClassDef& m_cls;
     std::weak_ptr<Engine> m_engine;
     const Engine* m_owner; // identity only; m_engine tells whether it still exists
+    size_t m_charged;      // bytes counted against the memory meter
 };
 
 // The variable a resolved reference names in a frame (Me's field needs Me: 424 without it).

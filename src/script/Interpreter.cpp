@@ -219,7 +219,7 @@ Value CallBuiltinExpr::eval(Frame& f) {
     int n = static_cast<int>(args.size());
     if (n < builtin->minArgs || n > builtin->maxArgs) throw RuntimeError(450);
     ArgValues a(args, f);
-    CallContext ctx(f.eng.host, &f.eng, &f);
+    CallContext ctx(f.eng.host, f.eng, &f);
     return builtin->fn(ctx, a.span);
 }
 
@@ -310,7 +310,7 @@ Value NewExpr::eval(Frame& f) {
     }
     if (cls) return f.eng.newInstance(*cls);
     if (factory) {
-        CallContext ctx(f.eng.host, &f.eng, &f);
+        CallContext ctx(f.eng.host, f.eng, &f);
         return f.eng.adoptCreated(factory(ctx));
     }
     throw RuntimeError(506, "Class not defined: '" + utf16ToUtf8(name) + "'");
@@ -627,10 +627,12 @@ Flow AssignStmt::exec(Frame& f) {
         if (std::u16string* text = s.uniqueString(); text && !rhs.isNull()) {
             if (rhs.isString()) {
                 if (text->size() + rhs.str().size() > (size_t{1} << 28)) throw RuntimeError(14);
+                s.chargeTextLength(text->size() + rhs.str().size());
                 text->append(rhs.str());
             } else {
                 std::u16string r = toString(rhs);
                 if (text->size() + r.size() > (size_t{1} << 28)) throw RuntimeError(14);
+                s.chargeTextLength(text->size() + r.size());
                 text->append(r);
             }
             return Flow::Normal;
@@ -671,6 +673,7 @@ Flow DimStmt::exec(Frame& f) {
         return Flow::Normal;
     }
     if (s->fixedArray()) throw RuntimeError(10);
+    f.eng.checkBudget(); // a large array takes a while to make: not after the budget is spent
     Value fresh = Value::array(counts);
     if (preserve && s->isArray()) {
         const ArrayRep& old = s->arr();
@@ -683,9 +686,13 @@ Flow DimStmt::exec(Frame& f) {
             size_t rows = newLast == 0 ? 0 : fresh.arr().data.size() / newLast;
             size_t keep = oldLast < newLast ? oldLast : newLast;
             ArrayRep& dst = fresh.mutableArray();
-            for (size_t r = 0; r < rows; ++r)
-                for (size_t c = 0; c < keep; ++c)
+            for (size_t r = 0; r < rows; ++r) {
+                if (r % 64 == 63) f.eng.checkBudget();
+                for (size_t c = 0; c < keep; ++c) {
                     dst.data[r * newLast + c] = old.data[r * oldLast + c];
+                    if ((c & 0xFFFF) == 0xFFFF) f.eng.checkBudget();
+                }
+            }
         }
     }
     *s = std::move(fresh);
@@ -848,7 +855,7 @@ Flow RandomizeStmt::exec(Frame& f) {
     Value arg;
     size_t n = 0;
     if (seed) arg = seed->eval(f), n = 1;
-    CallContext ctx(f.eng.host, &f.eng, &f);
+    CallContext ctx(f.eng.host, f.eng, &f);
     builtin->fn(ctx, std::span<Value>(&arg, n));
     return Flow::Normal;
 }

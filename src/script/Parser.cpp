@@ -757,6 +757,41 @@ void Parser::parseArgs(ExprList& args) {
 // Expressions
 // ======================================================================
 
+ExprPtr Parser::measured(ExprPtr e) const {
+    int below = 0;
+    auto over = [&below](const ExprPtr& child) {
+        if (child && child->height > below) below = child->height;
+    };
+    auto overAll = [&over](const ExprList& list) {
+        for (const ExprPtr& child : list)
+            over(child);
+    };
+    switch (e->kind) {
+    case ExprKind::Binary:
+        over(static_cast<BinaryExpr&>(*e).lhs);
+        over(static_cast<BinaryExpr&>(*e).rhs);
+        break;
+    case ExprKind::Unary:
+        over(static_cast<UnaryExpr&>(*e).operand);
+        break;
+    case ExprKind::Paren:
+        over(static_cast<ParenExpr&>(*e).inner);
+        break;
+    case ExprKind::Member:
+        over(static_cast<MemberExpr&>(*e).base);
+        overAll(static_cast<MemberExpr&>(*e).args);
+        break;
+    case ExprKind::Name:
+        overAll(static_cast<NameExpr&>(*e).args);
+        break;
+    default:
+        break;
+    }
+    if (below >= MaxExprHeight) fail(28);
+    e->height = static_cast<uint16_t>(below + 1);
+    return e;
+}
+
 ExprPtr Parser::parseExpr() {
     Nest nest(*this);
     return parseImp();
@@ -771,7 +806,7 @@ ExprPtr Parser::parseExpr() {
             advance();                                                                                                 \
             Nest nest(*this);                                                                                          \
             ExprPtr r = Next();                                                                                        \
-            l = std::make_unique<BinaryExpr>(op, std::move(l), std::move(r), p);                                       \
+            l = measured(std::make_unique<BinaryExpr>(op, std::move(l), std::move(r), p));                             \
         }                                                                                                              \
         return l;                                                                                                      \
     }
@@ -797,7 +832,7 @@ ExprPtr Parser::parseNot() {
         Pos p = pos();
         advance();
         Nest nest(*this);
-        return std::make_unique<UnaryExpr>(Op::Not, parseNot(), p);
+        return measured(std::make_unique<UnaryExpr>(Op::Not, parseNot(), p));
     }
     return parseCompare();
 }
@@ -815,7 +850,7 @@ ExprPtr Parser::parseCompare() {
         advance();
         Nest nest(*this);
         ExprPtr r = parseConcat();
-        l = std::make_unique<BinaryExpr>(op, std::move(l), std::move(r), p);
+        l = measured(std::make_unique<BinaryExpr>(op, std::move(l), std::move(r), p));
     }
 }
 
@@ -828,7 +863,7 @@ ExprPtr Parser::parseUnary() {
         Nest nest(*this);
         ExprPtr e = parseUnary();
         if (!neg) return e;
-        return std::make_unique<UnaryExpr>(Op::Neg, std::move(e), p);
+        return measured(std::make_unique<UnaryExpr>(Op::Neg, std::move(e), p));
     }
     return parsePower();
 }
@@ -844,11 +879,11 @@ ExprPtr Parser::parsePower() {
         if (m_tok.type == Tok::Minus) {
             Pos np = pos();
             advance();
-            r = std::make_unique<UnaryExpr>(Op::Neg, parsePostfix(false), np);
+            r = measured(std::make_unique<UnaryExpr>(Op::Neg, parsePostfix(false), np));
         } else {
             r = parsePostfix(false);
         }
-        l = std::make_unique<BinaryExpr>(Op::Pow, std::move(l), std::move(r), p);
+        l = measured(std::make_unique<BinaryExpr>(Op::Pow, std::move(l), std::move(r), p));
     }
     return l;
 }
@@ -864,7 +899,7 @@ ExprPtr Parser::parsePostfix(bool statementStart) {
             if (m_tok.type != Tok::Word) fail(1010);
             auto m = std::make_unique<MemberExpr>(std::move(e), m_tok.text, p);
             advance();
-            e = std::move(m);
+            e = measured(std::move(m));
         } else if (m_tok.type == Tok::LParen && !(statementStart && m_tok.spaceBefore)) {
             ExprList* args = nullptr;
             bool* parens = nullptr;
@@ -888,6 +923,7 @@ ExprPtr Parser::parsePostfix(bool statementStart) {
                 parseArgs(*args);
                 expect(Tok::RParen, 1006);
             }
+            e = measured(std::move(e));
         } else {
             return e;
         }
@@ -916,7 +952,7 @@ ExprPtr Parser::parsePrimary(bool statementStart) {
         // "(a, b)" is only ever a Sub call written with parentheses.
         if (m_tok.type == Tok::Comma) fail(1044);
         expect(Tok::RParen, 1006);
-        return std::make_unique<ParenExpr>(std::move(inner), p);
+        return measured(std::make_unique<ParenExpr>(std::move(inner), p));
     }
     case Tok::Dot: {
         if (m_withDepth == 0) fail(505);

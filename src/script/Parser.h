@@ -11,6 +11,9 @@ namespace tvk::script {
 class Parser {
 public:
     static constexpr int MaxNesting = 120;
+    // Tallest expression tree accepted (a chain "1 + 1 + ..." is as tall as it is long); taller ones
+    // are refused with error 28 like deep nesting.
+    static constexpr int MaxExprHeight = 1000;
 
     explicit Parser(std::u16string_view source);
     // Whole program: statements, procedures and classes; optionExplicit reports Option Explicit.
@@ -76,6 +79,8 @@ private:
     ExprPtr parsePostfix(bool statementStart);
     ExprPtr parsePrimary(bool statementStart);
     void parseArgs(ExprList& args);
+    // Sets e's height from its children's; error 28 beyond MaxExprHeight.
+    ExprPtr measured(ExprPtr e) const;
 
     Lexer m_lexer;
     Token m_tok;

@@ -2,6 +2,7 @@
 
 #include "script/Coerce.h"
 #include "script/Engine.h"
+#include "script/MemoryMeter.h"
 
 namespace tvk {
 
@@ -40,10 +41,13 @@ template <class F> auto ScriptControl::guarded(F&& body) {
     std::shared_ptr<Engine> engine = m_engine; // alive for the whole call
     struct Running {
         int& n;
-        explicit Running(int& x) : n(x) { ++n; }
-        ~Running() { --n; }
-    } running(m_running);
+        Engine& e;
+        Running(int& x, Engine& engine) : n(x), e(engine) { e.running = ++n > 0; }
+        ~Running() { e.running = --n > 0; }
+    } running(m_running, *engine);
     if (m_running == 1) engine->startBudget();
+    Engine* raw = engine.get();
+    MemoryMeter::Scope memory(m_memory, [raw] { raw->collectCycles(); });
     try {
         return body(*engine);
     } catch (const ScriptError&) {

@@ -47,6 +47,10 @@ public:
 
     // Time one AddCode or Run may take before it fails with TimeoutErrorNumber (default 5 s).
     void setTimeBudget(std::chrono::milliseconds budget);
+    // Memory the script's values may hold (strings, arrays, objects) before an allocation fails with
+    // error 7 "Out of memory"; the engine stays usable. Default DefaultMemoryBudget.
+    void setMemoryBudget(size_t bytes) { m_memory = bytes; }
+    static constexpr size_t DefaultMemoryBudget = size_t{512} << 20;
     void setHost(script::ScriptHost host);
 
 private:
@@ -55,6 +59,7 @@ private:
     std::string m_language;
     script::ScriptHost m_host;
     std::chrono::milliseconds m_budget{5000};
+    size_t m_memory = DefaultMemoryBudget;
     std::shared_ptr<script::Engine> m_engine;
     int m_running = 0;
 };

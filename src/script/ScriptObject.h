@@ -37,6 +37,9 @@ public:
     // into `out` (e.g. a collection's items), so reference cycles through it can be released.
     // Default: holds nothing.
     virtual void releaseReferences(std::vector<Value>& out) { (void)out; }
+    // Appends every Value the object holds to `out`, so the cycle collector can follow them; an
+    // object that reports none is never part of a collected cycle. Default: holds nothing.
+    virtual void references(std::vector<const Value*>& out) const { (void)out; }
     // Objects returning the same non-null key map every name to the same id, so call sites may
     // cache the id per key. nullptr (the default) disables caching for this object.
     virtual const void* memberTable() const { return nullptr; }

@@ -34,6 +34,7 @@ enum class VarType : uint16_t {
 // Shared heap payload of strings, arrays and objects: counted without atomics (one thread).
 struct Heap {
     uint32_t refs = 1;
+    uint32_t charged = 0; // 16-byte units counted against the memory meter, given back when freed
     virtual ~Heap() = default;
 };
 
@@ -140,6 +141,9 @@ public:
     }
     // The array payload, copied first if shared, so the caller can write elements.
     ArrayRep& mutableArray();
+    // Counts a string this value alone holds as `length` code units long against the memory meter,
+    // before it grows in place (error 7 beyond the ceiling, the text unchanged).
+    void chargeTextLength(size_t length);
 
     // A Dim'd fixed-size array keeps this mark in its variable; copies do not inherit it.
     bool fixedArray() const { return m_fixed; }
@@ -156,8 +160,10 @@ private:
         : m_type(t), m_fixed(false), m_heap(p != nullptr), m_bits(reinterpret_cast<uintptr_t>(p)) {}
     Heap* ptr() const { return reinterpret_cast<Heap*>(static_cast<uintptr_t>(m_bits)); }
     static void releaseHeap(Heap* p) noexcept {
-        if (--p->refs == 0) delete p;
+        if (--p->refs == 0) destroy(p);
     }
+    // Frees a payload without recursing through the payloads it holds (see Value.cpp).
+    static void destroy(Heap* p) noexcept;
 
     // One payload word: integer, the bits of a double, or a Heap pointer (m_heap set), chosen by m_type.
     VarType m_type;

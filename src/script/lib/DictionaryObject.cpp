@@ -1,6 +1,7 @@
 #include "script/lib/DictionaryObject.h"
 
 #include "events/RuntimeError.h"
+#include "script/MemoryMeter.h"
 #include "script/lib/LibArgs.h"
 #include "script/lib/TextFold.h"
 
@@ -78,9 +79,25 @@ long DictionaryObject::find(const Value& key) const {
     return it == m_index.end() ? -1 : static_cast<long>(it->second);
 }
 
+// Memory an entry takes beside its key and item values: the entry, its index node and lookup text.
+static size_t entryBytes(const std::u16string& lookup) {
+    return 2 * sizeof(Value) + 64 + lookup.size() * sizeof(char16_t);
+}
+
+DictionaryObject::~DictionaryObject() {
+    releaseAllCharges();
+}
+
+void DictionaryObject::releaseAllCharges() {
+    MemoryMeter::release(m_charged);
+    m_charged = 0;
+}
+
 size_t DictionaryObject::insert(const Value& key, Value item) {
     const std::u16string k = lookupKey(key);
     if (m_index.count(k)) keyExists();
+    MemoryMeter::charge(entryBytes(k));
+    m_charged += entryBytes(k);
     m_entries.push_back({key, std::move(item), true});
     m_index.emplace(k, m_entries.size() - 1);
     ++m_live;
@@ -91,6 +108,9 @@ void DictionaryObject::remove(const Value& key) {
     const auto it = m_index.find(lookupKey(key));
     if (it == m_index.end()) notFound();
     Entry& e = m_entries[it->second];
+    const size_t bytes = entryBytes(it->first);
+    MemoryMeter::release(bytes);
+    m_charged -= bytes;
     e.live = false;
     e.key = Value();
     e.item = Value();
@@ -109,6 +129,15 @@ void DictionaryObject::releaseReferences(std::vector<Value>& out) {
     m_entries.clear();
     m_index.clear();
     m_live = 0;
+    releaseAllCharges();
+}
+
+void DictionaryObject::references(std::vector<const Value*>& out) const {
+    for (const Entry& e : m_entries) {
+        if (!e.live) continue;
+        out.push_back(&e.key);
+        out.push_back(&e.item);
+    }
 }
 
 void DictionaryObject::compact() {
@@ -148,6 +177,7 @@ Value DictionaryObject::invoke(int id, std::span<Value> args) {
         m_entries.clear();
         m_index.clear();
         m_live = 0;
+        releaseAllCharges();
         return Value();
     case Count:
         expectArgs(args, 0, 0);

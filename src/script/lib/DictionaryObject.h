@@ -15,6 +15,7 @@ public:
     static constexpr int KeyExists = 457;
     static constexpr int ElementNotFound = 32811;
 
+    ~DictionaryObject() override;
     std::string typeName() const override { return "Dictionary"; }
     int memberId(std::u16string_view name) const override;
     Value invoke(int id, std::span<Value> args) override;
@@ -23,6 +24,7 @@ public:
     // Hands over every key and item (and empties the dictionary) so that a dictionary holding
     // itself, directly or through other objects, can be released when the engine resets.
     void releaseReferences(std::vector<Value>& out) override;
+    void references(std::vector<const Value*>& out) const override;
     const void* memberTable() const override;
 
 private:
@@ -38,11 +40,13 @@ private:
     size_t insert(const Value& key, Value item);
     void remove(const Value& key);
     void compact();
+    void releaseAllCharges();
 
     std::vector<Entry> m_entries;
     std::unordered_map<std::u16string, size_t> m_index;
     size_t m_live = 0;
     int m_compareMode = 0;
+    size_t m_charged = 0; // bytes of the entries counted against the memory meter
 };
 
 } // namespace tvk::script::lib

@@ -8,11 +8,13 @@ namespace tvk::script {
 namespace lib {
 
 void registerObjectClasses(BuiltinTable& table) {
-    table.addClass("RegExp",
-                   [](CallContext&) -> std::shared_ptr<ScriptObject> { return std::make_shared<RegExpObject>(); });
+    table.addClass("RegExp", [](CallContext& ctx) -> std::shared_ptr<ScriptObject> {
+        return std::make_shared<RegExpObject>(ctx.timeCheck());
+    });
     // Snippets often create the pattern object by its class name instead of `New RegExp`.
-    table.addProgId("VBScript.RegExp",
-                    [](CallContext&) -> std::shared_ptr<ScriptObject> { return std::make_shared<RegExpObject>(); });
+    table.addProgId("VBScript.RegExp", [](CallContext& ctx) -> std::shared_ptr<ScriptObject> {
+        return std::make_shared<RegExpObject>(ctx.timeCheck());
+    });
     table.addProgId("Scripting.Dictionary",
                     [](CallContext&) -> std::shared_ptr<ScriptObject> { return std::make_shared<DictionaryObject>(); });
 }

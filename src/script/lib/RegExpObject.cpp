@@ -141,7 +141,7 @@ Value RegExpObject::invoke(int id, std::span<Value> args) {
         expectArgs(args, 1, 1);
         const std::u16string text = textOf(args[0]);
         std::vector<int> caps;
-        return Value::boolean(compiled().search(text, 0, caps));
+        return Value::boolean(compiled().search(text, 0, caps, regex::DefaultStepBudget, timeCheck()));
     }
     case Execute:
         expectArgs(args, 1, 1);
@@ -180,9 +180,10 @@ Value RegExpObject::execute(const std::u16string& text) {
     std::vector<std::vector<int>> found;
     std::vector<int> caps;
     size_t from = 0;
-    while (from <= text.size() && re.search(text, from, caps)) {
+    while (from <= text.size() && re.search(text, from, caps, regex::DefaultStepBudget, timeCheck())) {
         found.push_back(caps);
         if (!m_global) break;
+        if (found.size() % 4096 == 0 && m_checkTime) m_checkTime();
         // An empty match moves on by one so the search always advances.
         from = static_cast<size_t>(caps[1] > caps[0] ? caps[1] : caps[1] + 1);
     }
@@ -195,11 +196,13 @@ std::u16string RegExpObject::replace(const std::u16string& text, const std::u16s
     std::vector<int> caps;
     size_t from = 0;   // where the next search starts
     size_t copied = 0; // text before this is already in `out`
-    while (from <= text.size() && re.search(text, from, caps)) {
+    size_t matches = 0;
+    while (from <= text.size() && re.search(text, from, caps, regex::DefaultStepBudget, timeCheck())) {
         out.append(text, copied, static_cast<size_t>(caps[0]) - copied);
         out += regex::expandReplacement(replacement, text, caps);
         copied = static_cast<size_t>(caps[1]);
         if (!m_global) break;
+        if (++matches % 4096 == 0 && m_checkTime) m_checkTime();
         from = static_cast<size_t>(caps[1] > caps[0] ? caps[1] : caps[1] + 1);
     }
     out.append(text, copied, std::u16string::npos);

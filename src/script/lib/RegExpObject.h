@@ -3,6 +3,7 @@
 #include "script/ScriptObject.h"
 #include "script/lib/Regex.h"
 
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -12,6 +13,8 @@ namespace tvk::script::lib {
 // The pattern is compiled on first use after any of the first four properties changes.
 class RegExpObject final : public ScriptObject {
 public:
+    // `checkTime` is called as long searches go and may throw to end them (see CallContext::timeCheck).
+    explicit RegExpObject(std::function<void()> checkTime = {}) : m_checkTime(std::move(checkTime)) {}
     std::string typeName() const override { return "IRegExp2"; }
     int memberId(std::u16string_view name) const override;
     Value invoke(int id, std::span<Value> args) override;
@@ -20,6 +23,7 @@ public:
 
 private:
     const regex::Regex& compiled();
+    const std::function<void()>* timeCheck() const { return m_checkTime ? &m_checkTime : nullptr; }
     Value execute(const std::u16string& text);
     std::u16string replace(const std::u16string& text, const std::u16string& replacement);
 
@@ -28,6 +32,7 @@ private:
     bool m_global = false;
     bool m_multiline = false;
     std::optional<regex::Regex> m_compiled;
+    std::function<void()> m_checkTime;
 };
 
 // Builds a Matches collection: one match per entry of `found`, each holding 2 * (groups + 1) positions.

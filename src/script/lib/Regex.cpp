@@ -29,8 +29,10 @@ struct Frame {
 
 class Matcher {
 public:
-    Matcher(const Program& p, std::u16string_view text, std::vector<int>& caps, uint64_t budget)
-        : m_p(p), m_text(text), m_caps(caps), m_marks(static_cast<size_t>(p.marks), -1), m_budget(budget) {}
+    Matcher(const Program& p, std::u16string_view text, std::vector<int>& caps, uint64_t budget,
+            const std::function<void()>* checkTime)
+        : m_p(p), m_text(text), m_caps(caps), m_marks(static_cast<size_t>(p.marks), -1), m_budget(budget),
+          m_checkTime(checkTime) {}
 
     // Runs from `pc` at `pos` until Match or (inside a lookahead) LookEnd; `end` receives the position.
     bool run(int pc, int pos, int& end) {
@@ -40,6 +42,7 @@ public:
         while (true) {
             if (++m_steps > m_budget)
                 throw RuntimeError(err::InvalidCall, "Regular expression search exceeded its step limit");
+            if ((m_steps & 0xFFFF) == 0 && m_checkTime) (*m_checkTime)();
             const Inst& in = m_p.code[static_cast<size_t>(pc)];
             bool ok = true;
             switch (in.op) {
@@ -185,6 +188,7 @@ private:
     std::vector<Frame> m_stack;
     uint64_t m_steps = 0;
     uint64_t m_budget;
+    const std::function<void()>* m_checkTime;
 };
 
 } // namespace
@@ -210,11 +214,12 @@ int Regex::groupCount() const {
     return m_program->groups;
 }
 
-bool Regex::search(std::u16string_view text, size_t start, std::vector<int>& captures, uint64_t stepBudget) const {
+bool Regex::search(std::u16string_view text, size_t start, std::vector<int>& captures, uint64_t stepBudget,
+                   const std::function<void()>* checkTime) const {
     if (text.size() > static_cast<size_t>(std::numeric_limits<int>::max() - 1)) throw RuntimeError(err::OutOfMemory);
     const Program& p = *m_program;
     captures.assign(static_cast<size_t>(2 * (p.groups + 1)), -1);
-    Matcher matcher(p, text, captures, stepBudget);
+    Matcher matcher(p, text, captures, stepBudget, checkTime);
     const size_t last = p.anchored ? 0 : text.size(); // ^ outside multiline mode only matches at 0
     for (size_t s = start; s <= last; ++s) {
         if (p.firstChar >= 0) {

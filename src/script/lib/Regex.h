@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -41,9 +42,10 @@ public:
     int groupCount() const;
     // Finds the leftmost match starting at or after `start`. On success `captures` holds 2 * (groups + 1)
     // positions: begin and end of the whole match, then of each group (-1, -1 when a group took no part).
-    // Throws tvk::RuntimeError when the step budget runs out.
+    // Throws tvk::RuntimeError when the step budget runs out. `checkTime`, when given, is called every
+    // few ten thousand steps and may throw to end a search that outlasts the caller's time budget.
     bool search(std::u16string_view text, size_t start, std::vector<int>& captures,
-                uint64_t stepBudget = DefaultStepBudget) const;
+                uint64_t stepBudget = DefaultStepBudget, const std::function<void()>* checkTime = nullptr) const;
 
 private:
     std::unique_ptr<Program> m_program;

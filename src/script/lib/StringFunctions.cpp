@@ -126,7 +126,7 @@ Value inStrRev(CallContext&, std::span<Value> a) {
 }
 
 // Replace(expression, find, replacewith[, start[, count[, compare]]]): the result starts at `start`.
-Value replace(CallContext&, std::span<Value> a) {
+Value replace(CallContext& ctx, std::span<Value> a) {
     if (anyNull(a, 3)) throw RuntimeError(err::InvalidUseOfNull);
     const u16string s = textOf(a[0]);
     const u16string what = textOf(a[1]);
@@ -151,14 +151,14 @@ Value replace(CallContext&, std::span<Value> a) {
         out.append(rest, pos, at - pos);
         out += with;
         pos = at + what.size();
-        ++done;
+        if (++done % 4096 == 0) ctx.checkTime();
     }
     out.append(rest, pos, u16string::npos);
     return text(std::move(out));
 }
 
 // Split(expression[, delimiter[, count[, compare]]]).
-Value split(CallContext&, std::span<Value> a) {
+Value split(CallContext& ctx, std::span<Value> a) {
     if (anyNull(a, 2)) throw RuntimeError(err::InvalidUseOfNull);
     const u16string s = textOf(a[0]);
     const u16string delim = has(a, 1) ? textOf(a[1]) : u16string(u" ");
@@ -182,6 +182,7 @@ Value split(CallContext&, std::span<Value> a) {
         if (at == u16string::npos) break;
         parts.push_back(text(s.substr(pos, at - pos)));
         pos = at + delim.size();
+        if (parts.size() % 4096 == 0) ctx.checkTime();
     }
     parts.push_back(text(s.substr(pos)));
     return Value::arrayOf(std::move(parts));
@@ -195,7 +196,7 @@ const ArrayRep& oneDimensional(const Value& v) {
     return arr;
 }
 
-Value join(CallContext&, std::span<Value> a) {
+Value join(CallContext& ctx, std::span<Value> a) {
     if (!a[0].isArray()) throw RuntimeError(err::TypeMismatch);
     const ArrayRep& arr = oneDimensional(a[0]);
     const u16string delim = has(a, 1) ? textOf(a[1]) : u16string(u" ");
@@ -203,12 +204,13 @@ Value join(CallContext&, std::span<Value> a) {
     for (size_t i = 0; i < arr.data.size(); ++i) {
         if (i) out += delim;
         out += textOf(arr.data[i]);
+        if (i % 4096 == 4095) ctx.checkTime();
     }
     return text(std::move(out));
 }
 
 // Filter(strings, value[, include[, compare]]).
-Value filter(CallContext&, std::span<Value> a) {
+Value filter(CallContext& ctx, std::span<Value> a) {
     if (!a[0].isArray()) throw RuntimeError(err::TypeMismatch);
     const ArrayRep& arr = oneDimensional(a[0]);
     const u16string value = textOf(a[1]);
@@ -216,6 +218,7 @@ Value filter(CallContext&, std::span<Value> a) {
     const bool textCompare = textCompareArg(a, 3);
     std::vector<Value> kept;
     for (const Value& item : arr.data) {
+        if ((&item - arr.data.data()) % 4096 == 4095) ctx.checkTime();
         u16string s = textOf(item);
         if ((find(s, value, 0, textCompare) != u16string::npos) == include) kept.push_back(text(std::move(s)));
     }

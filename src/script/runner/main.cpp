@@ -5,6 +5,7 @@
 #include "script/EventsObject.h"
 #include "script/ScriptControl.h"
 
+#include <algorithm>
 #include <clocale>
 #include <cstdio>
 #include <fstream>
@@ -120,7 +121,7 @@ void report(const std::string& file, const ScriptError& e) {
 }
 
 int usage(std::ostream& out = std::cerr) {
-    out << "usage: tavrimoskel-script [--include FILE]... [--budget MS] [--events FILE.tvk] [SCRIPT.vbs] "
+    out << "usage: tavrimoskel-script [--include FILE]... [--budget MS] [--memory MB] [--events FILE.tvk] [SCRIPT.vbs] "
            "[ARGUMENT]...\n";
     return 2;
 }
@@ -172,6 +173,7 @@ int main(int argc, char** argv) {
     std::string eventsFile, scriptFile;
     std::vector<std::string> scriptArgs;
     long budgetMs = 5000;
+    long memoryMb = static_cast<long>(tvk::ScriptControl::DefaultMemoryBudget >> 20);
     int i = 1;
     for (; i < argc; ++i) {
         std::string a = argv[i];
@@ -181,6 +183,8 @@ int main(int argc, char** argv) {
             eventsFile = argv[++i];
         else if (a == "--budget" && i + 1 < argc)
             budgetMs = std::strtol(argv[++i], nullptr, 10);
+        else if (a == "--memory" && i + 1 < argc)
+            memoryMb = std::strtol(argv[++i], nullptr, 10);
         else if (a == "--help") {
             usage(std::cout);
             return 0;
@@ -200,6 +204,8 @@ int main(int argc, char** argv) {
     ScriptControl control;
     control.setLanguage("VBScript");
     control.setTimeBudget(std::chrono::milliseconds(budgetMs > 0 ? budgetMs : 1));
+    // At least 1 MB, at most what a size_t can count.
+    control.setMemoryBudget(static_cast<size_t>(std::clamp(memoryMb, 1L, 1L << 40)) << 20);
     ScriptHost host;
     host.output = [](const std::string& line) { std::cout << line << '\n'; };
     host.msgBox = [](const std::string& prompt, int, const std::string& title) {
