@@ -43,7 +43,8 @@ enum class ExprKind : uint8_t {
     CallBuiltin,
     SelfMember,
     Dynamic,
-    Concat
+    Concat,
+    Raise
 };
 
 struct Expr {
@@ -232,6 +233,15 @@ struct DynamicExpr final : Expr {
     bool frameFirst = false;   // variables Execute declared in the running call come before globals
     int cachedGlobal = -1;
     bool cachedReadOnly = false; // the global found is a named object or constant
+};
+
+// An expression the language accepts but that always fails when run ("x = Randomize(0)",
+// ".name" outside With): error `number`, which On Error Resume Next can catch.
+struct RaiseExpr final : Expr {
+    RaiseExpr(int n, Pos p) : Expr(ExprKind::Raise, p), number(n) {}
+    Value eval(Frame&) override;
+    void assign(Frame&, Value, bool) override;
+    int number;
 };
 
 // ---- Statements ----

@@ -36,9 +36,11 @@ void Compiler::declareGlobals(CodeUnit& unit) {
         e.cls = cls.get();
         m_eng.globalNames[lower] = e;
     }
+    std::unordered_map<std::u16string, bool> procNames;
     for (auto& proc : unit.procs) {
+        // A procedure defined again replaces the earlier definition, as the language does.
         std::u16string lower = lowerAscii(proc->name);
-        check(lower, proc->pos);
+        if (procNames.emplace(lower, true).second) check(lower, proc->pos);
         GlobalEntry e;
         e.kind = GlobalEntry::Procedure;
         e.proc = proc.get();
@@ -331,10 +333,12 @@ void Compiler::expr(ExprPtr& e) {
         if (m->base) {
             m->onMe = m->base->kind == ExprKind::Me;
             expr(m->base);
-        } else if (!m_scope.with.empty())
+        } else if (!m_scope.with.empty()) {
             m->withSlot = m_scope.with.back();
-        else
-            fail(505, m->pos);
+        } else {
+            e = std::make_unique<RaiseExpr>(505, m->pos); // ".name" outside With fails when run
+            return;
+        }
         args(m->args);
         return;
     }

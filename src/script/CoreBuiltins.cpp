@@ -264,13 +264,38 @@ void registerCoreBuiltins(BuiltinTable& t) {
     t.addConstant("vbByte", Value::integer(17));
     t.addConstant("vbArray", Value::integer(8192));
     t.addConstant("vbObjectError", Value::lng(static_cast<int32_t>(0x80040000u)));
-    t.addConstant("vbOKOnly", Value::integer(0));
-    t.addConstant("vbOKCancel", Value::integer(1));
-    t.addConstant("vbYesNo", Value::integer(4));
-    t.addConstant("vbOK", Value::integer(1));
-    t.addConstant("vbCancel", Value::integer(2));
-    t.addConstant("vbYes", Value::integer(6));
-    t.addConstant("vbNo", Value::integer(7));
+    t.addConstant("vbDataObject", Value::integer(13));
+    // MsgBox buttons, icons, default button and modality, and its results.
+    const std::pair<const char*, int16_t> msgBox[] = {{"vbOKOnly", 0},
+                                                      {"vbOKCancel", 1},
+                                                      {"vbAbortRetryIgnore", 2},
+                                                      {"vbYesNoCancel", 3},
+                                                      {"vbYesNo", 4},
+                                                      {"vbRetryCancel", 5},
+                                                      {"vbCritical", 16},
+                                                      {"vbQuestion", 32},
+                                                      {"vbExclamation", 48},
+                                                      {"vbInformation", 64},
+                                                      {"vbDefaultButton1", 0},
+                                                      {"vbDefaultButton2", 256},
+                                                      {"vbDefaultButton3", 512},
+                                                      {"vbDefaultButton4", 768},
+                                                      {"vbApplicationModal", 0},
+                                                      {"vbSystemModal", 4096},
+                                                      {"vbOK", 1},
+                                                      {"vbCancel", 2},
+                                                      {"vbAbort", 3},
+                                                      {"vbRetry", 4},
+                                                      {"vbIgnore", 5},
+                                                      {"vbYes", 6},
+                                                      {"vbNo", 7}};
+    for (const auto& [name, value] : msgBox)
+        t.addConstant(name, Value::integer(value));
+    const std::pair<const char*, int32_t> colours[] = {
+        {"vbBlack", 0x000000}, {"vbRed", 0x0000FF},     {"vbGreen", 0x00FF00}, {"vbYellow", 0x00FFFF},
+        {"vbBlue", 0xFF0000},  {"vbMagenta", 0xFF00FF}, {"vbCyan", 0xFFFF00},  {"vbWhite", 0xFFFFFF}};
+    for (const auto& [name, value] : colours)
+        t.addConstant(name, Value::lng(value));
 }
 
 } // namespace tvk::script

@@ -294,6 +294,14 @@ void MemberExpr::assign(Frame& f, Value v, bool isSet) {
         o->assign(id, a.span, v, isSet);
 }
 
+Value RaiseExpr::eval(Frame&) {
+    throw RuntimeError(number);
+}
+
+void RaiseExpr::assign(Frame&, Value, bool) {
+    throw RuntimeError(number);
+}
+
 Value MeExpr::eval(Frame& f) {
     if (!f.self) throw RuntimeError(424);
     std::shared_ptr<ClassInstance> me = f.self->weak_from_this().lock();

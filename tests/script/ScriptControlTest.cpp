@@ -41,7 +41,8 @@ TEST(ScriptControlTest, CompileErrorsCarryNumberLineAndColumn) {
         {"Exit For", 1039, 1, 6},
         {"Sub a(x, y)\nEnd Sub\na (1, 2)", 1044, 3, 5},
         {"Dim x\nDim x", 1041, 2, 5},
-        {"x = &HZ", 1031, 1, 5},
+        {"x = &H123456789", 1031, 1, 5},
+        {"x = &HZ", 1023, 1, 5}, // "&" and the name HZ: no left operand
         {"x = 1 ? 2", 1032, 1, 7},
         {"Do\nx = 1\n", 1019, 3, 1},
         {"While True\n", 1018, 2, 1},
