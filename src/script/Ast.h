@@ -152,8 +152,9 @@ struct BinaryExpr final : Expr {
     Value eval(Frame& f) override { return evaluate(*this, f); }
     Op op;
     ExprPtr lhs, rhs;
-    EvalFn evaluate;      // the operator's own evaluation, chosen once (no dispatch on op per call)
-    bool rhsPure = false; // rhs cannot change lhs's variable, so lhs may be read by reference
+    EvalFn evaluate;             // the operator's own evaluation, chosen once (no dispatch on op per call)
+    bool rhsPure = false;        // rhs cannot change lhs's variable, so lhs may be read by reference
+    bool literalOperand = false; // a comparison with a literal side: text converts to a number
     // Operands read directly, without a virtual call: a local slot, a literal or another binary
     // operation (set by the compiler).
     enum class Direct : uint8_t { None, Local, Constant, Nested, LocalElement, Param };

@@ -235,9 +235,7 @@ double toDouble(const Value& v) {
     case VarType::String: {
         double d;
         if (parseNumber(v.str(), d)) return d;
-        if (equalsNoCase(v.str(), std::string_view("true"))) return -1;
-        if (equalsNoCase(v.str(), std::string_view("false"))) return 0;
-        throw RuntimeError(13);
+        throw RuntimeError(13); // only numeric text converts ("True" is a Boolean word, CBool's alone)
     }
     case VarType::Object:
         return toDouble(defaultValue(v));
@@ -441,6 +439,11 @@ Value notOp(const Value& v) {
         return Value::lng(~static_cast<int32_t>(v.rawInt()));
     case VarType::Object:
         return notOp(defaultValue(v));
+    case VarType::String:
+        // The Boolean words stay Booleans (a filter may return the text "True").
+        if (equalsNoCase(v.str(), std::string_view("true"))) return Value::boolean(false);
+        if (equalsNoCase(v.str(), std::string_view("false"))) return Value::boolean(true);
+        return Value::lng(~toLong(v));
     default:
         return Value::lng(~toLong(v));
     }

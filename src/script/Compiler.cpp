@@ -344,16 +344,20 @@ void Compiler::expr(ExprPtr& e) {
     }
     case ExprKind::New: {
         auto* n = static_cast<NewExpr*>(e.get());
-        GlobalEntry* g = m_eng.findGlobal(lowerAscii(n->name));
-        if (g && g->kind == GlobalEntry::Class)
-            n->cls = g->cls;
-        else
-            n->factory = m_eng.builtins.classFactory(n->name);
+        // A script class named like a built-in one (RegExp) does not replace it.
+        n->factory = m_eng.builtins.classFactory(n->name);
+        GlobalEntry* g = n->factory ? nullptr : m_eng.findGlobal(lowerAscii(n->name));
+        if (g && g->kind == GlobalEntry::Class) n->cls = g->cls;
         return;
     }
     case ExprKind::Unary: {
         auto* u = static_cast<UnaryExpr*>(e.get());
         expr(u->operand);
+        // A negated number literal is a literal itself (comparisons treat literals apart).
+        if (u->op == Op::Neg && u->operand->kind == ExprKind::Literal) {
+            const Value& v = static_cast<LiteralExpr*>(u->operand.get())->value;
+            if (v.isNumeric()) e = std::make_unique<LiteralExpr>(unaryOp(Op::Neg, v), u->pos);
+        }
         return;
     }
     case ExprKind::Binary: {
@@ -383,6 +387,7 @@ void Compiler::expr(ExprPtr& e) {
             }
             return BinaryExpr::Direct::None;
         };
+        b->literalOperand = b->lhs->kind == ExprKind::Literal || b->rhs->kind == ExprKind::Literal;
         b->lhsDirect = direct(*b->lhs, b->lhsSlot);
         b->rhsDirect = direct(*b->rhs, b->rhsSlot);
         b->specialise();

@@ -304,7 +304,7 @@ Value ascW(CallContext&, std::span<Value> a) {
     return Value::integer(static_cast<int16_t>(firstChar(a[0])));
 }
 Value ascB(CallContext&, std::span<Value> a) {
-    return Value::integer(static_cast<int16_t>(firstChar(a[0]) & 0xFF));
+    return Value::byte(static_cast<uint8_t>(firstChar(a[0]) & 0xFF));
 }
 
 Value chr(CallContext&, std::span<Value> a) {
