@@ -44,9 +44,15 @@ public:
             int number = toLong(args[0]);
             // Any number but 0 may be raised (negative ones are application codes: vbObjectError + n).
             if (number == 0) throw RuntimeError(5);
-            std::string description =
-                args.size() > 2 && !args[2].isEmpty() ? toUtf8(args[2]) : errorDescription(number);
-            if (args.size() > 1 && !args[1].isEmpty()) engine().pendingSource = toUtf8(args[1]);
+            number = errorNumberOfResult(number);
+            // Source and description not given keep what Err still holds; after Clear they are
+            // the standard ones.
+            std::string description = args.size() > 2 && !args[2].isEmpty() ? toUtf8(args[2])
+                                      : !err.description.empty()            ? err.description
+                                                                            : errorDescription(number);
+            engine().pendingSource = args.size() > 1 && !args[1].isEmpty() ? toUtf8(args[1])
+                                     : !err.source.empty()                 ? err.source
+                                                                           : RuntimeErrorSource;
             throw RuntimeError(number, description);
         }
         case 4:
@@ -158,6 +164,7 @@ Value typeNameFn(CallContext&, std::span<Value> a) {
 }
 
 Value boundFn(std::span<Value> a, bool upper) {
+    if (a[0].isNothing()) throw RuntimeError(err::ObjectNotSet);
     if (!a[0].isArray()) throw RuntimeError(13);
     const ArrayRep& rep = a[0].arr();
     int32_t dim = a.size() > 1 ? toLong(a[1]) : 1;
@@ -202,13 +209,20 @@ Value evalFn(CallContext& ctx, std::span<Value> a) {
     return engineOf(ctx).evalExpression(toString(a[0]), frameOf(ctx));
 }
 
+// The code Execute and ExecuteGlobal run: text only (Execute 42 is a type mismatch).
+std::u16string codeText(const Value& v) {
+    const Value text = v.isObject() ? defaultValue(v) : v;
+    if (!text.isString() && !text.isEmpty()) throw RuntimeError(err::TypeMismatch);
+    return toString(text);
+}
+
 Value executeFn(CallContext& ctx, std::span<Value> a) {
-    engineOf(ctx).runCode(toString(a[0]), &frameOf(ctx), false);
+    engineOf(ctx).runCode(codeText(a[0]), &frameOf(ctx), false);
     return Value();
 }
 
 Value executeGlobalFn(CallContext& ctx, std::span<Value> a) {
-    engineOf(ctx).runCode(toString(a[0]), nullptr, true, frameOf(ctx).code);
+    engineOf(ctx).runCode(codeText(a[0]), nullptr, true, frameOf(ctx).code);
     return Value();
 }
 

@@ -122,6 +122,7 @@ void Engine::startBudget() {
     m_deadline = std::chrono::steady_clock::now() + budget;
     m_ticks = TicksPerClockRead;
     depth = 0;
+    pendingSource.clear(); // a raise that reached the host last time
     stackBase = stackAddress();
 }
 
@@ -133,7 +134,7 @@ void Engine::checkBudget() {
 void Engine::setErr(int number, const std::string& description, const std::string& source) {
     err.number = number;
     err.description = description;
-    err.source = pendingSource.empty() ? source : pendingSource;
+    err.source = !pendingSource.empty() ? pendingSource : !source.empty() ? source : RuntimeErrorSource;
     pendingSource.clear();
 }
 
@@ -181,7 +182,14 @@ void Engine::runCode(std::u16string_view source, Frame* scope, bool globalScope,
 Value Engine::evalExpression(std::u16string_view source, Frame& frame) {
     checkStack();
     Parser parser(source);
-    ExprPtr e = parser.parseOnlyExpression();
+    ExprPtr e;
+    try {
+        e = parser.parseOnlyExpression();
+    } catch (const ScriptError& error) {
+        // An expression that stops short ("1 + ") is a plain syntax error to Eval.
+        if (error.number() != 1023) throw;
+        throw ScriptError(1002, errorDescription(1002), error.line(), error.column(), true);
+    }
     Compiler compiler(*this, optionExplicit, frame.proc ? &frame : nullptr);
     compiler.compileExpression(e);
     if (!frame.proc) return e->eval(frame);

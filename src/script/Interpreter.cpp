@@ -637,7 +637,7 @@ void BinaryExpr::specialise() {
         return const_cast<Stmt&>(s).exec(f);
     } catch (const ScriptError& e) {
         if (!f.resumeNext) throw;
-        f.eng.setErr(e.number(), e.description(), "");
+        f.eng.setErr(e.number(), e.description(), e.isCompileError() ? CompileErrorSource : "");
     } catch (const RuntimeError& e) {
         if (!f.resumeNext) throwAt(e.number(), describe(e), s, f);
         f.eng.setErr(e.number(), describe(e), "");

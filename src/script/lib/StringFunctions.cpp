@@ -364,8 +364,7 @@ Value chrB(CallContext&, std::span<Value> a) {
 constexpr char16_t HexDigits[] = u"0123456789ABCDEF";
 
 Value escape(CallContext&, std::span<Value> a) {
-    if (anyNull(a, 1)) return Value::null();
-    const u16string s = textOf(a[0]);
+    const u16string s = textOf(a[0]); // Null raises 94
     u16string out;
     for (char16_t c : s) {
         const bool plainChar = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') ||
