@@ -226,6 +226,7 @@ struct DynamicExpr final : Expr {
     Value* slot(Frame& f) override;
     Value* variable(Frame& f); // the variable the name stands for, or nullptr (procedure, unknown)
     std::u16string name;       // lower-cased
+    std::u16string written;    // as the script spells it (error messages)
     ExprList args;
     bool hasParens;
     int fallbackLocal = -1;    // implicit local slot of a procedure

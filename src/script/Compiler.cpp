@@ -441,6 +441,7 @@ ExprPtr Compiler::resolveName(NameExpr& n) {
         case GlobalEntry::Variable: {
             if (frameFirst) {
                 auto d = std::make_unique<DynamicExpr>(lower, std::move(n.args), n.hasParens, n.pos);
+                d->written = n.name;
                 d->frameFirst = true;
                 return d;
             }
@@ -462,6 +463,7 @@ ExprPtr Compiler::resolveName(NameExpr& n) {
         return std::make_unique<CallBuiltinExpr>(b, std::move(n.args), n.pos);
     // Unknown now: bound when run (named objects are added after the code).
     auto d = std::make_unique<DynamicExpr>(lower, std::move(n.args), n.hasParens, n.pos);
+    d->written = n.name;
     d->frameFirst = frameFirst;
     if (!m_explicit) {
         if (m_scope.proc) {

@@ -143,7 +143,7 @@ Value DynamicExpr::eval(Frame& f) {
             args = std::move(call.args);
             return r;
         }
-        throw RuntimeError(500, "Variable is undefined: '" + utf16ToUtf8(name) + "'");
+        throw RuntimeError(500, "Variable is undefined: '" + utf16ToUtf8(written.empty() ? name : written) + "'");
     }
     if (!hasParens) return *s;
     ArgValues a(args, f);
@@ -155,7 +155,7 @@ void DynamicExpr::assign(Frame& f, Value v, bool isSet) {
     // Named objects and constants are read-only; a variable of the call that hides one is not.
     bool global = s && cachedGlobal >= 0 && s == &f.eng.globals[static_cast<size_t>(cachedGlobal)];
     if (cachedReadOnly && global && (!hasParens || args.empty())) throw RuntimeError(501);
-    if (!s) throw RuntimeError(500, "Variable is undefined: '" + utf16ToUtf8(name) + "'");
+    if (!s) throw RuntimeError(500, "Variable is undefined: '" + utf16ToUtf8(written.empty() ? name : written) + "'");
     if (!hasParens || args.empty()) {
         *s = letValue(std::move(v), isSet);
         return;
