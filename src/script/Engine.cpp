@@ -119,7 +119,8 @@ void Engine::addObject(std::u16string_view name, Value object) {
 }
 
 void Engine::startBudget() {
-    m_deadline = std::chrono::steady_clock::now() + budget;
+    m_deadline = budget.count() > 0 ? std::chrono::steady_clock::now() + budget
+                                    : std::chrono::steady_clock::time_point::max(); // no limit
     m_ticks = TicksPerClockRead;
     depth = 0;
     pendingSource.clear(); // a raise that reached the host last time
