@@ -4,6 +4,7 @@
 #include "script/ScriptObject.h"
 #include "script/lib/DateText.h"
 #include "script/lib/NumberText.h"
+#include "script/lib/ScriptLocale.h"
 
 #include <chrono>
 #include <cmath>
@@ -184,7 +185,8 @@ bool parseNumber(std::u16string_view t, double& out) {
     size_t digits = 0;
     while (i < t.size() && t[i] >= u'0' && t[i] <= u'9')
         ascii.push_back(static_cast<char>(t[i++])), ++digits;
-    if (i < t.size() && t[i] == u'.') {
+    // The active locale's decimal separator; "." is read as one in every locale.
+    if (i < t.size() && (t[i] == u'.' || t[i] == locale::active().decimal)) {
         ascii.push_back('.');
         ++i;
         while (i < t.size() && t[i] >= u'0' && t[i] <= u'9')

@@ -2,6 +2,7 @@
 
 #include "script/Coerce.h"
 #include "script/ScriptError.h"
+#include "script/lib/ScriptLocale.h"
 
 #include <cmath>
 #include <unordered_map>
@@ -251,11 +252,16 @@ Token Lexer::next() {
         }
         if (peek() != u'#') fail(1002, t.line, t.col);
         advance();
+        // Date literals read month first whatever locale the script chose.
+        const locale::Format& chosen = locale::active();
+        locale::setActive(*locale::find(locale::DefaultId));
         try {
             t.value = Value::date(toDate(Value::string(s)));
         } catch (const RuntimeError&) {
+            locale::setActive(chosen);
             fail(1002, t.line, t.col);
         }
+        locale::setActive(chosen);
         t.type = Tok::Date;
         return t;
     }

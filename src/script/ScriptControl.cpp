@@ -2,6 +2,7 @@
 
 #include "script/Coerce.h"
 #include "script/Engine.h"
+#include "script/lib/ScriptLocale.h"
 
 namespace tvk {
 
@@ -44,6 +45,16 @@ template <class F> auto ScriptControl::guarded(F&& body) {
         ~Running() { --n; }
     } running(m_running);
     if (m_running == 1) engine->startBudget();
+    // The engine's locale is the thread's for the call (SetLocale changes it), then the caller's again.
+    struct LocaleScope {
+        int32_t& engineLocale;
+        const locale::Format& callers = locale::active();
+        explicit LocaleScope(int32_t& id) : engineLocale(id) { locale::setActive(*locale::find(id)); }
+        ~LocaleScope() {
+            engineLocale = locale::active().id;
+            locale::setActive(callers);
+        }
+    } localeScope(m_locale);
     try {
         return body(*engine);
     } catch (const ScriptError&) {

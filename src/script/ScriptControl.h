@@ -56,6 +56,7 @@ private:
     std::string m_language;
     script::ScriptHost m_host;
     std::chrono::milliseconds m_budget{5000};
+    int32_t m_locale = 1033; // SetLocale's choice, active during calls into the engine
     std::shared_ptr<script::Engine> m_engine;
     int m_running = 0;
 };

@@ -287,6 +287,19 @@ TEST(ScriptControlTest, FilterVerdictFollowsNotOfTheResult) {
     EXPECT_THROW(vbNot(Value::string(std::string_view("abc"))), RuntimeError);
 }
 
+TEST(ScriptControlTest, EachEngineKeepsItsOwnLocale) {
+    // SetLocale in one engine neither leaks to another nor outlives the call on this thread.
+    ScriptControl german, english;
+    german.setLanguage("VBScript");
+    english.setLanguage("VBScript");
+    german.AddCode("SetLocale 1031\nFunction Text(x)\nText = CStr(x)\nEnd Function");
+    english.AddCode("Function Text(x)\nText = CStr(x)\nEnd Function");
+    EXPECT_EQ(toUtf8(german.Run("Text", {Value::dbl(1.5)})), "1,5");
+    EXPECT_EQ(toUtf8(english.Run("Text", {Value::dbl(1.5)})), "1.5");
+    EXPECT_EQ(toUtf8(Value::dbl(2.5)), "2.5") << "outside any call";
+    EXPECT_EQ(toUtf8(german.Run("Text", {Value::dbl(1.5)})), "1,5") << "the engine remembers its choice";
+}
+
 TEST(ScriptControlTest, DefaultFilterScriptLetsEveryEventRun) {
     ScriptControl sc;
     sc.setLanguage("VBScript");
