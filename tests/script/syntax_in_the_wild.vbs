@@ -34,6 +34,18 @@ With h
     AssertEq .a + _
         .b, 12, "continuation before .Member inside With"
 End With
+Class Pair
+    Public inner
+    Public Sub Init() Set inner = New Holder End Sub
+End Class
+Dim pr
+Set pr = New Pair
+pr.Init
+pr.inner.b = 8
+With pr
+    AssertEq .inner _
+        .b, 8, "continuation before .Member of a With member"
+End With
 Dim chained
 chained = h _
     .b
