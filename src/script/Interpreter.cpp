@@ -587,7 +587,7 @@ namespace {
 template <Op O> Value evalLiteralCompare(BinaryExpr& b, Frame& f) {
     Value l = b.lhs->eval(f);
     Value r = b.rhs->eval(f);
-    return compareWithLiteral(O, l, r);
+    return compareWithLiteral(O, l, r, b.lhs->kind == ExprKind::Literal, b.rhs->kind == ExprKind::Literal);
 }
 
 BinaryExpr::EvalFn literalCompareEvaluator(Op op) {

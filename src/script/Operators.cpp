@@ -315,7 +315,7 @@ Value binaryOp(Op op, const Value& a, const Value& b) {
     }
 }
 
-Value compareWithLiteral(Op op, const Value& a, const Value& b) {
+Value compareWithLiteral(Op op, const Value& a, const Value& b, bool lhsLiteral, bool rhsLiteral) {
     auto isNumber = [](const Value& v) {
         switch (v.type()) {
         case VarType::Byte:
@@ -329,8 +329,14 @@ Value compareWithLiteral(Op op, const Value& a, const Value& b) {
             return false;
         }
     };
-    if (a.isString() && isNumber(b)) return compare(op, Value::dbl(toDouble(a)), b);
-    if (b.isString() && isNumber(a)) return compare(op, a, Value::dbl(toDouble(b)));
+    if (a.isString() && isNumber(b)) {
+        if (rhsLiteral) return compare(op, Value::dbl(toDouble(a)), b);
+        return compare(op, a, Value::string(toString(b)));
+    }
+    if (b.isString() && isNumber(a)) {
+        if (lhsLiteral) return compare(op, a, Value::dbl(toDouble(b)));
+        return compare(op, Value::string(toString(a)), b);
+    }
     return binaryOp(op, a, b);
 }
 

@@ -9,6 +9,10 @@ AssertEq x < 30, True, "and in the other direction"
 AssertEq "42" = 42, True, "text literal equals the number literal"
 AssertEq 42 = "42.0", True, "number literal equals text of the same number"
 AssertEq x = -1, False, "a negated literal is a literal too"
+n = 0
+AssertEq n = "", False, "number variable against a text literal compares as text, without error"
+n = 10
+AssertEq n = "10", True, "number variable equals the text literal of its value"
 n = 5 : s = "4"
 AssertEq n < s, True, "number variable against text variable: a number is less than any text"
 AssertEq s > n, True, "text variable against number variable"
