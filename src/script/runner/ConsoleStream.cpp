@@ -4,7 +4,6 @@
 #include "script/Coerce.h"
 
 #include <iostream>
-#include <iterator>
 
 namespace tvk::script {
 
@@ -33,8 +32,11 @@ const MemberNames& names() {
 
 constexpr int BadFileMode = 54;
 constexpr int InputPastEnd = 62;
+constexpr int OutOfStringSpace = 14;
 // Ceiling of one WriteBlankLines call, so a script cannot ask for an unbounded write at once.
 constexpr int32_t MaxBlankLines = 1 << 20;
+// Longest text one read returns (the engine's string limit); longer input raises 14.
+constexpr size_t MaxReadBytes = size_t{1} << 28;
 
 bool continuationByte(int c) {
     return (c & 0xC0) == 0x80;
@@ -63,7 +65,10 @@ std::string ConsoleStream::readLine() {
     std::istream& in = input();
     if (in.peek() == std::char_traits<char>::eof()) throw RuntimeError(InputPastEnd);
     std::string line;
-    std::getline(in, line);
+    for (int c = in.get(); c != std::char_traits<char>::eof() && c != '\n'; c = in.get()) {
+        if (line.size() >= MaxReadBytes) throw RuntimeError(OutOfStringSpace);
+        line.push_back(static_cast<char>(c));
+    }
     if (!line.empty() && line.back() == '\r') line.pop_back();
     ++m_line;
     m_column = 1;
@@ -109,7 +114,12 @@ Value ConsoleStream::invoke(int id, std::span<Value> args) {
         expectArgs(args, 0, 0);
         std::istream& in = input();
         if (in.peek() == std::char_traits<char>::eof()) throw RuntimeError(InputPastEnd);
-        std::string all((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        std::string all;
+        char buffer[65536];
+        while (in.read(buffer, sizeof buffer) || in.gcount() > 0) {
+            all.append(buffer, static_cast<size_t>(in.gcount()));
+            if (all.size() > MaxReadBytes) throw RuntimeError(OutOfStringSpace);
+        }
         return Value::string(std::string_view(all));
     }
     case Read:
@@ -122,6 +132,7 @@ Value ConsoleStream::invoke(int id, std::span<Value> args) {
         if (id == Read && n > 0 && in.peek() == std::char_traits<char>::eof()) throw RuntimeError(InputPastEnd);
         std::string text;
         for (int32_t i = 0; i < n && in.peek() != std::char_traits<char>::eof(); ++i) {
+            if (text.size() >= MaxReadBytes) throw RuntimeError(OutOfStringSpace);
             text.push_back(static_cast<char>(in.get()));
             while (continuationByte(in.peek()) && in.peek() != std::char_traits<char>::eof())
                 text.push_back(static_cast<char>(in.get()));
