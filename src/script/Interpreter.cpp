@@ -583,10 +583,14 @@ BinaryExpr::BinaryExpr(Op o, ExprPtr l, ExprPtr r, Pos p)
     : Expr(ExprKind::Binary, p), op(o), lhs(std::move(l)), rhs(std::move(r)), evaluate(binaryEvaluator(o)) {}
 
 namespace {
-// A comparison with a literal operand (the left side is taken first, as always).
-template <Op O> Value evalLiteralCompare(BinaryExpr& b, Frame& f) {
-    Value l = b.lhs->eval(f);
-    Value r = b.rhs->eval(f);
+// A comparison with a literal operand: numbers take the usual fast path; text meeting a number
+// follows the literal's type. The left value is taken first unless the right side is pure.
+template <Op O> [[gnu::flatten]] Value evalLiteralCompare(BinaryExpr& b, Frame& f) {
+    Value lt, rt;
+    if (!b.rhsPure) lt = b.lhs->eval(f);
+    const Value& l = b.rhsPure ? directOperand(b.lhsDirect, b.lhsSlot, *b.lhs, f, lt) : lt;
+    const Value& r = directOperand(b.rhsDirect, b.rhsSlot, *b.rhs, f, rt);
+    if (!l.isString() && !r.isString()) return compute<O>(l, r);
     return compareWithLiteral(O, l, r, b.lhs->kind == ExprKind::Literal, b.rhs->kind == ExprKind::Literal);
 }
 
