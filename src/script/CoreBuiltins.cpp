@@ -41,10 +41,9 @@ public:
             return Value::string(err.source);
         case 3: { // Raise number, [source], [description]
             expectArgs(args, 1, 5);
-            int number = toLong(args[0]);
             // Any number but 0 may be raised (negative ones are application codes: vbObjectError + n).
+            const int number = errorNumberOfResult(toLong(args[0]));
             if (number == 0) throw RuntimeError(5);
-            number = errorNumberOfResult(number);
             // Source and description not given keep what Err still holds; after Clear they are
             // the standard ones.
             std::string description = args.size() > 2 && !args[2].isEmpty() ? toUtf8(args[2])

@@ -41,6 +41,7 @@ AssertError "Err.Raise &H8007000E", 7, "out of memory result"
 AssertError "Err.Raise &H800A0009", 9, "the language's own facility"
 AssertError "Err.Raise &H80020005", 13, "type mismatch result"
 AssertError "Err.Raise &H80070057", 5, "invalid argument result"
+AssertError "Err.Raise &H800A0000", 5, "a result code standing for 0 is an invalid call"
 On Error Resume Next
 Err.Raise &H8007000E
 AssertEq Err.Description, "Out of memory", "a mapped number has its text"

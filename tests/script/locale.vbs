@@ -30,6 +30,9 @@ AssertEq CStr(#12/31/2020 1:45:00 PM#), "12/31/2020 1:45:00 PM", "back to month 
 SetLocale 1031
 SetLocale
 AssertEq GetLocale(), CLng(1033), "SetLocale without argument restores the default"
+SetLocale 1031
+SetLocale ""
+AssertEq GetLocale(), CLng(1033), "SetLocale of empty text restores the default"
 AssertError "SetLocale 12345", 5, "an unsupported locale"
 AssertError "SetLocale Null", 94, "Null"
 AssertEq GetLocale(), CLng(1033), "a refused locale changes nothing"

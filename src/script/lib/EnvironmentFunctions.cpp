@@ -28,12 +28,14 @@ Value setLocale(CallContext&, std::span<Value> a) {
     const int32_t before = locale::active().id;
     const Value v = has(a, 0) ? plain(a[0]) : Value();
     if (v.isNull()) throw RuntimeError(err::InvalidUseOfNull);
+    const bool blank = v.isEmpty() || (v.isString() && v.str().empty());
     const locale::Format* f = nullptr;
-    if (v.isString() && !v.str().empty() && (v.str()[0] < u'0' || v.str()[0] > u'9'))
+    if (v.isString() && !blank && (v.str()[0] < u'0' || v.str()[0] > u'9'))
         f = locale::find(std::u16string_view(v.str()));
+    else if (blank || toLong(v) == 0)
+        f = locale::find(locale::DefaultId);
     else
-        f = locale::find(v.isEmpty() ? 0 : toLong(v));
-    if (!f && (v.isEmpty() || (!v.isString() && toLong(v) == 0))) f = locale::find(locale::DefaultId);
+        f = locale::find(toLong(v));
     if (!f) throw RuntimeError(err::InvalidCall);
     locale::setActive(*f);
     return Value::lng(before);
