@@ -17,16 +17,21 @@ AssertEq CStr(#12/31/2020 13:45:00#), "31.12.2020 13:45:00", "German date and ti
 AssertEq FormatDateTime(#1/2/2003#, vbShortDate), "02.01.2003", "German short date"
 AssertEq Month(CDate("1.2.2003")), 2, "German dates read day first"
 AssertEq Month(#1/2/2003#), 1, "date literals stay month first"
+AssertEq FormatDateTime(#12/31/2020#, vbLongDate), "Donnerstag, 31. Dezember 2020", "German long date"
+AssertEq MonthName(3) & " " & MonthName(3, True) & " " & WeekdayName(1, True), "M" & ChrW(228) & "rz M" & ChrW(228) & "r So", _
+    "German month and weekday names"
 
 SetLocale 1040
 AssertEq FormatCurrency(1234.5), ChrW(8364) & " 1.234,50", "Italian currency"
 AssertEq CStr(#12/31/2020 1:45:00 PM#), "31/12/2020 13:45:00", "Italian date and time"
 AssertEq CStr(0.5), "0,5", "Italian decimal comma"
+AssertEq FormatDateTime(#12/31/2020#, vbLongDate), "gioved" & ChrW(236) & " 31 dicembre 2020", "Italian long date"
 
 SetLocale "en-us"
 AssertEq GetLocale(), CLng(1033), "SetLocale takes a tag"
 AssertEq FormatCurrency(1234.5), "$1,234.50", "back to dollars"
 AssertEq CStr(#12/31/2020 1:45:00 PM#), "12/31/2020 1:45:00 PM", "back to month first and AM/PM"
+AssertEq MonthName(12), "December", "back to English names"
 SetLocale 1031
 SetLocale
 AssertEq GetLocale(), CLng(1033), "SetLocale without argument restores the default"

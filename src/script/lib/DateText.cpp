@@ -263,8 +263,15 @@ std::u16string shortDate(double serial) {
 std::u16string longDate(double serial) {
     checkRange(serial);
     const datemath::DateParts p = datemath::split(serial);
-    return weekdayName(datemath::weekday(serial), false) + u", " + monthName(p.month, false) + u" " + number(p.day) +
-           u", " + number(p.year);
+    const std::u16string weekday = weekdayName(datemath::weekday(serial), false), month = monthName(p.month, false);
+    switch (locale::active().id) {
+    case 1031:
+        return weekday + u", " + number(p.day) + u". " + month + u" " + number(p.year);
+    case 1040:
+        return weekday + u" " + number(p.day) + u" " + month + u" " + number(p.year);
+    default:
+        return weekday + u", " + month + u" " + number(p.day) + u", " + number(p.year);
+    }
 }
 
 std::u16string longTime(double serial) {
@@ -310,12 +317,14 @@ std::u16string formatDateTime(double serial, int namedFormat) {
 
 std::u16string monthName(int month, bool abbreviate) {
     if (month < 1 || month > 12) throw RuntimeError(err::InvalidCall);
+    if (const char16_t* const* names = locale::active().months) return names[month - 1 + (abbreviate ? 12 : 0)];
     const std::string_view full = MonthNames[month - 1];
     return widen(abbreviate ? full.substr(0, 3) : full);
 }
 
 std::u16string weekdayName(int weekday, bool abbreviate) {
     if (weekday < 1 || weekday > 7) throw RuntimeError(err::InvalidCall);
+    if (const char16_t* const* names = locale::active().weekdays) return names[weekday - 1 + (abbreviate ? 7 : 0)];
     const std::string_view full = DayNames[weekday - 1];
     return widen(abbreviate ? full.substr(0, 3) : full);
 }

@@ -19,6 +19,10 @@ struct Format {
     bool dayFirst;            // day before month in dates
     char16_t dateSeparator;   // between day, month and year
     bool clock24;             // "13:45:00" rather than "1:45:00 PM"
+    // Month names (12 full, then 12 abbreviated) and weekday names from Sunday (7 full, then 7
+    // abbreviated); nullptr for the English ones.
+    const char16_t* const* months;
+    const char16_t* const* weekdays;
 };
 
 inline constexpr int32_t DefaultId = 1033;
