@@ -46,15 +46,19 @@ template <class F> auto ScriptControl::guarded(F&& body) {
     } running(m_running);
     if (m_running == 1) engine->startBudget();
     // The engine's locale is the thread's for the call (SetLocale changes it), then the caller's again.
+    // A call made from inside a running one (the host's objects calling back) keeps the locale as is.
     struct LocaleScope {
-        int32_t& engineLocale;
+        int32_t* engineLocale;
         const locale::Format& callers = locale::active();
-        explicit LocaleScope(int32_t& id) : engineLocale(id) { locale::setActive(*locale::find(id)); }
+        LocaleScope(int32_t& id, bool outermost) : engineLocale(outermost ? &id : nullptr) {
+            if (engineLocale) locale::setActive(*locale::find(id));
+        }
         ~LocaleScope() {
-            engineLocale = locale::active().id;
+            if (!engineLocale) return;
+            *engineLocale = locale::active().id;
             locale::setActive(callers);
         }
-    } localeScope(m_locale);
+    } localeScope(m_locale, m_running == 1);
     try {
         return body(*engine);
     } catch (const ScriptError&) {
@@ -93,6 +97,14 @@ Value ScriptControl::Run(std::string name, std::vector<Value> args) {
         if (!g || g->kind != GlobalEntry::Procedure)
             throw RuntimeError(35, "Sub or Function not defined: '" + name + "'");
         return e.callProc(*g->proc, nullptr, args);
+    });
+}
+
+Value ScriptControl::Eval(std::string_view utf8Expression) {
+    std::u16string source = utf8ToUtf16(utf8Expression);
+    return guarded([&](Engine& e) {
+        Frame global{e, nullptr, nullptr, nullptr};
+        return e.evalExpression(source, global);
     });
 }
 

@@ -42,6 +42,8 @@ public:
     // Calls the global Sub or Function `name`; the result of a Sub is Empty. Error 35 when
     // there is no such procedure, 450 when the argument count differs.
     script::Value Run(std::string name, std::vector<script::Value> args);
+    // Evaluates one expression at global scope (what the script's Eval does there).
+    script::Value Eval(std::string_view utf8Expression);
     // True when a global Sub or Function of that name exists.
     bool hasProcedure(std::string_view name) const;
 

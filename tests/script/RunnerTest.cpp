@@ -140,6 +140,16 @@ TEST_F(RunnerTest, StandardStreams) {
     EXPECT_EQ(out, "ab\n\n\n\nto errors\none|two|False\nthree/four/|True\n62\n54\n");
 }
 
+TEST_F(RunnerTest, WScriptCreateObjectMakesWhatCreateObjectMakes) {
+    std::string file = write("create.vbs", "SetLocale 1031\nSet d = WScript.CreateObject(\"Scripting.Dictionary\")\n"
+                                           "d(\"k\") = 1.5\nWScript.Echo TypeName(d), d(\"k\")\n"
+                                           "On Error Resume Next\nSet x = WScript.CreateObject(\"No.\"\"Such\")\n"
+                                           "WScript.Echo Err.Number\n");
+    std::string out;
+    EXPECT_EQ(run(file, out), 0) << out;
+    EXPECT_EQ(out, "Dictionary 1,5\n429\n") << "the locale the script chose stays through the call";
+}
+
 TEST_F(RunnerTest, ScriptNamesAndSleep) {
     // Sleep waits: a 100 ms sleep outlasts a 50 ms budget, so the loop after it runs out of time.
     std::string file = write("names.vbs", "WScript.Echo WScript.ScriptName\n"

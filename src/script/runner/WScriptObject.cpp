@@ -11,11 +11,23 @@
 namespace tvk::script {
 
 namespace {
-enum Member { Echo = 1, Quit, Arguments, ScriptName, ScriptFullName, Sleep, StdIn, StdOut, StdErr, Interactive };
+enum Member {
+    Echo = 1,
+    Quit,
+    Arguments,
+    ScriptName,
+    ScriptFullName,
+    Sleep,
+    StdIn,
+    StdOut,
+    StdErr,
+    Interactive,
+    CreateObject
+};
 
 const MemberNames& names() {
-    static const MemberNames n{"Echo",  "Quit",  "Arguments", "ScriptName", "ScriptFullName",
-                               "Sleep", "StdIn", "StdOut",    "StdErr",     "Interactive"};
+    static const MemberNames n{"Echo",  "Quit",   "Arguments", "ScriptName",  "ScriptFullName", "Sleep",
+                               "StdIn", "StdOut", "StdErr",    "Interactive", "CreateObject"};
     return n;
 }
 
@@ -28,11 +40,11 @@ std::string absolutePath(const std::string& path) {
 } // namespace
 
 WScriptObject::WScriptObject(std::vector<std::string> args, std::string scriptPath,
-                             std::function<void(const std::string&)> out)
+                             std::function<void(const std::string&)> out, std::function<Value(const Value&)> create)
     : m_arguments(std::make_shared<ArgumentsObject>(std::move(args), ArgumentsObject::View::All)),
       m_stdIn(std::make_shared<ConsoleStream>(std::cin)), m_stdOut(std::make_shared<ConsoleStream>(std::cout)),
       m_stdErr(std::make_shared<ConsoleStream>(std::cerr)), m_path(std::move(scriptPath)),
-      m_fullPath(absolutePath(m_path)), m_output(std::move(out)) {}
+      m_fullPath(absolutePath(m_path)), m_output(std::move(out)), m_create(std::move(create)) {}
 
 int WScriptObject::memberId(std::u16string_view name) const {
     return names().find(name);
@@ -87,6 +99,9 @@ Value WScriptObject::invoke(int id, std::span<Value> args) {
     case Interactive:
         expectArgs(args, 0, 0);
         return Value::boolean(true);
+    case CreateObject: // CreateObject(progId[, eventPrefix]): events are not connected
+        expectArgs(args, 1, 2);
+        return m_create(args[0]);
     default:
         throw RuntimeError(438);
     }

@@ -19,8 +19,10 @@ struct QuitRequest {
 // the standard streams.
 class WScriptObject final : public ScriptObject {
 public:
-    // `scriptPath` as given on the command line; `out` receives each echoed line.
-    WScriptObject(std::vector<std::string> args, std::string scriptPath, std::function<void(const std::string&)> out);
+    // `scriptPath` as given on the command line; `out` receives each echoed line; `create` makes
+    // the object WScript.CreateObject(progId) returns.
+    WScriptObject(std::vector<std::string> args, std::string scriptPath, std::function<void(const std::string&)> out,
+                  std::function<Value(const Value& progId)> create);
 
     std::string typeName() const override { return "WScript"; }
     int memberId(std::u16string_view name) const override;
@@ -32,6 +34,7 @@ private:
     std::shared_ptr<ConsoleStream> m_stdIn, m_stdOut, m_stdErr;
     std::string m_path, m_fullPath;
     std::function<void(const std::string&)> m_output;
+    std::function<Value(const Value&)> m_create;
 };
 
 } // namespace tvk::script

@@ -123,7 +123,18 @@ int main(int argc, char** argv) {
     };
     control.setHost(host);
     control.Reset();
-    control.AddObject("WScript", std::make_shared<WScriptObject>(scriptArgs, scriptFile, host.output));
+    // WScript.CreateObject makes what the script's own CreateObject makes.
+    auto create = [&control](const Value& progId) {
+        std::string quoted;
+        for (char c : toUtf8(progId))
+            quoted += c == '"' ? std::string("\"\"") : std::string(1, c);
+        try {
+            return control.Eval("CreateObject(\"" + quoted + "\")");
+        } catch (const ScriptError& e) {
+            throw RuntimeError(e.number(), e.description()); // reported at the calling statement
+        }
+    };
+    control.AddObject("WScript", std::make_shared<WScriptObject>(scriptArgs, scriptFile, host.output, create));
 
     std::shared_ptr<clsEvents> stored, current;
     if (!eventsFile.empty()) {
