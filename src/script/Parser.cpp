@@ -745,10 +745,16 @@ StmtPtr Parser::parseCallOrAssign(bool explicitCall) {
         m_argsParen = m_lastArgsParen;
         target = parsePostfix(true);
         m_argsParen = Pos{};
-        args = target->kind == ExprKind::Name ? &static_cast<NameExpr*>(target.get())->args
-                                              : &static_cast<MemberExpr*>(target.get())->args;
-        parens = target->kind == ExprKind::Name ? &static_cast<NameExpr*>(target.get())->hasParens
-                                                : &static_cast<MemberExpr*>(target.get())->hasParens;
+        if (target->kind == ExprKind::Name) {
+            args = &static_cast<NameExpr*>(target.get())->args;
+            parens = &static_cast<NameExpr*>(target.get())->hasParens;
+        } else if (target->kind == ExprKind::Member) {
+            args = &static_cast<MemberExpr*>(target.get())->args;
+            parens = &static_cast<MemberExpr*>(target.get())->hasParens;
+        } else {
+            fail(1025); // "Me(1) + 2": nothing to call
+        }
+        if (*parens) fail(1025); // "a(1)(2) + 3": the arguments would be ambiguous
         parseArgs(*args);
     } else if (*parens) {
         // "f(a)" as a statement passes a by value; "f(a, b)" is not allowed without Call.

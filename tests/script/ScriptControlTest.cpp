@@ -43,6 +43,9 @@ TEST(ScriptControlTest, CompileErrorsCarryNumberLineAndColumn) {
         {"Dim x\nDim x", 1041, 2, 5},
         {"x = &H123456789", 1031, 1, 5},
         {"x = &HZ", 1023, 1, 5}, // "&" and the name HZ: no left operand
+        // A parenthesis that begins the arguments needs something to call before it.
+        {"Class C\nSub T\nMe(1) + 2\nEnd Sub\nEnd Class", 1025, 3, 3},
+        {"x(1)(2) + 3", 1025, 1, 5},
         {"x = 1 ? 2", 1032, 1, 7},
         {"Do\nx = 1\n", 1019, 3, 1},
         {"While True\n", 1018, 2, 1},
