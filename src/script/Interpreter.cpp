@@ -276,18 +276,19 @@ Value MemberExpr::eval(Frame& f) {
 }
 
 void MemberExpr::assign(Frame& f, Value v, bool isSet) {
-    if (name.empty() && base && (base->kind == ExprKind::IndexVar || base->kind == ExprKind::Member)) {
+    Value hold;
+    const bool nested = name.empty() && base && (base->kind == ExprKind::IndexVar || base->kind == ExprKind::Member);
+    if (nested) {
         // a(0)(1) = v: when a(0) holds an array, change that element and store the array back.
-        Value inner = base->eval(f);
-        if (inner.isArray()) {
+        hold = base->eval(f);
+        if (hold.isArray()) {
             ArgValues a(args, f);
-            arrayElement(inner.mutableArray(), a.span) = letValue(std::move(v), isSet);
-            base->assign(f, std::move(inner), false);
+            arrayElement(hold.mutableArray(), a.span) = letValue(std::move(v), isSet);
+            base->assign(f, std::move(hold), false);
             return;
         }
     }
-    Value hold;
-    const Value& b = base ? base->ref(f, hold) : varSlot(f, withSlot);
+    const Value& b = nested ? hold : base ? base->ref(f, hold) : varSlot(f, withSlot);
     ScriptObject* o = objectOf(b);
     std::shared_ptr<ScriptObject> keep = b.objShared();
     int id = ScriptObject::DefaultMember;

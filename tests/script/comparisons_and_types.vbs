@@ -68,6 +68,17 @@ deep = Array(Array(Array(1, 2)))
 deep(0)(0)(1) = 9
 AssertEq deep(0)(0)(1), 9, "three levels deep"
 AssertError "q = Array(1) : q(0)(0) = 2", 424, "indexing a non-array element still fails"
+Dim outer, calls
+Set outer = CreateObject("Scripting.Dictionary")
+outer.Add "k", CreateObject("Scripting.Dictionary")
+Function KeyCounted()
+    calls = calls + 1
+    KeyCounted = "k"
+End Function
+calls = 0
+outer(KeyCounted())("x") = 1
+AssertEq outer("k")("x"), 1, "assignment through an object held in a collection"
+AssertEq calls, 1, "the element holding the object is looked up once"
 
 ' With on something that is no object; block headers that fail under On Error Resume Next.
 AssertError "With 42 : End With", 424, "With on a number raises 424"
