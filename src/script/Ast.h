@@ -43,7 +43,8 @@ enum class ExprKind : uint8_t {
     CallBuiltin,
     SelfMember,
     Dynamic,
-    Concat
+    Concat,
+    Raise
 };
 
 struct Expr {
@@ -154,8 +155,9 @@ struct BinaryExpr final : Expr {
     Value eval(Frame& f) override { return evaluate(*this, f); }
     Op op;
     ExprPtr lhs, rhs;
-    EvalFn evaluate;      // the operator's own evaluation, chosen once (no dispatch on op per call)
-    bool rhsPure = false; // rhs cannot change lhs's variable, so lhs may be read by reference
+    EvalFn evaluate;             // the operator's own evaluation, chosen once (no dispatch on op per call)
+    bool rhsPure = false;        // rhs cannot change lhs's variable, so lhs may be read by reference
+    bool literalOperand = false; // a comparison with a literal side: text converts to a number
     // Operands read directly, without a virtual call: a local slot, a literal or another binary
     // operation (set by the compiler).
     enum class Direct : uint8_t { None, Local, Constant, Nested, LocalElement, Param };
@@ -227,6 +229,7 @@ struct DynamicExpr final : Expr {
     Value* slot(Frame& f) override;
     Value* variable(Frame& f); // the variable the name stands for, or nullptr (procedure, unknown)
     std::u16string name;       // lower-cased
+    std::u16string written;    // as the script spells it (error messages)
     ExprList args;
     bool hasParens;
     int fallbackLocal = -1;    // implicit local slot of a procedure
@@ -235,6 +238,15 @@ struct DynamicExpr final : Expr {
     bool frameFirst = false;   // variables Execute declared in the running call come before globals
     int cachedGlobal = -1;
     bool cachedReadOnly = false; // the global found is a named object or constant
+};
+
+// An expression the language accepts but that always fails when run ("x = Randomize(0)",
+// ".name" outside With): error `number`, which On Error Resume Next can catch.
+struct RaiseExpr final : Expr {
+    RaiseExpr(int n, Pos p) : Expr(ExprKind::Raise, p), number(n) {}
+    Value eval(Frame&) override;
+    void assign(Frame&, Value, bool) override;
+    int number;
 };
 
 // ---- Statements ----

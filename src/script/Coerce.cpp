@@ -4,6 +4,7 @@
 #include "script/ScriptObject.h"
 #include "script/lib/DateText.h"
 #include "script/lib/NumberText.h"
+#include "script/lib/ScriptLocale.h"
 
 #include <chrono>
 #include <clocale>
@@ -185,7 +186,8 @@ bool parseNumber(std::u16string_view t, double& out) {
     size_t digits = 0;
     while (i < t.size() && t[i] >= u'0' && t[i] <= u'9')
         ascii.push_back(static_cast<char>(t[i++])), ++digits;
-    if (i < t.size() && t[i] == u'.') {
+    // The active locale's decimal separator; "." is read as one in every locale.
+    if (i < t.size() && (t[i] == u'.' || t[i] == locale::active().decimal)) {
         ascii.push_back('.');
         ++i;
         while (i < t.size() && t[i] >= u'0' && t[i] <= u'9')
@@ -236,9 +238,7 @@ double toDouble(const Value& v) {
     case VarType::String: {
         double d;
         if (parseNumber(v.str(), d)) return d;
-        if (equalsNoCase(v.str(), std::string_view("true"))) return -1;
-        if (equalsNoCase(v.str(), std::string_view("false"))) return 0;
-        throw RuntimeError(13);
+        throw RuntimeError(13); // only numeric text converts ("True" is a Boolean word, CBool's alone)
     }
     case VarType::Object:
         return toDouble(defaultValue(v));
@@ -463,6 +463,11 @@ Value notOp(const Value& v) {
         return Value::lng(~static_cast<int32_t>(v.rawInt()));
     case VarType::Object:
         return notOp(defaultValue(v));
+    case VarType::String:
+        // The Boolean words stay Booleans (a filter may return the text "True").
+        if (equalsNoCase(v.str(), std::string_view("true"))) return Value::boolean(false);
+        if (equalsNoCase(v.str(), std::string_view("false"))) return Value::boolean(true);
+        return Value::lng(~toLong(v));
     default:
         return Value::lng(~toLong(v));
     }

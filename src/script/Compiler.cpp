@@ -36,9 +36,11 @@ void Compiler::declareGlobals(CodeUnit& unit) {
         e.cls = cls.get();
         m_eng.globalNames[lower] = e;
     }
+    std::unordered_map<std::u16string, bool> procNames;
     for (auto& proc : unit.procs) {
+        // A procedure defined again replaces the earlier definition, as the language does.
         std::u16string lower = lowerAscii(proc->name);
-        check(lower, proc->pos);
+        if (procNames.emplace(lower, true).second) check(lower, proc->pos);
         GlobalEntry e;
         e.kind = GlobalEntry::Procedure;
         e.proc = proc.get();
@@ -331,25 +333,31 @@ void Compiler::expr(ExprPtr& e) {
         if (m->base) {
             m->onMe = m->base->kind == ExprKind::Me;
             expr(m->base);
-        } else if (!m_scope.with.empty())
+        } else if (!m_scope.with.empty()) {
             m->withSlot = m_scope.with.back();
-        else
-            fail(505, m->pos);
+        } else {
+            e = std::make_unique<RaiseExpr>(505, m->pos); // ".name" outside With fails when run
+            return;
+        }
         args(m->args);
         return;
     }
     case ExprKind::New: {
         auto* n = static_cast<NewExpr*>(e.get());
-        GlobalEntry* g = m_eng.findGlobal(lowerAscii(n->name));
-        if (g && g->kind == GlobalEntry::Class)
-            n->cls = g->cls;
-        else
-            n->factory = m_eng.builtins.classFactory(n->name);
+        // A script class named like a built-in one (RegExp) does not replace it.
+        n->factory = m_eng.builtins.classFactory(n->name);
+        GlobalEntry* g = n->factory ? nullptr : m_eng.findGlobal(lowerAscii(n->name));
+        if (g && g->kind == GlobalEntry::Class) n->cls = g->cls;
         return;
     }
     case ExprKind::Unary: {
         auto* u = static_cast<UnaryExpr*>(e.get());
         expr(u->operand);
+        // A negated number literal is a literal itself (comparisons treat literals apart).
+        if (u->op == Op::Neg && u->operand->kind == ExprKind::Literal) {
+            const Value& v = static_cast<LiteralExpr*>(u->operand.get())->value;
+            if (v.isNumeric()) e = std::make_unique<LiteralExpr>(unaryOp(Op::Neg, v), u->pos);
+        }
         return;
     }
     case ExprKind::Binary: {
@@ -379,6 +387,7 @@ void Compiler::expr(ExprPtr& e) {
             }
             return BinaryExpr::Direct::None;
         };
+        b->literalOperand = b->lhs->kind == ExprKind::Literal || b->rhs->kind == ExprKind::Literal;
         b->lhsDirect = direct(*b->lhs, b->lhsSlot);
         b->rhsDirect = direct(*b->rhs, b->rhsSlot);
         b->specialise();
@@ -432,6 +441,7 @@ ExprPtr Compiler::resolveName(NameExpr& n) {
         case GlobalEntry::Variable: {
             if (frameFirst) {
                 auto d = std::make_unique<DynamicExpr>(lower, std::move(n.args), n.hasParens, n.pos);
+                d->written = n.name;
                 d->frameFirst = true;
                 return d;
             }
@@ -453,6 +463,7 @@ ExprPtr Compiler::resolveName(NameExpr& n) {
         return std::make_unique<CallBuiltinExpr>(b, std::move(n.args), n.pos);
     // Unknown now: bound when run (named objects are added after the code).
     auto d = std::make_unique<DynamicExpr>(lower, std::move(n.args), n.hasParens, n.pos);
+    d->written = n.name;
     d->frameFirst = frameFirst;
     if (!m_explicit) {
         if (m_scope.proc) {

@@ -41,12 +41,17 @@ public:
             return Value::string(err.source);
         case 3: { // Raise number, [source], [description]
             expectArgs(args, 1, 5);
-            int number = toLong(args[0]);
             // Any number but 0 may be raised (negative ones are application codes: vbObjectError + n).
+            const int number = errorNumberOfResult(toLong(args[0]));
             if (number == 0) throw RuntimeError(5);
-            std::string description =
-                args.size() > 2 && !args[2].isEmpty() ? toUtf8(args[2]) : errorDescription(number);
-            if (args.size() > 1 && !args[1].isEmpty()) engine().pendingSource = toUtf8(args[1]);
+            // Source and description not given keep what Err still holds; after Clear they are
+            // the standard ones.
+            std::string description = args.size() > 2 && !args[2].isEmpty() ? toUtf8(args[2])
+                                      : !err.description.empty()            ? err.description
+                                                                            : errorDescription(number);
+            engine().pendingSource = args.size() > 1 && !args[1].isEmpty() ? toUtf8(args[1])
+                                     : !err.source.empty()                 ? err.source
+                                                                           : RuntimeErrorSource;
             throw RuntimeError(number, description);
         }
         case 4:
@@ -158,6 +163,7 @@ Value typeNameFn(CallContext&, std::span<Value> a) {
 }
 
 Value boundFn(std::span<Value> a, bool upper) {
+    if (a[0].isNothing()) throw RuntimeError(err::ObjectNotSet);
     if (!a[0].isArray()) throw RuntimeError(13);
     const ArrayRep& rep = a[0].arr();
     int32_t dim = a.size() > 1 ? toLong(a[1]) : 1;
@@ -202,13 +208,20 @@ Value evalFn(CallContext& ctx, std::span<Value> a) {
     return engineOf(ctx).evalExpression(toString(a[0]), frameOf(ctx));
 }
 
+// The code Execute and ExecuteGlobal run: text only (Execute 42 is a type mismatch).
+std::u16string codeText(const Value& v) {
+    const Value text = v.isObject() ? defaultValue(v) : v;
+    if (!text.isString() && !text.isEmpty()) throw RuntimeError(err::TypeMismatch);
+    return toString(text);
+}
+
 Value executeFn(CallContext& ctx, std::span<Value> a) {
-    engineOf(ctx).runCode(toString(a[0]), &frameOf(ctx), false);
+    engineOf(ctx).runCode(codeText(a[0]), &frameOf(ctx), false);
     return Value();
 }
 
 Value executeGlobalFn(CallContext& ctx, std::span<Value> a) {
-    engineOf(ctx).runCode(toString(a[0]), nullptr, true, frameOf(ctx).code);
+    engineOf(ctx).runCode(codeText(a[0]), nullptr, true, frameOf(ctx).code);
     return Value();
 }
 
@@ -264,13 +277,38 @@ void registerCoreBuiltins(BuiltinTable& t) {
     t.addConstant("vbByte", Value::integer(17));
     t.addConstant("vbArray", Value::integer(8192));
     t.addConstant("vbObjectError", Value::lng(static_cast<int32_t>(0x80040000u)));
-    t.addConstant("vbOKOnly", Value::integer(0));
-    t.addConstant("vbOKCancel", Value::integer(1));
-    t.addConstant("vbYesNo", Value::integer(4));
-    t.addConstant("vbOK", Value::integer(1));
-    t.addConstant("vbCancel", Value::integer(2));
-    t.addConstant("vbYes", Value::integer(6));
-    t.addConstant("vbNo", Value::integer(7));
+    t.addConstant("vbDataObject", Value::integer(13));
+    // MsgBox buttons, icons, default button and modality, and its results.
+    const std::pair<const char*, int16_t> msgBox[] = {{"vbOKOnly", 0},
+                                                      {"vbOKCancel", 1},
+                                                      {"vbAbortRetryIgnore", 2},
+                                                      {"vbYesNoCancel", 3},
+                                                      {"vbYesNo", 4},
+                                                      {"vbRetryCancel", 5},
+                                                      {"vbCritical", 16},
+                                                      {"vbQuestion", 32},
+                                                      {"vbExclamation", 48},
+                                                      {"vbInformation", 64},
+                                                      {"vbDefaultButton1", 0},
+                                                      {"vbDefaultButton2", 256},
+                                                      {"vbDefaultButton3", 512},
+                                                      {"vbDefaultButton4", 768},
+                                                      {"vbApplicationModal", 0},
+                                                      {"vbSystemModal", 4096},
+                                                      {"vbOK", 1},
+                                                      {"vbCancel", 2},
+                                                      {"vbAbort", 3},
+                                                      {"vbRetry", 4},
+                                                      {"vbIgnore", 5},
+                                                      {"vbYes", 6},
+                                                      {"vbNo", 7}};
+    for (const auto& [name, value] : msgBox)
+        t.addConstant(name, Value::integer(value));
+    const std::pair<const char*, int32_t> colours[] = {
+        {"vbBlack", 0x000000}, {"vbRed", 0x0000FF},     {"vbGreen", 0x00FF00}, {"vbYellow", 0x00FFFF},
+        {"vbBlue", 0xFF0000},  {"vbMagenta", 0xFF00FF}, {"vbCyan", 0xFFFF00},  {"vbWhite", 0xFFFFFF}};
+    for (const auto& [name, value] : colours)
+        t.addConstant(name, Value::lng(value));
 }
 
 } // namespace tvk::script

@@ -137,9 +137,11 @@ void Engine::addObject(std::u16string_view name, Value object) {
 }
 
 void Engine::startBudget() {
-    m_deadline = std::chrono::steady_clock::now() + budget;
+    m_deadline = budget.count() > 0 ? std::chrono::steady_clock::now() + budget
+                                    : std::chrono::steady_clock::time_point::max(); // no limit
     m_ticks = TicksPerClockRead;
     depth = 0;
+    pendingSource.clear(); // a raise that reached the host last time
     stackBase = stackAddress();
 }
 
@@ -157,7 +159,7 @@ void Engine::checkBudget() {
 void Engine::setErr(int number, const std::string& description, const std::string& source) {
     err.number = number;
     err.description = description;
-    err.source = pendingSource.empty() ? source : pendingSource;
+    err.source = !pendingSource.empty() ? pendingSource : !source.empty() ? source : RuntimeErrorSource;
     pendingSource.clear();
 }
 
@@ -205,7 +207,14 @@ void Engine::runCode(std::u16string_view source, Frame* scope, bool globalScope,
 Value Engine::evalExpression(std::u16string_view source, Frame& frame) {
     checkStack();
     Parser parser(source);
-    ExprPtr e = parser.parseOnlyExpression();
+    ExprPtr e;
+    try {
+        e = parser.parseOnlyExpression();
+    } catch (const ScriptError& error) {
+        // An expression that stops short ("1 + ") is a plain syntax error to Eval.
+        if (error.number() != 1023) throw;
+        throw ScriptError(1002, errorDescription(1002), error.line(), error.column(), true);
+    }
     Compiler compiler(*this, optionExplicit, frame.proc ? &frame : nullptr);
     compiler.compileExpression(e);
     if (!frame.proc) return e->eval(frame);

@@ -143,7 +143,7 @@ Value DynamicExpr::eval(Frame& f) {
             args = std::move(call.args);
             return r;
         }
-        throw RuntimeError(500, "Variable is undefined: '" + utf16ToUtf8(name) + "'");
+        throw RuntimeError(500, "Variable is undefined: '" + utf16ToUtf8(written.empty() ? name : written) + "'");
     }
     if (!hasParens) return *s;
     ArgValues a(args, f);
@@ -155,7 +155,7 @@ void DynamicExpr::assign(Frame& f, Value v, bool isSet) {
     // Named objects and constants are read-only; a variable of the call that hides one is not.
     bool global = s && cachedGlobal >= 0 && s == &f.eng.globals[static_cast<size_t>(cachedGlobal)];
     if (cachedReadOnly && global && (!hasParens || args.empty())) throw RuntimeError(501);
-    if (!s) throw RuntimeError(500, "Variable is undefined: '" + utf16ToUtf8(name) + "'");
+    if (!s) throw RuntimeError(500, "Variable is undefined: '" + utf16ToUtf8(written.empty() ? name : written) + "'");
     if (!hasParens || args.empty()) {
         *s = letValue(std::move(v), isSet);
         return;
@@ -277,7 +277,18 @@ Value MemberExpr::eval(Frame& f) {
 
 void MemberExpr::assign(Frame& f, Value v, bool isSet) {
     Value hold;
-    const Value& b = base ? base->ref(f, hold) : varSlot(f, withSlot);
+    const bool nested = name.empty() && base && (base->kind == ExprKind::IndexVar || base->kind == ExprKind::Member);
+    if (nested) {
+        // a(0)(1) = v: when a(0) holds an array, change that element and store the array back.
+        hold = base->eval(f);
+        if (hold.isArray()) {
+            ArgValues a(args, f);
+            arrayElement(hold.mutableArray(), a.span) = letValue(std::move(v), isSet);
+            base->assign(f, std::move(hold), false);
+            return;
+        }
+    }
+    const Value& b = nested ? hold : base ? base->ref(f, hold) : varSlot(f, withSlot);
     ScriptObject* o = objectOf(b);
     std::shared_ptr<ScriptObject> keep = b.objShared();
     int id = ScriptObject::DefaultMember;
@@ -294,6 +305,14 @@ void MemberExpr::assign(Frame& f, Value v, bool isSet) {
         o->assign(id, a.span, v, isSet);
 }
 
+Value RaiseExpr::eval(Frame&) {
+    throw RuntimeError(number);
+}
+
+void RaiseExpr::assign(Frame&, Value, bool) {
+    throw RuntimeError(number);
+}
+
 Value MeExpr::eval(Frame& f) {
     if (!f.self) throw RuntimeError(424);
     std::shared_ptr<ClassInstance> me = f.self->weak_from_this().lock();
@@ -302,11 +321,9 @@ Value MeExpr::eval(Frame& f) {
 
 Value NewExpr::eval(Frame& f) {
     if (!cls && !factory) {
-        GlobalEntry* g = f.eng.findGlobal(lowerAscii(name));
-        if (g && g->kind == GlobalEntry::Class)
-            cls = g->cls;
-        else
-            factory = f.eng.builtins.classFactory(name);
+        factory = f.eng.builtins.classFactory(name); // built-in classes before script classes
+        GlobalEntry* g = factory ? nullptr : f.eng.findGlobal(lowerAscii(name));
+        if (g && g->kind == GlobalEntry::Class) cls = g->cls;
     }
     if (cls) return f.eng.newInstance(*cls);
     if (factory) {
@@ -566,8 +583,46 @@ BinaryExpr::EvalFn binaryEvaluator(Op op) {
 BinaryExpr::BinaryExpr(Op o, ExprPtr l, ExprPtr r, Pos p)
     : Expr(ExprKind::Binary, p), op(o), lhs(std::move(l)), rhs(std::move(r)), evaluate(binaryEvaluator(o)) {}
 
+namespace {
+// A comparison with a literal operand: numbers take the usual fast path; text meeting a number
+// follows the literal's type. The left value is taken first unless the right side is pure.
+template <Op O> [[gnu::flatten]] Value evalLiteralCompare(BinaryExpr& b, Frame& f) {
+    Value lt, rt;
+    if (!b.rhsPure) lt = b.lhs->eval(f);
+    const Value& l = b.rhsPure ? directOperand(b.lhsDirect, b.lhsSlot, *b.lhs, f, lt) : lt;
+    const Value& r = directOperand(b.rhsDirect, b.rhsSlot, *b.rhs, f, rt);
+    if (!l.isString() && !r.isString()) return compute<O>(l, r);
+    return compareWithLiteral(O, l, r, b.lhs->kind == ExprKind::Literal, b.rhs->kind == ExprKind::Literal);
+}
+
+BinaryExpr::EvalFn literalCompareEvaluator(Op op) {
+    switch (op) {
+    case Op::Eq:
+        return &evalLiteralCompare<Op::Eq>;
+    case Op::Ne:
+        return &evalLiteralCompare<Op::Ne>;
+    case Op::Lt:
+        return &evalLiteralCompare<Op::Lt>;
+    case Op::Le:
+        return &evalLiteralCompare<Op::Le>;
+    case Op::Gt:
+        return &evalLiteralCompare<Op::Gt>;
+    case Op::Ge:
+        return &evalLiteralCompare<Op::Ge>;
+    default:
+        return nullptr;
+    }
+}
+} // namespace
+
 void BinaryExpr::specialise() {
     evaluate = binaryEvaluator(op);
+    if (literalOperand) {
+        if (EvalFn fn = literalCompareEvaluator(op)) {
+            evaluate = fn;
+            return;
+        }
+    }
     if (!rhsPure) return; // the left value must be taken before the right side runs
     if (EvalFn fn = shapedEvaluator(op, lhsDirect, rhsDirect)) evaluate = fn;
 }
@@ -587,7 +642,7 @@ void BinaryExpr::specialise() {
         return const_cast<Stmt&>(s).exec(f);
     } catch (const ScriptError& e) {
         if (!f.resumeNext) throw;
-        f.eng.setErr(e.number(), e.description(), "");
+        f.eng.setErr(e.number(), e.description(), e.isCompileError() ? CompileErrorSource : "");
     } catch (const RuntimeError& e) {
         if (!f.resumeNext) throwAt(e.number(), describe(e), s, f);
         f.eng.setErr(e.number(), describe(e), "");
@@ -774,16 +829,43 @@ Flow ForStmt::exec(Frame& f) {
     return Flow::Normal;
 }
 
+namespace {
+// The elements of an array in the order For Each walks them: the first index changes fastest.
+std::vector<Value> elementsInWalkOrder(const ArrayRep& a) {
+    if (a.counts.size() <= 1) return a.data;
+    std::vector<Value> out;
+    out.reserve(a.data.size());
+    std::vector<int32_t> index(a.counts.size(), 0);
+    for (size_t n = 0; n < a.data.size(); ++n) {
+        size_t offset = 0;
+        for (size_t d = 0; d < index.size(); ++d)
+            offset = offset * static_cast<size_t>(a.counts[d]) + static_cast<size_t>(index[d]);
+        out.push_back(a.data[offset]);
+        for (size_t d = 0; d < index.size() && ++index[d] == a.counts[d]; ++d)
+            index[d] = 0;
+    }
+    return out;
+}
+} // namespace
+
 Flow ForEachStmt::exec(Frame& f) {
-    Value c = collection->eval(f);
     std::vector<Value> items;
-    if (c.isArray()) {
-        items = c.arr().data;
-    } else if (c.isObject() && c.obj()) {
-        auto keep = c.objShared();
-        if (!keep->enumerate(items)) throw RuntimeError(451);
-    } else {
-        throw RuntimeError(c.isObject() ? 91 : 451);
+    try {
+        Value c = collection->eval(f);
+        if (c.isArray()) {
+            items = elementsInWalkOrder(c.arr());
+        } else if (c.isObject() && c.obj()) {
+            auto keep = c.objShared();
+            if (!keep->enumerate(items)) throw RuntimeError(451);
+        } else {
+            throw RuntimeError(c.isObject() ? 91 : 451);
+        }
+    } catch (const RuntimeError& e) {
+        // As with If: under On Error Resume Next a failing header goes on into the body, once.
+        if (!f.resumeNext) throw;
+        f.eng.setErr(e.number(), describe(e), "");
+        Flow fl = execBlock(body, f);
+        return fl == Flow::ExitFor ? Flow::Normal : fl;
     }
     for (auto& item : items) {
         Value* v = var->slot(f);
@@ -797,13 +879,25 @@ Flow ForEachStmt::exec(Frame& f) {
     return Flow::Normal;
 }
 
+// The loop condition; under On Error Resume Next a failing one counts as met (the body runs), as
+// the language does for If.
+static bool loopTest(Expr& cond, bool until, Frame& f) {
+    try {
+        return truth(cond.eval(f)) != until;
+    } catch (const RuntimeError& e) {
+        if (!f.resumeNext) throw;
+        f.eng.setErr(e.number(), describe(e), "");
+        return true;
+    }
+}
+
 Flow DoStmt::exec(Frame& f) {
     for (;;) {
-        if (cond && !condAtEnd && truth(cond->eval(f)) == until) break;
+        if (cond && !condAtEnd && !loopTest(*cond, until, f)) break;
         Flow fl = execBody(body, f);
         if (fl == Flow::ExitDo) break;
         if (fl != Flow::Normal) return fl;
-        if (cond && condAtEnd && truth(cond->eval(f)) == until) break;
+        if (cond && condAtEnd && !loopTest(*cond, until, f)) break;
         f.eng.tick();
     }
     return Flow::Normal;
@@ -835,7 +929,15 @@ Flow SelectStmt::exec(Frame& f) {
 }
 
 Flow WithStmt::exec(Frame& f) {
-    varSlot(f, slot) = object->eval(f);
+    try {
+        Value o = object->eval(f);
+        if (!o.isObject()) throw RuntimeError(424);
+        varSlot(f, slot) = std::move(o);
+    } catch (const RuntimeError& e) {
+        // Under On Error Resume Next the body still runs; its members then fail one by one.
+        if (!f.resumeNext) throw;
+        f.eng.setErr(e.number(), describe(e), "");
+    }
     struct Clear {
         Frame& f;
         VarRef s;

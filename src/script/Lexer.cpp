@@ -2,6 +2,7 @@
 
 #include "script/Coerce.h"
 #include "script/ScriptError.h"
+#include "script/lib/ScriptLocale.h"
 
 #include <cmath>
 #include <unordered_map>
@@ -119,9 +120,31 @@ void Lexer::fail(int number, int line, int col) const {
     throw ScriptError(number, errorDescription(number), line, col, true);
 }
 
+// "&H" and "&O" start a literal only when the letters after them are all digits of that base
+// ("x &hi" joins x and hi); "&" before a digit is an octal literal.
+bool Lexer::startsRadixLiteral() const {
+    char16_t kind = peek(1);
+    if (isDigit(kind)) return true;
+    bool hex = kind == u'H' || kind == u'h';
+    if (!hex && kind != u'O' && kind != u'o') return false;
+    size_t k = 2;
+    for (;; ++k) {
+        char16_t c = peek(k);
+        bool digit =
+            hex ? (isDigit(c) || (c >= u'a' && c <= u'f') || (c >= u'A' && c <= u'F')) : (c >= u'0' && c <= u'7');
+        if (!digit) break;
+    }
+    if (k == 2) return false;
+    char16_t after = peek(k);
+    return !(isLetter(after) || isDigit(after) || after == u'_');
+}
+
 Token Lexer::next() {
     Token t;
     bool space = false;
+    bool member = m_memberNext;
+    m_memberNext = false;
+    m_continued = false;
     for (;;) {
         char16_t c = peek();
         if (c == u' ' || c == u'\t' || c == u'\r' || c == 0xA0 || c == 0xFEFF) {
@@ -136,6 +159,7 @@ Token Lexer::next() {
             for (size_t i = 0; i <= k; ++i)
                 advance();
             space = true;
+            m_continued = true;
         } else if (c == u'\'') {
             while (m_pos < m_src.size() && peek() != u'\n')
                 advance();
@@ -144,6 +168,7 @@ Token Lexer::next() {
         }
     }
     t.spaceBefore = space;
+    t.afterContinuation = m_continued;
     t.line = m_line;
     t.col = m_col;
     if (m_pos >= m_src.size()) return t;
@@ -178,7 +203,12 @@ Token Lexer::next() {
     case u'^':
         return single(Tok::Caret);
     case u'=':
-        return single(Tok::Eq);
+        // "=>" and "=<" are older spellings of ">=" and "<=".
+        advance();
+        if (peek() == u'>') return single(Tok::Ge);
+        if (peek() == u'<') return single(Tok::Le);
+        t.type = Tok::Eq;
+        return t;
     case u'<':
         advance();
         if (peek() == u'>') return single(Tok::Ne);
@@ -188,6 +218,7 @@ Token Lexer::next() {
     case u'>':
         advance();
         if (peek() == u'=') return single(Tok::Ge);
+        if (peek() == u'<') return single(Tok::Ne);
         t.type = Tok::Gt;
         return t;
     case u'"': {
@@ -221,11 +252,16 @@ Token Lexer::next() {
         }
         if (peek() != u'#') fail(1002, t.line, t.col);
         advance();
+        // Date literals read month first whatever locale the script chose.
+        const locale::Format& chosen = locale::active();
+        locale::setActive(*locale::find(locale::DefaultId));
         try {
             t.value = Value::date(toDate(Value::string(s)));
         } catch (const RuntimeError&) {
+            locale::setActive(chosen);
             fail(1002, t.line, t.col);
         }
+        locale::setActive(chosen);
         t.type = Tok::Date;
         return t;
     }
@@ -243,21 +279,23 @@ Token Lexer::next() {
         return t;
     }
     case u'&':
-        if (peek(1) == u'H' || peek(1) == u'h' || peek(1) == u'O' || peek(1) == u'o' || isDigit(peek(1)))
-            return number(t);
+        if (startsRadixLiteral()) return number(t);
         return single(Tok::Amp);
     case u'.':
         if (isDigit(peek(1))) return number(t);
-        return single(Tok::Dot);
+        advance();
+        t.type = Tok::Dot;
+        m_memberNext = true; // a name right after it is a member, never a Rem comment
+        return t;
     default:
         break;
     }
     if (isDigit(c)) return number(t);
-    if (isLetter(c)) return word(t);
+    if (isLetter(c)) return word(t, member);
     fail(1032, t.line, t.col);
 }
 
-Token Lexer::word(Token t) {
+Token Lexer::word(Token t, bool member) {
     size_t start = m_pos;
     while (m_pos < m_src.size() && (isLetter(peek()) || isDigit(peek()) || peek() == u'_'))
         advance();
@@ -265,7 +303,7 @@ Token Lexer::word(Token t) {
     t.type = Tok::Word;
     t.text = std::u16string(m_src.substr(start, m_pos - start));
     t.kw = keywordOf(lowerAscii(t.text));
-    if (t.kw == Kw::None && equalsNoCase(t.text, std::string_view("rem"))) {
+    if (t.kw == Kw::None && !member && equalsNoCase(t.text, std::string_view("rem"))) {
         // Rem comment: everything up to the end of the line.
         while (m_pos < m_src.size() && peek() != u'\n')
             advance();

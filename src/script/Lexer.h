@@ -101,7 +101,8 @@ enum class Tok : uint8_t {
 struct Token {
     Tok type = Tok::End;
     Kw kw = Kw::None;
-    bool spaceBefore = false; // blank between this token and the previous one
+    bool spaceBefore = false;       // blank between this token and the previous one
+    bool afterContinuation = false; // the previous line ended in "_" right before this token
     int line = 1, col = 1;
     std::u16string text; // the word (brackets removed) or string literal text
     Value value;         // Number and Date literals
@@ -122,11 +123,14 @@ private:
     void advance();
     [[noreturn]] void fail(int number, int line, int col) const;
     Token number(Token t);
-    Token word(Token t);
+    Token word(Token t, bool member);
+    bool startsRadixLiteral() const;
 
     std::u16string_view m_src;
     size_t m_pos = 0;
     int m_line = 1, m_col = 1;
+    bool m_memberNext = false; // the token before was a member dot
+    bool m_continued = false;  // a line continuation was skipped before the current token
 };
 
 Kw keywordOf(std::u16string_view lowerWord);

@@ -195,6 +195,10 @@ Num logicalOperand(const Value& v) {
         return {NK::Byte, v.rawInt(), 0};
     case VarType::Long:
         return {NK::Long, v.rawInt(), 0};
+    case VarType::String:
+        if (equalsNoCase(v.str(), std::string_view("true"))) return {NK::Int, -1, 0};
+        if (equalsNoCase(v.str(), std::string_view("false"))) return {NK::Int, 0, 0};
+        return {NK::Long, toLong(v), 0};
     default:
         return {NK::Long, toLong(v), 0};
     }
@@ -230,6 +234,7 @@ Value logical(Op op, const Value& a0, const Value& b0) {
         Num x = logicalOperand(a), y = logicalOperand(b);
         bool boolean = a.type() == VarType::Boolean && b.type() == VarType::Boolean;
         NK k = x.kind > y.kind ? x.kind : y.kind;
+        if (a.isEmpty() && b.isEmpty()) k = NK::Long; // Empty And Empty is a Long 0
         return typedLogical(bitwise(op, x.i, y.i), k, boolean);
     }
     if (an && bn) return Value::null();
@@ -308,6 +313,31 @@ Value binaryOp(Op op, const Value& a, const Value& b) {
     default:
         throw RuntimeError(51);
     }
+}
+
+Value compareWithLiteral(Op op, const Value& a, const Value& b, bool lhsLiteral, bool rhsLiteral) {
+    auto isNumber = [](const Value& v) {
+        switch (v.type()) {
+        case VarType::Byte:
+        case VarType::Integer:
+        case VarType::Long:
+        case VarType::Single:
+        case VarType::Double:
+        case VarType::Currency:
+            return true;
+        default:
+            return false;
+        }
+    };
+    if (a.isString() && isNumber(b)) {
+        if (rhsLiteral) return compare(op, Value::dbl(toDouble(a)), b);
+        return compare(op, a, Value::string(toString(b)));
+    }
+    if (b.isString() && isNumber(a)) {
+        if (lhsLiteral) return compare(op, a, Value::dbl(toDouble(b)));
+        return compare(op, Value::string(toString(a)), b);
+    }
+    return binaryOp(op, a, b);
 }
 
 Value unaryOp(Op op, const Value& a) {

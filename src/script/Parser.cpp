@@ -81,6 +81,11 @@ void Parser::endOfStatement() {
     advance();
 }
 
+// Statements may end right before "End": "Sub S() x = 1 End Sub", "Else y = 3 End If".
+void Parser::endOfStatementOrEnd() {
+    if (!isKw(Kw::End)) endOfStatement();
+}
+
 void Parser::skipNewlines() {
     while (m_tok.type == Tok::Newline)
         advance();
@@ -205,7 +210,7 @@ void Parser::parseBlock(Block& out, bool inProc, bool singleLine) {
             }
             return;
         }
-        endOfStatement();
+        endOfStatementOrEnd();
     }
 }
 
@@ -250,7 +255,7 @@ void Parser::parseProcedure(ProcKind kind, bool isPublic, bool isDefault, ClassD
     m_inProc = true;
     m_procKind = kind;
     m_procRunsExecute = false;
-    endOfStatement();
+    if (atEndOfStatement()) endOfStatement(); // else the body starts on the same line
     parseBlock(proc->body, true);
     proc->runsExecute = m_procRunsExecute;
     m_inProc = savedIn;
@@ -296,9 +301,14 @@ void Parser::parseProcedure(ProcKind kind, bool isPublic, bool isDefault, ClassD
         target = &m.set;
         break;
     }
-    if (*target || m.field >= 0 || (m.method && kind != ProcKind::Sub && kind != ProcKind::Function) ||
-        ((kind == ProcKind::Sub || kind == ProcKind::Function) && (m.get || m.let || m.set)))
-        failAt(1041, Token{Tok::Word, Kw::None, false, raw->pos.line, raw->pos.col, {}, {}});
+    // A method or property defined again replaces the earlier definition.
+    if (m.field >= 0 || (m.method && kind != ProcKind::Sub && kind != ProcKind::Function) ||
+        ((kind == ProcKind::Sub || kind == ProcKind::Function) && (m.get || m.let || m.set))) {
+        Token at;
+        at.line = raw->pos.line;
+        at.col = raw->pos.col;
+        failAt(1041, at);
+    }
     *target = raw;
     if (isDefault) {
         if (cls->defaultMember >= 0 && cls->defaultMember != id) fail(1052);
@@ -332,10 +342,10 @@ void Parser::parseClass() {
         }
         if (isKw(Kw::Sub) || isKw(Kw::Function) || isKw(Kw::Property)) {
             ProcKind kind = procedureKind();
-            if (isDefault && kind != ProcKind::Function && kind != ProcKind::PropertyGet) fail(1058);
+            if (isDefault && (kind == ProcKind::PropertyLet || kind == ProcKind::PropertySet)) fail(1058);
             advance();
             parseProcedure(kind, isPublic, isDefault, cls.get());
-            endOfStatement();
+            endOfStatementOrEnd();
             continue;
         }
         if (isDefault) fail(1058);
@@ -360,7 +370,7 @@ void Parser::parseClass() {
             cls->fields.push_back(fd);
             cls->members.push_back(MemberDef{fd.name, isPublic, static_cast<int>(cls->fields.size()) - 1});
         } while (accept(Tok::Comma));
-        endOfStatement();
+        endOfStatementOrEnd();
     }
     m_class = nullptr;
     expectKw(Kw::End, 1014);
@@ -488,7 +498,10 @@ StmtPtr Parser::parseIf(bool inProc) {
         Block then;
         parseBlock(then, inProc, true);
         s->branches.emplace_back(std::move(cond), std::move(then));
-        if (acceptKw(Kw::Else)) parseBlock(s->elseBlock, inProc, true);
+        if (acceptKw(Kw::Else)) {
+            if (m_tok.type == Tok::Newline && m_tok.text == u":") advance(); // "Else: statement"
+            parseBlock(s->elseBlock, inProc, true);
+        }
         if (isKw(Kw::End)) {
             // Tolerate an explicit "End If" closing a single-line If.
             advance();
@@ -699,6 +712,8 @@ StmtPtr Parser::parseOnError() {
 // call := target [ "=" expr | args ]
 StmtPtr Parser::parseCallOrAssign(bool explicitCall) {
     Pos p = pos();
+    const Lexer startLexer = m_lexer;
+    const Token startTok = m_tok;
     ExprPtr target = parsePostfix(!explicitCall);
     if (!explicitCall && m_tok.type == Tok::Eq) {
         advance();
@@ -722,7 +737,26 @@ StmtPtr Parser::parseCallOrAssign(bool explicitCall) {
         if (!atEndOfStatement() && !isKw(Kw::Else)) fail(1025);
         return std::make_unique<CallStmt>(std::move(target), p);
     }
-    if (*parens) {
+    if (*parens && args->size() == 1 && !atEndOfStatement() && !isKw(Kw::Else) && m_tok.type != Tok::Comma) {
+        // "S(10 \ 2) + 1": the parenthesis only began the first argument. Parse the statement
+        // again, taking that parenthesis as part of the argument list.
+        m_lexer = startLexer;
+        m_tok = startTok;
+        m_argsParen = m_lastArgsParen;
+        target = parsePostfix(true);
+        m_argsParen = Pos{};
+        if (target->kind == ExprKind::Name) {
+            args = &static_cast<NameExpr*>(target.get())->args;
+            parens = &static_cast<NameExpr*>(target.get())->hasParens;
+        } else if (target->kind == ExprKind::Member) {
+            args = &static_cast<MemberExpr*>(target.get())->args;
+            parens = &static_cast<MemberExpr*>(target.get())->hasParens;
+        } else {
+            fail(1025); // "Me(1) + 2": nothing to call
+        }
+        if (*parens) fail(1025); // "a(1)(2) + 3": the arguments would be ambiguous
+        parseArgs(*args);
+    } else if (*parens) {
         // "f(a)" as a statement passes a by value; "f(a, b)" is not allowed without Call.
         if (args->size() > 1) fail(1044);
         if (args->size() == 1) {
@@ -854,8 +888,10 @@ ExprPtr Parser::parseCompare() {
     }
 }
 
-// unary := "-" unary | "+" unary | power
+// unary := "-" unary | "+" unary | "Not" not | power
+// ("Not" as the right operand of a comparison or arithmetic: "True <> Not True")
 ExprPtr Parser::parseUnary() {
+    if (isKw(Kw::Not)) return parseNot();
     if (m_tok.type == Tok::Minus || m_tok.type == Tok::Plus) {
         bool neg = m_tok.type == Tok::Minus;
         Pos p = pos();
@@ -893,14 +929,16 @@ ExprPtr Parser::parsePower() {
 ExprPtr Parser::parsePostfix(bool statementStart) {
     ExprPtr e = parsePrimary(statementStart);
     for (;;) {
-        if (m_tok.type == Tok::Dot && !m_tok.spaceBefore) {
+        if (m_tok.type == Tok::Dot && (!m_tok.spaceBefore || m_tok.afterContinuation)) {
             advance();
             Pos p = pos();
             if (m_tok.type != Tok::Word) fail(1010);
             auto m = std::make_unique<MemberExpr>(std::move(e), m_tok.text, p);
             advance();
             e = measured(std::move(m));
-        } else if (m_tok.type == Tok::LParen && !(statementStart && m_tok.spaceBefore)) {
+        } else if (m_tok.type == Tok::LParen && !(statementStart && m_tok.spaceBefore) &&
+                   !(statementStart && m_tok.line == m_argsParen.line && m_tok.col == m_argsParen.col)) {
+            const Pos open = pos();
             ExprList* args = nullptr;
             bool* parens = nullptr;
             if (e->kind == ExprKind::Name && !static_cast<NameExpr*>(e.get())->hasParens) {
@@ -924,6 +962,7 @@ ExprPtr Parser::parsePostfix(bool statementStart) {
                 expect(Tok::RParen, 1006);
             }
             e = measured(std::move(e));
+            m_lastArgsParen = open;
         } else {
             return e;
         }
@@ -955,8 +994,7 @@ ExprPtr Parser::parsePrimary(bool statementStart) {
         return measured(std::make_unique<ParenExpr>(std::move(inner), p));
     }
     case Tok::Dot: {
-        if (m_withDepth == 0) fail(505);
-        advance();
+        advance(); // outside With the compiler makes it a runtime error (505)
         if (m_tok.type != Tok::Word) fail(1010);
         auto m = std::make_unique<MemberExpr>(nullptr, m_tok.text, p);
         advance();
@@ -991,6 +1029,10 @@ ExprPtr Parser::parsePrimary(bool statementStart) {
         advance();
         return std::make_unique<NewExpr>(identifier(), p);
     }
+    case Kw::Randomize:
+        // Randomize is a statement; used as a value it is a type mismatch when it runs.
+        advance();
+        return std::make_unique<RaiseExpr>(13, p);
     default:
         break;
     }

@@ -31,6 +31,7 @@ private:
     void expectKw(Kw k, int error);
     bool atEndOfStatement() const { return m_tok.type == Tok::Newline || m_tok.type == Tok::End; }
     void endOfStatement();
+    void endOfStatementOrEnd();
     void skipNewlines();
     std::u16string identifier();
     [[noreturn]] void fail(int number) const;
@@ -92,6 +93,8 @@ private:
     ProcKind m_procKind = ProcKind::Sub;
     bool m_inProc = false;
     bool m_procRunsExecute = false; // the procedure being parsed names Execute
+    Pos m_lastArgsParen;            // the "(" of the argument list parsePostfix opened last
+    Pos m_argsParen;                // a "(" at statement start that begins the arguments, not a list
 };
 
 } // namespace tvk::script

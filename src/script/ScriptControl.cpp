@@ -3,6 +3,7 @@
 #include "script/Coerce.h"
 #include "script/Engine.h"
 #include "script/MemoryMeter.h"
+#include "script/lib/ScriptLocale.h"
 
 namespace tvk {
 
@@ -48,6 +49,20 @@ template <class F> auto ScriptControl::guarded(F&& body) {
     if (m_running == 1) engine->startBudget();
     Engine* raw = engine.get();
     MemoryMeter::Scope memory(m_memory, [raw] { raw->collectCycles(); });
+    // The engine's locale is the thread's for the call (SetLocale changes it), then the caller's again.
+    // A call made from inside a running one (the host's objects calling back) keeps the locale as is.
+    struct LocaleScope {
+        int32_t* engineLocale;
+        const locale::Format& callers = locale::active();
+        LocaleScope(int32_t& id, bool outermost) : engineLocale(outermost ? &id : nullptr) {
+            if (engineLocale) locale::setActive(*locale::find(id));
+        }
+        ~LocaleScope() {
+            if (!engineLocale) return;
+            *engineLocale = locale::active().id;
+            locale::setActive(callers);
+        }
+    } localeScope(m_locale, m_running == 1);
     try {
         return body(*engine);
     } catch (const ScriptError&) {
@@ -86,6 +101,14 @@ Value ScriptControl::Run(std::string name, std::vector<Value> args) {
         if (!g || g->kind != GlobalEntry::Procedure)
             throw RuntimeError(35, "Sub or Function not defined: '" + name + "'");
         return e.callProc(*g->proc, nullptr, args);
+    });
+}
+
+Value ScriptControl::Eval(std::string_view utf8Expression) {
+    std::u16string source = utf8ToUtf16(utf8Expression);
+    return guarded([&](Engine& e) {
+        Frame global{e, nullptr, nullptr, nullptr};
+        return e.evalExpression(source, global);
     });
 }
 

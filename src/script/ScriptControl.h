@@ -42,10 +42,13 @@ public:
     // Calls the global Sub or Function `name`; the result of a Sub is Empty. Error 35 when
     // there is no such procedure, 450 when the argument count differs.
     script::Value Run(std::string name, std::vector<script::Value> args);
+    // Evaluates one expression at global scope (what the script's Eval does there).
+    script::Value Eval(std::string_view utf8Expression);
     // True when a global Sub or Function of that name exists.
     bool hasProcedure(std::string_view name) const;
 
-    // Time one AddCode or Run may take before it fails with TimeoutErrorNumber (default 5 s).
+    // Time one AddCode or Run may take before it fails with TimeoutErrorNumber (default 5 s);
+    // zero or less: no limit (a console host runs a script as long as it takes).
     void setTimeBudget(std::chrono::milliseconds budget);
     // Memory the script's values may hold (strings, arrays, objects) before an allocation fails with
     // error 7 "Out of memory"; the engine stays usable. Default DefaultMemoryBudget.
@@ -60,6 +63,7 @@ private:
     script::ScriptHost m_host;
     std::chrono::milliseconds m_budget{5000};
     size_t m_memory = DefaultMemoryBudget;
+    int32_t m_locale = 1033; // SetLocale's choice, active during calls into the engine
     std::shared_ptr<script::Engine> m_engine;
     int m_running = 0;
 };

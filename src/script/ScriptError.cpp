@@ -2,6 +2,42 @@
 
 namespace tvk::script {
 
+int errorNumberOfResult(int number) {
+    const auto code = static_cast<uint32_t>(number);
+    if ((code & 0xFFFF0000u) == 0x800A0000u) return static_cast<int>(code & 0xFFFFu);
+    switch (code) {
+    case 0x8007000Eu: // out of memory
+        return 7;
+    case 0x80070057u: // invalid argument
+        return 5;
+    case 0x80070005u: // access denied
+        return 70;
+    case 0x80070002u: // file not found
+        return 53;
+    case 0x80070003u: // path not found
+        return 76;
+    case 0x80004001u: // not implemented
+        return 445;
+    case 0x80004002u: // no such interface
+        return 430;
+    case 0x80020003u: // member not found
+    case 0x80020006u: // unknown name
+        return 438;
+    case 0x80020005u: // type mismatch
+        return 13;
+    case 0x8002000Au: // overflow
+        return 6;
+    case 0x8002000Bu: // bad index
+        return 9;
+    case 0x8002000Eu: // wrong number of arguments
+        return 450;
+    case 0x80020012u: // division by zero
+        return 11;
+    default:
+        return number;
+    }
+}
+
 // The language's own texts; numbers shared with the rest of the program use the common table.
 std::string errorDescription(int n) {
     switch (n) {

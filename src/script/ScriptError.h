@@ -32,6 +32,12 @@ namespace script {
 std::string errorDescription(int number);
 // The error with a standard message filled in when it carries only the generic one.
 std::string describe(const RuntimeError& e);
+// The error number a raised result code stands for: the language's own numbers (0x800A0000 + n)
+// and the common system results map to n; any other number stays as it is.
+int errorNumberOfResult(int number);
+// Err.Source after an error the language raised while running, and after a compile error.
+inline constexpr const char* RuntimeErrorSource = "Microsoft VBScript runtime error";
+inline constexpr const char* CompileErrorSource = "Microsoft VBScript compilation error";
 // Error number the engine raises when a call runs out of its time budget.
 inline constexpr int TimeoutErrorNumber = 1000;
 } // namespace script

@@ -96,6 +96,81 @@ TEST_F(RunnerTest, EchoArgumentsAndQuit) {
     EXPECT_EQ(out, "2 two 2.5 True\nonetwo\n");
 }
 
+TEST_F(RunnerTest, QuitEndsWithItsCodeFromAnyDepth) {
+    struct Case {
+        const char* script;
+        int code;
+    } cases[] = {
+        {"WScript.Quit", 0},
+        {"WScript.Quit 0", 0},
+        {"Sub Leave()\n WScript.Quit 7\nEnd Sub\nOn Error Resume Next\nLeave\nWScript.Echo \"unreached\"", 7},
+        {"Class C\n Sub Go()\n  WScript.Quit 250\n End Sub\nEnd Class\nSet o = New C\no.Go", 250},
+        {"x = 1 / 0", 1},
+    };
+    for (const auto& c : cases) {
+        std::string out;
+        EXPECT_EQ(run(write("quit.vbs", c.script), out), c.code) << c.script;
+        EXPECT_EQ(out.find("unreached"), std::string::npos) << c.script;
+    }
+}
+
+TEST_F(RunnerTest, NamedAndUnnamedArguments) {
+    std::string file = write("named.vbs", "Set a = WScript.Arguments\n"
+                                          "WScript.Echo a.Count, a.Named.Count, a.Unnamed.Count\n"
+                                          "WScript.Echo a.Named(\"OUT\"), a.Named.Exists(\"verbose\"), "
+                                          "IsEmpty(a.Named(\"verbose\")), a.Named.Exists(\"missing\")\n"
+                                          "WScript.Echo a.Unnamed(0), a.Unnamed.Item(1), a(1)\n"
+                                          "For Each n In a.Named : s = s & n & \";\" : Next\nWScript.Echo s\n");
+    std::string out;
+    EXPECT_EQ(run(file + " first /out:c:/x.txt /verbose second", out), 0) << out;
+    EXPECT_EQ(out, "4 2 2\nc:/x.txt True True False\nfirst second /out:c:/x.txt\nout;verbose;\n");
+}
+
+TEST_F(RunnerTest, StandardStreams) {
+    std::string file =
+        write("streams.vbs", "Set o = WScript.StdOut\no.Write \"a\"\no.WriteLine \"b\"\no.WriteBlankLines 2\n"
+                             "o.WriteLine\nWScript.StdErr.WriteLine \"to errors\"\n"
+                             "Set i = WScript.StdIn\nlineOne = i.ReadLine\nlineTwo = i.ReadLine\n"
+                             "WScript.Echo lineOne & \"|\" & lineTwo & \"|\" & i.AtEndOfStream\n"
+                             "rest = i.ReadAll\nWScript.Echo Replace(rest, vbLf, \"/\") & \"|\" & i.AtEndOfStream\n"
+                             "On Error Resume Next\nx = i.ReadLine\nWScript.Echo Err.Number\nErr.Clear\n"
+                             "o.ReadLine\nWScript.Echo Err.Number\n");
+    std::string out;
+    EXPECT_EQ(run(file + " < " + write("in.txt", "one\r\ntwo\nthree\nfour\n"), out), 0) << out;
+    EXPECT_EQ(out, "ab\n\n\n\nto errors\none|two|False\nthree/four/|True\n62\n54\n");
+}
+
+TEST_F(RunnerTest, WScriptCreateObjectMakesWhatCreateObjectMakes) {
+    std::string file = write("create.vbs", "SetLocale 1031\nSet d = WScript.CreateObject(\"Scripting.Dictionary\")\n"
+                                           "d(\"k\") = 1.5\nWScript.Echo TypeName(d), d(\"k\")\n"
+                                           "On Error Resume Next\nSet x = WScript.CreateObject(\"No.\"\"Such\")\n"
+                                           "WScript.Echo Err.Number\n");
+    std::string out;
+    EXPECT_EQ(run(file, out), 0) << out;
+    EXPECT_EQ(out, "Dictionary 1,5\n429\n") << "the locale the script chose stays through the call";
+}
+
+TEST_F(RunnerTest, ScriptNamesAndSleep) {
+    // Sleep waits: a 100 ms sleep outlasts a 50 ms budget, so the loop after it runs out of time.
+    std::string file = write("names.vbs", "WScript.Echo WScript.ScriptName\n"
+                                          "WScript.Echo WScript.ScriptFullName = \"" +
+                                              (dir / "names.vbs").string() +
+                                              "\"\nWScript.Sleep 100\nFor i = 1 To 100000 : Next\n"
+                                              "WScript.Echo \"finished\"\n");
+    std::string out;
+    EXPECT_EQ(run("--budget 50 " + file, out), 1);
+    EXPECT_EQ(out.rfind("names.vbs\nTrue\n", 0), 0u) << out;
+    EXPECT_EQ(out.find("finished"), std::string::npos) << out;
+}
+
+TEST_F(RunnerTest, ScriptsRunWithoutTimeLimitUnlessABudgetIsGiven) {
+    // Past the application's 5 s per-call budget, without spending CPU on it.
+    std::string file = write("long.vbs", "WScript.Sleep 5100\nFor i = 1 To 100000 : Next\nWScript.Echo \"finished\"\n");
+    std::string out;
+    EXPECT_EQ(run(file, out), 0) << out;
+    EXPECT_EQ(out, "finished\n");
+}
+
 TEST_F(RunnerTest, DryRunOfAFilterOverAnEventFile) {
     tvk::clsEvents list([] { return 5; });
     list.AddEvent(tvk::KeyBoard, true, 0, 0, 65);

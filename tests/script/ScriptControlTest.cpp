@@ -41,7 +41,11 @@ TEST(ScriptControlTest, CompileErrorsCarryNumberLineAndColumn) {
         {"Exit For", 1039, 1, 6},
         {"Sub a(x, y)\nEnd Sub\na (1, 2)", 1044, 3, 5},
         {"Dim x\nDim x", 1041, 2, 5},
-        {"x = &HZ", 1031, 1, 5},
+        {"x = &H123456789", 1031, 1, 5},
+        {"x = &HZ", 1023, 1, 5}, // "&" and the name HZ: no left operand
+        // A parenthesis that begins the arguments needs something to call before it.
+        {"Class C\nSub T\nMe(1) + 2\nEnd Sub\nEnd Class", 1025, 3, 3},
+        {"x(1)(2) + 3", 1025, 1, 5},
         {"x = 1 ? 2", 1032, 1, 7},
         {"Do\nx = 1\n", 1019, 3, 1},
         {"While True\n", 1018, 2, 1},
@@ -284,6 +288,19 @@ TEST(ScriptControlTest, FilterVerdictFollowsNotOfTheResult) {
         EXPECT_EQ(vbCBool(vbNot(c.result)), c.cancel) << typeName(c.result);
     EXPECT_THROW(vbCBool(vbNot(Value::null())), RuntimeError);
     EXPECT_THROW(vbNot(Value::string(std::string_view("abc"))), RuntimeError);
+}
+
+TEST(ScriptControlTest, EachEngineKeepsItsOwnLocale) {
+    // SetLocale in one engine neither leaks to another nor outlives the call on this thread.
+    ScriptControl german, english;
+    german.setLanguage("VBScript");
+    english.setLanguage("VBScript");
+    german.AddCode("SetLocale 1031\nFunction Text(x)\nText = CStr(x)\nEnd Function");
+    english.AddCode("Function Text(x)\nText = CStr(x)\nEnd Function");
+    EXPECT_EQ(toUtf8(german.Run("Text", {Value::dbl(1.5)})), "1,5");
+    EXPECT_EQ(toUtf8(english.Run("Text", {Value::dbl(1.5)})), "1.5");
+    EXPECT_EQ(toUtf8(Value::dbl(2.5)), "2.5") << "outside any call";
+    EXPECT_EQ(toUtf8(german.Run("Text", {Value::dbl(1.5)})), "1,5") << "the engine remembers its choice";
 }
 
 TEST(ScriptControlTest, DefaultFilterScriptLetsEveryEventRun) {

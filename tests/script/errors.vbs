@@ -11,7 +11,10 @@ AssertTrue Err.Number = 1234, "Err.Raise number"
 AssertEq Err.Description, "my message", "Err.Raise description"
 AssertEq Err.Source, "mysource", "Err.Raise source"
 Err.Raise 9
-AssertEq Err.Description, "Subscript out of range", "Err.Raise with a known number uses its message"
+AssertEq Err.Description, "my message", "Err.Raise without a description keeps the one still set"
+Err.Clear
+Err.Raise 9
+AssertEq Err.Description, "Subscript out of range", "after Clear Err.Raise with a known number uses its message"
 Err.Raise vbObjectError + 1
 AssertTrue Err.Number = vbObjectError + 1, "application error numbers"
 On Error GoTo 0

@@ -64,5 +64,5 @@ For i = 1 To 3
 Next
 AssertEq counter, 3, "Execute in a loop"
 AssertError "Execute ""If x Then""", 1014, "a compile error inside Execute"
-AssertError "x = Eval(""1 +"")", 1023, "an incomplete expression in Eval"
+AssertError "x = Eval(""1 +"")", 1002, "an incomplete expression in Eval is a syntax error"
 AssertSummary

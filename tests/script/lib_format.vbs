@@ -16,7 +16,7 @@ AssertEq FormatNumber(1E+20, 0), "100,000,000,000,000,000,000", "large numbers i
 AssertEq FormatNumber(CCur(12.3456), 3), "12.346", "Currency input"
 AssertEq FormatNumber(True, 0), "-1", "Boolean input"
 AssertError "x = FormatNumber(""abc"")", 13, "text that is no number"
-AssertError "x = FormatNumber(Null)", 94, "Null"
+AssertError "x = FormatNumber(Null)", 13, "Null is a type mismatch"
 AssertError "x = FormatNumber(1, 300)", 5, "too many decimals"
 
 AssertEq FormatCurrency(1234.5), "$1,234.50", "FormatCurrency"

@@ -45,7 +45,8 @@ AssertTrue #3/1/2001# > "2/1/2001", "a date and date text order as dates"
 AssertTrue #1/5/2001 10:30:00 AM# = "January 5, 2001 10:30 AM", "with a time of day, in any form the date reader knows"
 AssertTrue #1/5/2001# <> "1/6/2001", "different dates differ"
 AssertTrue #1/5/2001# < "no date", "text that is no date is greater than a date, as against a number"
-AssertTrue 5 < "4", "a number is still less than any text"
+five = 5 : four = "4"
+AssertTrue five < four, "a number variable is still less than any text variable"
 d = #1/5/2001#
 Select Case "1/5/2001"
 Case d

@@ -42,6 +42,12 @@ std::u16string textOf(const Value& v) {
     return toString(v);
 }
 
+std::u16string objectArgText(const Value& v) {
+    const Value p = plain(v);
+    if (p.type() == VarType::Boolean) return p.rawInt() ? u"-1" : u"0";
+    return toString(p);
+}
+
 namespace {
 Value cStr(CallContext&, std::span<Value> a) {
     return Value::string(textOf(a[0]));

@@ -2,6 +2,7 @@
 
 #include "events/RuntimeError.h"
 #include "script/lib/DateMath.h"
+#include "script/lib/ScriptLocale.h"
 
 #include <cmath>
 #include <vector>
@@ -86,7 +87,7 @@ bool tokenize(std::u16string_view text, std::vector<Token>& out) {
         } else if (c == ':') {
             out.push_back({Token::Colon, 0, 0, text.substr(i, 1)});
             ++i;
-        } else if (c == '/' || c == '-' || c == ',') {
+        } else if (c == '/' || c == '-' || c == ',' || (c == '.' && locale::active().dateSeparator == u'.')) {
             out.push_back({Token::Separator, 0, 0, text.substr(i, 1)});
             ++i;
         } else if (c == ' ' || c == '\t') {
@@ -136,14 +137,17 @@ std::optional<int64_t> resolveDate(const std::vector<DateNumber>& nums, int mont
         }
         return std::nullopt;
     }
+    // The active locale's order first (month/day or day/month), then the other one.
+    const bool dayFirst = locale::active().dayFirst;
+    const size_t m = dayFirst ? 1 : 0, d = dayFirst ? 0 : 1;
     if (nums.size() == 3) {
         if (looksLikeYear(nums[0])) return make(yearOf(nums[0]), nums[1].value, nums[2].value);
-        if (auto r = make(yearOf(nums[2]), nums[0].value, nums[1].value)) return r;
-        return make(yearOf(nums[2]), nums[1].value, nums[0].value);
+        if (auto r = make(yearOf(nums[2]), nums[m].value, nums[d].value)) return r;
+        return make(yearOf(nums[2]), nums[d].value, nums[m].value);
     }
     if (nums.size() == 2) {
-        if (auto r = make(currentYear, nums[0].value, nums[1].value)) return r;
-        if (auto r = make(currentYear, nums[1].value, nums[0].value)) return r;
+        if (auto r = make(currentYear, nums[m].value, nums[d].value)) return r;
+        if (auto r = make(currentYear, nums[d].value, nums[m].value)) return r;
         if (looksLikeYear(nums[1])) return make(yearOf(nums[1]), nums[0].value, 1);
         return std::nullopt;
     }
@@ -250,19 +254,30 @@ std::optional<double> parse(std::u16string_view text, int currentYear) {
 std::u16string shortDate(double serial) {
     checkRange(serial);
     const datemath::DateParts p = datemath::split(serial);
-    return number(p.month) + u"/" + number(p.day) + u"/" + number(p.year);
+    const locale::Format& loc = locale::active();
+    const std::u16string sep(1, loc.dateSeparator);
+    if (loc.dayFirst) return twoDigits(p.day) + sep + twoDigits(p.month) + sep + number(p.year);
+    return number(p.month) + sep + number(p.day) + sep + number(p.year);
 }
 
 std::u16string longDate(double serial) {
     checkRange(serial);
     const datemath::DateParts p = datemath::split(serial);
-    return weekdayName(datemath::weekday(serial), false) + u", " + monthName(p.month, false) + u" " + number(p.day) +
-           u", " + number(p.year);
+    const std::u16string weekday = weekdayName(datemath::weekday(serial), false), month = monthName(p.month, false);
+    switch (locale::active().id) {
+    case 1031:
+        return weekday + u", " + number(p.day) + u". " + month + u" " + number(p.year);
+    case 1040:
+        return weekday + u" " + number(p.day) + u" " + month + u" " + number(p.year);
+    default:
+        return weekday + u", " + month + u" " + number(p.day) + u", " + number(p.year);
+    }
 }
 
 std::u16string longTime(double serial) {
     checkRange(serial);
     const datemath::DateParts p = datemath::split(serial);
+    if (locale::active().clock24) return twoDigits(p.hour) + u":" + twoDigits(p.minute) + u":" + twoDigits(p.second);
     const int h12 = p.hour % 12 == 0 ? 12 : p.hour % 12;
     return number(h12) + u":" + twoDigits(p.minute) + u":" + twoDigits(p.second) + (p.hour < 12 ? u" AM" : u" PM");
 }
@@ -302,12 +317,14 @@ std::u16string formatDateTime(double serial, int namedFormat) {
 
 std::u16string monthName(int month, bool abbreviate) {
     if (month < 1 || month > 12) throw RuntimeError(err::InvalidCall);
+    if (const char16_t* const* names = locale::active().months) return names[month - 1 + (abbreviate ? 12 : 0)];
     const std::string_view full = MonthNames[month - 1];
     return widen(abbreviate ? full.substr(0, 3) : full);
 }
 
 std::u16string weekdayName(int weekday, bool abbreviate) {
     if (weekday < 1 || weekday > 7) throw RuntimeError(err::InvalidCall);
+    if (const char16_t* const* names = locale::active().weekdays) return names[weekday - 1 + (abbreviate ? 7 : 0)];
     const std::string_view full = DayNames[weekday - 1];
     return widen(abbreviate ? full.substr(0, 3) : full);
 }

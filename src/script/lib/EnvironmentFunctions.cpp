@@ -1,12 +1,10 @@
 // Environment family: the engine's name and version, the locale functions and GetObject.
 #include "script/lib/LibArgs.h"
 #include "script/lib/LibraryFamilies.h"
+#include "script/lib/ScriptLocale.h"
 
 namespace tvk::script::lib {
 namespace {
-
-// The library reads and writes numbers and dates in one invariant English locale, whose identifier this is.
-constexpr int32_t InvariantLocale = 1033;
 
 Value scriptEngine(CallContext&, std::span<Value>) {
     return Value::string(u"VBScript");
@@ -21,13 +19,26 @@ Value buildVersion(CallContext&, std::span<Value>) {
     return Value::lng(16384);
 }
 Value getLocale(CallContext&, std::span<Value>) {
-    return Value::lng(InvariantLocale);
+    return Value::lng(locale::active().id);
 }
 
-// SetLocale accepts a locale and returns the one before; formatting stays invariant whatever is asked.
+// SetLocale([id or tag]) makes the locale active and returns the one before; without an argument
+// (or 0) the default. Locales other than the shipped languages' raise 5.
 Value setLocale(CallContext&, std::span<Value> a) {
-    if (has(a, 0) && plain(a[0]).isNull()) throw RuntimeError(err::InvalidUseOfNull);
-    return Value::lng(InvariantLocale);
+    const int32_t before = locale::active().id;
+    const Value v = has(a, 0) ? plain(a[0]) : Value();
+    if (v.isNull()) throw RuntimeError(err::InvalidUseOfNull);
+    const bool blank = v.isEmpty() || (v.isString() && v.str().empty());
+    const locale::Format* f = nullptr;
+    if (v.isString() && !blank && (v.str()[0] < u'0' || v.str()[0] > u'9'))
+        f = locale::find(std::u16string_view(v.str()));
+    else if (blank || toLong(v) == 0)
+        f = locale::find(locale::DefaultId);
+    else
+        f = locale::find(toLong(v));
+    if (!f) throw RuntimeError(err::InvalidCall);
+    locale::setActive(*f);
+    return Value::lng(before);
 }
 
 // No running objects or files can be bound to by name here.

@@ -9,7 +9,7 @@ namespace {
 // Format*(expression[, digits[, leadingDigit[, parensForNegative[, groupDigits]]]]).
 template <std::u16string (*Format)(double, const numbertext::FixedOptions&)>
 Value format(CallContext&, std::span<Value> a) {
-    if (plain(a[0]).isNull()) throw RuntimeError(err::InvalidUseOfNull);
+    if (plain(a[0]).isNull()) throw RuntimeError(err::TypeMismatch); // as the language reports it
     const double value = toDouble(a[0]);
     numbertext::FixedOptions o;
     o.digitsAfterDecimal = optLong(a, 1, -1);

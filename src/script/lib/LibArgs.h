@@ -22,6 +22,9 @@ inline Value plain(const Value& v) {
 // CStr of a value: numbers and dates as the language prints them, independent of the process locale.
 // Null raises 94.
 std::u16string textOf(const Value& v);
+// Text of an argument passed to a library object's method or property, converted the way object
+// calls convert it: Booleans become "-1" and "0"; everything else as textOf.
+std::u16string objectArgText(const Value& v);
 
 // Text of an argument without copying it when it already is a String (Mid and Len run in tight loops).
 class TextArg {

@@ -1,6 +1,7 @@
 #include "script/lib/NumberText.h"
 
 #include "events/RuntimeError.h"
+#include "script/lib/ScriptLocale.h"
 
 #include <charconv>
 #include <cmath>
@@ -11,6 +12,15 @@ namespace {
 
 std::u16string widen(const std::string& s) {
     return std::u16string(s.begin(), s.end());
+}
+
+// The active locale's decimal separator in place of the '.' the digits were laid out with.
+std::u16string localised(std::u16string text) {
+    const char16_t decimal = locale::active().decimal;
+    if (decimal != u'.')
+        for (char16_t& c : text)
+            if (c == u'.') c = decimal;
+    return text;
 }
 
 template <typename T> std::u16string general(T value, int precision) {
@@ -80,7 +90,8 @@ bool flag(int tristate, bool fallback) {
 }
 
 // Shared body of the Format functions; `prefix`/`suffix` surround the digits inside the sign or parentheses.
-std::u16string formatFixed(double value, const FixedOptions& o, const std::string& prefix, const std::string& suffix) {
+std::u16string formatFixed(double value, const FixedOptions& o, const std::u16string& prefix,
+                           const std::u16string& suffix) {
     if (o.digitsAfterDecimal < -1 || o.digitsAfterDecimal > 255) throw RuntimeError(err::InvalidCall);
     if (!std::isfinite(value)) return general(value, 15);
     const int decimals = o.digitsAfterDecimal == -1 ? 2 : o.digitsAfterDecimal;
@@ -90,32 +101,33 @@ std::u16string formatFixed(double value, const FixedOptions& o, const std::strin
         whole.find_first_not_of('0') == std::string::npos && fraction.find_first_not_of('0') == std::string::npos;
     const bool negative = value < 0 && !isZero;
 
-    std::string body;
+    const locale::Format& loc = locale::active();
     if (whole == "0" && !flag(o.includeLeadingDigit, true) && decimals > 0) whole.clear();
+    std::u16string digits = widen(whole);
     if (flag(o.groupDigits, true) && whole.size() > 3) {
-        std::string grouped;
+        std::u16string grouped;
         const size_t first = whole.size() % 3 == 0 ? 3 : whole.size() % 3;
-        grouped = whole.substr(0, first);
-        for (size_t i = first; i < whole.size(); i += 3)
-            grouped.append(1, ',').append(whole, i, 3);
-        whole = grouped;
+        grouped = digits.substr(0, first);
+        for (size_t i = first; i < digits.size(); i += 3)
+            grouped.append(1, loc.group).append(digits, i, 3);
+        digits = grouped;
     }
-    body = prefix + whole;
-    if (decimals > 0) body += "." + fraction;
+    std::u16string body = prefix + digits;
+    if (decimals > 0) body += loc.decimal + widen(fraction);
     body += suffix;
-    if (!negative) return widen(body);
-    if (flag(o.useParensForNegative, false)) return widen("(" + body + ")");
-    return widen("-" + body);
+    if (!negative) return body;
+    if (flag(o.useParensForNegative, false)) return u"(" + body + u")";
+    return u"-" + body;
 }
 
 } // namespace
 
 std::u16string fromDouble(double value) {
-    return general(value, 15);
+    return localised(general(value, 15));
 }
 
 std::u16string fromSingle(float value) {
-    return general(value, 7);
+    return localised(general(value, 7));
 }
 
 std::u16string fromCurrency(int64_t tenThousandths) {
@@ -129,19 +141,22 @@ std::u16string fromCurrency(int64_t tenThousandths) {
     while (!frac.empty() && frac.back() == '0')
         frac.pop_back();
     if (!frac.empty()) out += "." + frac;
-    return widen(out);
+    return localised(widen(out));
 }
 
 std::u16string formatNumber(double value, const FixedOptions& options) {
-    return formatFixed(value, options, "", "");
+    return formatFixed(value, options, u"", u"");
 }
 
 std::u16string formatCurrency(double value, const FixedOptions& options) {
-    return formatFixed(value, options, "$", "");
+    const locale::Format& loc = locale::active();
+    const std::u16string symbol = loc.currency;
+    if (loc.currencyAfter) return formatFixed(value, options, u"", u" " + symbol);
+    return formatFixed(value, options, loc.dayFirst ? symbol + u" " : symbol, u"");
 }
 
 std::u16string formatPercent(double value, const FixedOptions& options) {
-    return formatFixed(value * 100.0, options, "", "%");
+    return formatFixed(value * 100.0, options, u"", u"%");
 }
 
 } // namespace tvk::script::numbertext

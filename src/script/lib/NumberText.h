@@ -3,8 +3,8 @@
 #include <cstdint>
 #include <string>
 
-// Numbers as text the way the scripting language prints them, independent of the process locale:
-// "." decimal point, "," digit grouping.
+// Numbers as text the way the scripting language prints them in the active script locale (see
+// ScriptLocale.h; "." decimal point and "," digit grouping by default), never the process locale.
 namespace tvk::script::numbertext {
 
 // A Double as CStr prints it: up to 15 significant digits, trailing zeros dropped, exponent form ("1E+20",

@@ -139,16 +139,16 @@ Value RegExpObject::invoke(int id, std::span<Value> args) {
         return Value::boolean(m_multiline);
     case Test: {
         expectArgs(args, 1, 1);
-        const std::u16string text = textOf(args[0]);
+        const std::u16string text = objectArgText(args[0]);
         std::vector<int> caps;
         return Value::boolean(compiled().search(text, 0, caps, regex::DefaultStepBudget, timeCheck()));
     }
     case Execute:
         expectArgs(args, 1, 1);
-        return execute(textOf(args[0]));
+        return execute(objectArgText(args[0]));
     case Replace:
         expectArgs(args, 2, 2);
-        return Value::string(replace(textOf(args[0]), textOf(args[1])));
+        return Value::string(replace(objectArgText(args[0]), objectArgText(args[1])));
     default:
         throw RuntimeError(438, "Object doesn't support this property or method");
     }
@@ -158,7 +158,7 @@ void RegExpObject::assign(int id, std::span<Value> args, const Value& value, boo
     if (isSet || !args.empty()) throw RuntimeError(438, "Object doesn't support this property or method");
     switch (id) {
     case Pattern:
-        m_pattern = textOf(value);
+        m_pattern = objectArgText(value);
         break;
     case IgnoreCase:
         m_ignoreCase = toBool(value);

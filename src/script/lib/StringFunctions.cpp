@@ -307,7 +307,7 @@ Value ascW(CallContext&, std::span<Value> a) {
     return Value::integer(static_cast<int16_t>(firstChar(a[0])));
 }
 Value ascB(CallContext&, std::span<Value> a) {
-    return Value::integer(static_cast<int16_t>(firstChar(a[0]) & 0xFF));
+    return Value::byte(static_cast<uint8_t>(firstChar(a[0]) & 0xFF));
 }
 
 Value chr(CallContext&, std::span<Value> a) {
@@ -367,8 +367,7 @@ Value chrB(CallContext&, std::span<Value> a) {
 constexpr char16_t HexDigits[] = u"0123456789ABCDEF";
 
 Value escape(CallContext&, std::span<Value> a) {
-    if (anyNull(a, 1)) return Value::null();
-    const u16string s = textOf(a[0]);
+    const u16string s = textOf(a[0]); // Null raises 94
     u16string out;
     for (char16_t c : s) {
         const bool plainChar = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') ||

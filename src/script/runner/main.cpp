@@ -4,6 +4,7 @@
 #include "script/Coerce.h"
 #include "script/EventsObject.h"
 #include "script/ScriptControl.h"
+#include "script/runner/WScriptObject.h"
 
 #include <algorithm>
 #include <clocale>
@@ -17,93 +18,6 @@ using namespace tvk;
 using namespace tvk::script;
 
 namespace {
-
-// Thrown by WScript.Quit; passes through the engine untouched (it is no RuntimeError).
-struct QuitRequest {
-    int code;
-};
-
-class ArgumentsObject final : public ScriptObject {
-public:
-    explicit ArgumentsObject(std::vector<std::string> args) : m_args(std::move(args)) {}
-    std::string typeName() const override { return "Arguments"; }
-    int memberId(std::u16string_view name) const override {
-        if (equalsNoCase(name, std::string_view("Item"))) return DefaultMember;
-        return names().find(name);
-    }
-    Value invoke(int id, std::span<Value> args) override {
-        if (id == DefaultMember) {
-            expectArgs(args, 1, 1);
-            int32_t i = toLong(args[0]);
-            if (i < 0 || static_cast<size_t>(i) >= m_args.size()) throw RuntimeError(9);
-            return Value::string(std::string_view(m_args[static_cast<size_t>(i)]));
-        }
-        expectArgs(args, 0, 0);
-        return Value::lng(static_cast<int32_t>(m_args.size())); // Count, Length
-    }
-    bool enumerate(std::vector<Value>& items) override {
-        for (auto& a : m_args)
-            items.push_back(Value::string(std::string_view(a)));
-        return true;
-    }
-
-private:
-    static const MemberNames& names() {
-        static const MemberNames n{"Count", "Length"};
-        return n;
-    }
-    std::vector<std::string> m_args;
-};
-
-class WScriptObject final : public ScriptObject {
-public:
-    WScriptObject(std::vector<std::string> args, std::string scriptPath, std::function<void(const std::string&)> out)
-        : m_arguments(std::make_shared<ArgumentsObject>(std::move(args))), m_path(std::move(scriptPath)),
-          m_output(std::move(out)) {}
-    std::string typeName() const override { return "WScript"; }
-    int memberId(std::u16string_view name) const override { return names().find(name); }
-    const void* memberTable() const override { return &names(); }
-    Value invoke(int id, std::span<Value> args) override {
-        switch (id) {
-        case 1: { // Echo
-            std::string line;
-            for (size_t i = 0; i < args.size(); ++i) {
-                if (i) line += ' ';
-                line += args[i].isNull() ? std::string("Null") : toUtf8(args[i]);
-            }
-            m_output(line);
-            return Value();
-        }
-        case 2: // Quit
-            expectArgs(args, 0, 1);
-            std::cout.flush();
-            throw QuitRequest{args.empty() ? 0 : toLong(args[0])};
-        case 3: // Arguments, or Arguments(i) for one of its items
-            expectArgs(args, 0, 1);
-            if (!args.empty()) return m_arguments->invoke(DefaultMember, args);
-            return Value::object(m_arguments);
-        case 4:
-            return Value::string(std::string_view(m_path.substr(m_path.find_last_of('/') + 1)));
-        case 5:
-            return Value::string(std::string_view(m_path));
-        case 6:
-            expectArgs(args, 1, 1);
-            toLong(args[0]);
-            return Value(); // Sleep: a console dry run does not wait
-        default:
-            throw RuntimeError(438);
-        }
-    }
-
-private:
-    static const MemberNames& names() {
-        static const MemberNames n{"Echo", "Quit", "Arguments", "ScriptName", "ScriptFullName", "Sleep"};
-        return n;
-    }
-    std::shared_ptr<ArgumentsObject> m_arguments;
-    std::string m_path;
-    std::function<void(const std::string&)> m_output;
-};
 
 bool readFile(const std::string& path, std::string& out) {
     std::ifstream in(path, std::ios::binary);
@@ -172,7 +86,9 @@ int main(int argc, char** argv) {
     std::vector<std::string> includes;
     std::string eventsFile, scriptFile;
     std::vector<std::string> scriptArgs;
-    long budgetMs = 5000;
+    // A script runs as long as it takes unless --budget is given; a dry run keeps the per-call
+    // budget a replay gives the filter.
+    long budgetMs = -1;
     long memoryMb = static_cast<long>(tvk::ScriptControl::DefaultMemoryBudget >> 20);
     int i = 1;
     for (; i < argc; ++i) {
@@ -182,7 +98,7 @@ int main(int argc, char** argv) {
         else if (a == "--events" && i + 1 < argc)
             eventsFile = argv[++i];
         else if (a == "--budget" && i + 1 < argc)
-            budgetMs = std::strtol(argv[++i], nullptr, 10);
+            budgetMs = std::max(1L, std::strtol(argv[++i], nullptr, 10));
         else if (a == "--memory" && i + 1 < argc)
             memoryMb = std::strtol(argv[++i], nullptr, 10);
         else if (a == "--help") {
@@ -203,7 +119,8 @@ int main(int argc, char** argv) {
 
     ScriptControl control;
     control.setLanguage("VBScript");
-    control.setTimeBudget(std::chrono::milliseconds(budgetMs > 0 ? budgetMs : 1));
+    if (budgetMs < 0) budgetMs = eventsFile.empty() ? 0 : 5000;
+    control.setTimeBudget(std::chrono::milliseconds(budgetMs > 0 ? budgetMs : 0));
     // At least 1 MB, at most what a size_t can count.
     control.setMemoryBudget(static_cast<size_t>(std::clamp(memoryMb, 1L, 1L << 40)) << 20);
     ScriptHost host;
@@ -220,7 +137,18 @@ int main(int argc, char** argv) {
     };
     control.setHost(host);
     control.Reset();
-    control.AddObject("WScript", std::make_shared<WScriptObject>(scriptArgs, scriptFile, host.output));
+    // WScript.CreateObject makes what the script's own CreateObject makes.
+    auto create = [&control](const Value& progId) {
+        std::string quoted;
+        for (char c : toUtf8(progId))
+            quoted += c == '"' ? std::string("\"\"") : std::string(1, c);
+        try {
+            return control.Eval("CreateObject(\"" + quoted + "\")");
+        } catch (const ScriptError& e) {
+            throw RuntimeError(e.number(), e.description()); // reported at the calling statement
+        }
+    };
+    control.AddObject("WScript", std::make_shared<WScriptObject>(scriptArgs, scriptFile, host.output, create));
 
     std::shared_ptr<clsEvents> stored, current;
     if (!eventsFile.empty()) {
