@@ -42,6 +42,9 @@ public:
     // Calls the global Sub or Function `name`; the result of a Sub is Empty. Error 35 when
     // there is no such procedure, 450 when the argument count differs.
     script::Value Run(std::string name, std::vector<script::Value> args);
+    // Compiles the text into a scratch engine without running any of it: throws the ScriptError
+    // of its first compile error (with line and column), else returns. The control is untouched.
+    static void Check(std::string_view utf8Source);
     // True when a global Sub or Function of that name exists.
     bool hasProcedure(std::string_view name) const;
 
