@@ -1,5 +1,6 @@
 #include "app/tools/EnglishLanguage.h"
 
+#include "app/filters/FilterMessages.h"
 #include "app/filters/frmFilters.h"
 #include "app/main/frmMain.h"
 #include "app/modMain.h"
@@ -28,6 +29,8 @@ void buildEnglishLanguage(clsLanguage& target) {
                        "Choose Record in the Events menu (Ctrl+R) to start and again to stop; "
                        "Replay (Ctrl+E) plays the events back.");
     target.AppendEntry(messages, "AboutTitle", "About Tavrimoskel");
+    for (const auto& [name, text] : filterMessages())
+        target.AppendEntry(messages, name, text);
 
     delete settingsWindow;
     delete filters;
