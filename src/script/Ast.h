@@ -276,7 +276,9 @@ struct AssignStmt final : Stmt {
     Flow exec(Frame& f) override;
     ExprPtr target, value;
     bool isSet;
-    bool appendInPlace = false; // s = s & x on a variable: append to s's text when unshared
+    // s = s & x & y on a variable: the pieces x, y (in order), appended to s's text when unshared.
+    static constexpr size_t MaxAppendPieces = 8;
+    std::vector<Expr*> appendPieces;
 };
 
 // Dim/ReDim of one variable with bounds (Dim without bounds makes no statement).

@@ -223,16 +223,7 @@ void Compiler::stmt(StmtPtr& s, Block& out) {
     } else if (auto* a = dynamic_cast<AssignStmt*>(raw)) {
         expr(a->target);
         expr(a->value);
-        if (!a->isSet && a->target->kind == ExprKind::Var && a->value->kind == ExprKind::Binary) {
-            auto* cat = static_cast<BinaryExpr*>(a->value.get());
-            auto* t = static_cast<VarExpr*>(a->target.get());
-            ExprKind rk = cat->rhs->kind;
-            (void)rk;
-            if (cat->op == Op::Cat && cat->lhs->kind == ExprKind::Var &&
-                static_cast<VarExpr*>(cat->lhs.get())->var.kind == t->var.kind &&
-                static_cast<VarExpr*>(cat->lhs.get())->var.index == t->var.index && isPure(*cat->rhs))
-                a->appendInPlace = true;
-        }
+        if (!a->isSet && a->target->kind == ExprKind::Var) findAppendPieces(*a);
     } else if (auto* e = dynamic_cast<EraseStmt*>(raw)) {
         e->target = resolveTarget(e->target, 1002);
     } else if (auto* i = dynamic_cast<IfStmt*>(raw)) {
@@ -281,6 +272,26 @@ void Compiler::stmt(StmtPtr& s, Block& out) {
 
 // True when evaluating e cannot assign any variable: no user procedure, member or late-bound
 // call and none of the builtins that run code. Such operands may be read in any order.
+// s = s & a & b ...: a chain of concatenations, leaning left, whose first operand is the target
+// itself and whose other operands are pure. The pieces are then appended to the target's text.
+void Compiler::findAppendPieces(AssignStmt& a) {
+    const VarRef target = static_cast<VarExpr&>(*a.target).var;
+    std::vector<Expr*> pieces;
+    Expr* e = a.value.get();
+    while (e->kind == ExprKind::Binary && static_cast<BinaryExpr*>(e)->op == Op::Cat) {
+        auto* cat = static_cast<BinaryExpr*>(e);
+        if (!isPure(*cat->rhs) || pieces.size() == AssignStmt::MaxAppendPieces) return;
+        pieces.push_back(cat->rhs.get());
+        e = cat->lhs.get();
+        while (e->kind == ExprKind::Paren)
+            e = static_cast<ParenExpr*>(e)->inner.get();
+    }
+    if (pieces.empty() || e->kind != ExprKind::Var) return;
+    const VarRef first = static_cast<VarExpr*>(e)->var;
+    if (first.kind != target.kind || first.index != target.index) return;
+    a.appendPieces.assign(pieces.rbegin(), pieces.rend());
+}
+
 bool Compiler::isPure(const Expr& e) {
     switch (e.kind) {
     case ExprKind::Literal:

@@ -43,6 +43,7 @@ private:
     ExprPtr resolveTarget(ExprPtr& e, int errorIfNotVariable);
     [[noreturn]] void fail(int number, Pos p) const;
     static bool isPure(const Expr& e);
+    static void findAppendPieces(AssignStmt& a);
     // Execute (not ExecuteGlobal) running inside a procedure: new names belong to that call.
     bool executeInProcedure() const { return m_scope.fixedProc && !m_scope.proc; }
 

@@ -452,6 +452,14 @@ template <Op O> [[gnu::flatten]] Value evalBinary(BinaryExpr& b, Frame& f) {
     return compute<O>(l, r);
 }
 
+// a & b & c ...: each link appends to the text the link before it made, instead of copying it.
+Value evalCat(BinaryExpr& b, Frame& f) {
+    if (b.lhsDirect != BinaryExpr::Direct::Nested) return evalBinary<Op::Cat>(b, f);
+    Value l = nestedValue(*b.lhs, f);
+    Value rt;
+    return concatTemporary(std::move(l), directOperand(b.rhsDirect, b.rhsSlot, *b.rhs, f, rt));
+}
+
 // Arithmetic and comparison on operands of fixed shapes (local, literal, nested operation, local
 // array element on the right) with a pure right side: the same evaluation as evalBinary without
 // choosing the operand access each time.
@@ -548,7 +556,7 @@ BinaryExpr::EvalFn binaryEvaluator(Op op) {
     case Op::Sub:
         return &evalBinary<Op::Sub>;
     case Op::Cat:
-        return &evalBinary<Op::Cat>;
+        return &evalCat;
     case Op::Eq:
         return &evalBinary<Op::Eq>;
     case Op::Ne:
@@ -675,24 +683,29 @@ Flow CallStmt::exec(Frame& f) {
 }
 
 Flow AssignStmt::exec(Frame& f) {
-    if (appendInPlace) {
-        auto* cat = static_cast<BinaryExpr*>(value.get());
-        Value rhs = cat->rhs->eval(f);
+    if (!appendPieces.empty()) {
+        // The pieces are pure, so taking them before the target's text gives the same result.
+        Value pieces[MaxAppendPieces];
+        for (size_t i = 0; i < appendPieces.size(); ++i)
+            pieces[i] = appendPieces[i]->eval(f);
         Value& s = varSlot(f, static_cast<VarExpr*>(target.get())->var);
-        if (std::u16string* text = s.uniqueString(); text && !rhs.isNull()) {
-            if (rhs.isString()) {
-                if (text->size() + rhs.str().size() > (size_t{1} << 28)) throw RuntimeError(14);
-                s.chargeTextLength(text->size() + rhs.str().size());
-                text->append(rhs.str());
-            } else {
-                std::u16string r = toString(rhs);
-                if (text->size() + r.size() > (size_t{1} << 28)) throw RuntimeError(14);
-                s.chargeTextLength(text->size() + r.size());
-                text->append(r);
-            }
+        if (std::u16string* text = s.uniqueString()) {
+            // The memory budget is charged for the grown text before it grows.
+            size_t total = text->size();
+            for (size_t i = 0; i < appendPieces.size(); ++i)
+                if (pieces[i].isString())
+                    total += pieces[i].str().size();
+                else if (!pieces[i].isNull())
+                    total += toString(pieces[i]).size();
+            if (total > (size_t{1} << 28)) throw RuntimeError(14);
+            s.chargeTextLength(total);
+            for (size_t i = 0; i < appendPieces.size(); ++i)
+                appendText(*text, pieces[i]);
             return Flow::Normal;
         }
-        Value joined = concat(s, rhs);
+        Value joined = concat(s, pieces[0]);
+        for (size_t i = 1; i < appendPieces.size(); ++i)
+            joined = concatTemporary(std::move(joined), pieces[i]);
         target->assign(f, std::move(joined), false);
         return Flow::Normal;
     }

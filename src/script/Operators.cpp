@@ -276,6 +276,27 @@ Value concat(const Value& a, const Value& b) {
     return Value::string(l + r);
 }
 
+void appendText(std::u16string& text, const Value& piece) {
+    if (piece.isNull()) return;
+    if (piece.isString()) {
+        if (text.size() + piece.str().size() > MaxStringLength) throw RuntimeError(14);
+        text += piece.str();
+        return;
+    }
+    std::u16string r = toString(piece);
+    if (text.size() + r.size() > MaxStringLength) throw RuntimeError(14);
+    text += r;
+}
+
+Value concatTemporary(Value a, const Value& b) {
+    if (std::u16string* text = a.uniqueString()) {
+        appendText(*text, b);
+        a.chargeTextLength(text->size()); // a temporary: on error 7 it is freed with the throw
+        return a;
+    }
+    return concat(a, b);
+}
+
 Value binaryOp(Op op, const Value& a, const Value& b) {
     switch (op) {
     case Op::Add:

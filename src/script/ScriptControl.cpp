@@ -1,8 +1,10 @@
 #include "script/ScriptControl.h"
 
 #include "script/Coerce.h"
+#include "script/Compiler.h"
 #include "script/Engine.h"
 #include "script/MemoryMeter.h"
+#include "script/Parser.h"
 #include "script/lib/ScriptLocale.h"
 
 namespace tvk {
@@ -84,6 +86,23 @@ void ScriptControl::AddCode(std::string_view utf8Source) {
         e.runCode(source, nullptr, true, e.addedCode++);
         return 0;
     });
+}
+
+void ScriptControl::Check(std::string_view utf8Source) {
+    std::u16string source = utf8ToUtf16(utf8Source);
+    try {
+        Engine scratch{ScriptHost{}};
+        bool optionExplicit = false;
+        Parser parser(source);
+        scratch.units.push_back(parser.parseProgram(optionExplicit));
+        Compiler(scratch, optionExplicit, nullptr).compileUnit(*scratch.units.back());
+    } catch (const ScriptError&) {
+        throw;
+    } catch (const RuntimeError& e) {
+        throw ScriptError(e.number(), describe(e), 0, 0, true);
+    } catch (const std::bad_alloc&) {
+        throw ScriptError(7, errorDescription(7), 0, 0, false);
+    }
 }
 
 void ScriptControl::AddObject(std::string name, std::shared_ptr<ScriptObject> object) {

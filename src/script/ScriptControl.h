@@ -44,6 +44,9 @@ public:
     script::Value Run(std::string name, std::vector<script::Value> args);
     // Evaluates one expression at global scope (what the script's Eval does there).
     script::Value Eval(std::string_view utf8Expression);
+    // Compiles the text into a scratch engine without running any of it: throws the ScriptError
+    // of its first compile error (with line and column), else returns. The control is untouched.
+    static void Check(std::string_view utf8Source);
     // True when a global Sub or Function of that name exists.
     bool hasProcedure(std::string_view name) const;
 

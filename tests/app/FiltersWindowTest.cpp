@@ -1,14 +1,20 @@
 #include "AppTestSupport.h"
 
 #include "app/Document.h"
+#include "app/filters/CodeEditor.h"
+#include "app/filters/FilterTrial.h"
+#include "app/filters/TrialReport.h"
 #include "app/filters/frmFilters.h"
 #include "events/clsEvents.h"
 #include "recorder/simulated/SimulatedBackend.h"
 
 #include <QCheckBox>
+#include <QLabel>
 #include <QPlainTextEdit>
 #include <QPointer>
+#include <QPushButton>
 #include <QTest>
+#include <QTimer>
 
 namespace tvk {
 namespace {
@@ -59,19 +65,96 @@ TEST_F(FiltersWindowTest, TheCheckBoxSwitchesFilteringAndTheEditor) {
     EXPECT_EQ(list->ElementProcessor, frmFilters::DefaultScript().toStdString()); // the text stays
 }
 
-TEST_F(FiltersWindowTest, TabMovesFromTheEditorToTheCheckBoxAndBack) {
+TEST_F(FiltersWindowTest, TabIndentsWithBlanksAndCtrlTabLeavesTheEditor) {
     list->EnableProcessor = VbTrue;
+    list->ElementProcessor = "x";
     showFor(list);
     window->activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(window));
     window->editor()->setFocus();
-    QTest::keyClick(window->editor(), Qt::Key_Tab);
+    window->editor()->moveCursor(QTextCursor::End);
+    QTest::keyClick(window->editor(), Qt::Key_Tab); // from column 1 to the stop at 4
+    QTest::keyClicks(window->editor(), "y");
+    QTest::keyClick(window->editor(), Qt::Key_Tab); // from 5 to 8
+    EXPECT_EQ(list->ElementProcessor, "x   y   ");
+    QTest::keyClick(window->editor(), Qt::Key_Tab, Qt::ControlModifier);
     EXPECT_TRUE(window->enableBox()->hasFocus());
-    EXPECT_EQ(list->ElementProcessor, frmFilters::DefaultScript().toStdString()); // no tab typed
     QTest::keyClick(window->enableBox(), Qt::Key_Tab);
+    EXPECT_TRUE(window->tryButton()->hasFocus());
+    QTest::keyClick(window->tryButton(), Qt::Key_Tab);
     EXPECT_TRUE(window->editor()->hasFocus());
+    EXPECT_EQ(list->ElementProcessor, "x   y   "); // no tab typed on the way round
 }
 
+TEST_F(FiltersWindowTest, ACompileErrorIsMarkedAtItsLineAndColumnAfterAPause) {
+    list->EnableProcessor = VbTrue;
+    list->ElementProcessor = "Function ElementInvoked(Index)\r\nEnd Function";
+    showFor(list);
+    window->checkScript();
+    EXPECT_FALSE(window->codeEditor()->hasError());
+    // Typing starts the pause; the check runs when it ends.
+    window->editor()->moveCursor(QTextCursor::Start);
+    window->editor()->moveCursor(QTextCursor::Down);
+    QTest::keyClicks(window->editor(), "x = (1 + 2");
+    QTest::keyClick(window->editor(), Qt::Key_Return);
+    EXPECT_TRUE(window->checkTimer()->isActive());
+    EXPECT_FALSE(window->codeEditor()->hasError());
+    EXPECT_TRUE(QTest::qWaitFor([&] { return window->codeEditor()->hasError(); }, 5000));
+    EXPECT_EQ(window->codeEditor()->errorMessage(), "Line 2, column 11: error 1006, Expected ')'");
+    EXPECT_TRUE(window->codeEditor()->errorLine()->isVisible());
+    EXPECT_EQ(window->codeEditor()->errorLine()->text(), window->codeEditor()->errorMessage());
+    // The error's line below the text leaves the window's layout as it was.
+    EXPECT_EQ(window->editor()->geometry().topLeft(), QPoint(8, 8));
+
+    QTest::keyClick(window->editor(), Qt::Key_Up);
+    QTest::keyClick(window->editor(), Qt::Key_End);
+    QTest::keyClicks(window->editor(), ")");
+    window->checkScript();
+    EXPECT_FALSE(window->codeEditor()->hasError());
+    EXPECT_FALSE(window->codeEditor()->errorLine()->isVisible());
+}
+
+TEST_F(FiltersWindowTest, TryShowsWhichEventsWouldRunAndLeavesTheListAlone) {
+    list->EnableProcessor = VbTrue;
+    list->AddEvent(3, true, 0, 0, 65);
+    list->AddEvent(2, false, 10, 20, 0);
+    list->ElementProcessor = "Function ElementInvoked(Index)\r\n"
+                             "  CurrentEvents.EventPosX(Index) = 99 : StoredEvents.RemoveEvent 0\r\n"
+                             "  ElementInvoked = CurrentEvents.EventType(Index) <> 2\r\n"
+                             "End Function";
+    showFor(list);
+    QString shown;
+    test::whenDialogOpens([&shown](QDialog* d) {
+        for (auto* label : d->findChildren<QLabel*>())
+            shown += label->text() + "\n";
+        for (auto* text : d->findChildren<QPlainTextEdit*>())
+            shown += text->toPlainText();
+        d->accept();
+    });
+    QTest::mouseClick(window->tryButton(), Qt::LeftButton);
+    EXPECT_EQ(shown, "1 of 2 events would run, 1 would be skipped.\n0 KeyBoard: runs\n1 MouseMove: skipped");
+    EXPECT_EQ(list->EventCount, 2);
+    EXPECT_EQ(list->EventPosX(1), 10);
+}
+
+TEST_F(FiltersWindowTest, TrialReportsExplainEveryOutcome) {
+    auto withScript = [](const char* code, bool enabled) {
+        clsEvents events;
+        events.AddEvent(0, false, 0, 0, 10);
+        events.ElementProcessor = code;
+        return TrialReport::make(FilterTrial::run(events), enabled);
+    };
+    TrialReport off = withScript("Function ElementInvoked(Index)\nElementInvoked = True\nEnd Function", false);
+    EXPECT_EQ(off.summary, "Filtering is off: a replay runs every event. These are the verdicts with filtering on.\n"
+                           "1 of 1 events would run, 0 would be skipped.");
+    TrialReport none = withScript("MsgBox \"hello\"", true);
+    EXPECT_EQ(none.summary, "The script has no ElementInvoked function: every event runs.");
+    EXPECT_EQ(none.lines, QStringList{"Message: hello"});
+    TrialReport broken = withScript("Function ElementInvoked(Index)\nElementInvoked = \"x\"\nEnd Function", true);
+    EXPECT_EQ(broken.lines, QStringList{"0 Wait: runs (error 13: Type mismatch)"});
+    TrialReport wrong = withScript("Function ElementInvoked(Index)\nIf Then\nEnd Function", true);
+    EXPECT_EQ(wrong.summary, "Line 2, column 4: error 1023, Expected expression");
+}
 TEST_F(FiltersWindowTest, EveryEditIsStoredAtOnceAndSurvivesClosing) {
     list->EnableProcessor = VbTrue;
     list->ElementProcessor = "Function ElementInvoked(Index)\r\nEnd Function";

@@ -63,6 +63,27 @@ TEST(ScriptControlTest, CompileErrorsCarryNumberLineAndColumn) {
         EXPECT_EQ(e.line(), c.line);
         EXPECT_EQ(e.column(), c.column);
         EXPECT_EQ(e.description(), errorDescription(c.number));
+        // Checking without running finds the same error at the same place.
+        try {
+            ScriptControl::Check(c.source);
+            ADD_FAILURE() << "Check found no error";
+        } catch (const ScriptError& checked) {
+            EXPECT_EQ(checked.number(), e.number());
+            EXPECT_EQ(checked.line(), e.line());
+            EXPECT_EQ(checked.column(), e.column());
+            EXPECT_TRUE(checked.isCompileError());
+        }
+    }
+}
+
+TEST(ScriptControlTest, CheckCompilesWithoutRunningAnything) {
+    // Global statements that would fail or call the host when run pass a check untouched.
+    for (const char* source : {"x = 1 / 0", "MsgBox \"hi\"\nErr.Raise 5", "Option Explicit\ny = 1",
+                               "Function ElementInvoked(Index)\n  ElementInvoked = Index Mod 2 = 0\nEnd Function",
+                               "Class C\n  Private Sub Class_Initialize()\n    Err.Raise 6\n  End Sub\nEnd Class\n"
+                               "Set o = New C"}) {
+        SCOPED_TRACE(source);
+        EXPECT_NO_THROW(ScriptControl::Check(source));
     }
 }
 

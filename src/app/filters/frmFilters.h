@@ -9,13 +9,17 @@
 
 class QCheckBox;
 class QPlainTextEdit;
+class QPushButton;
+class QTimer;
 
 namespace tvk {
 
+class CodeEditor;
 class Document;
 
-// The filter editor: the list's script in a text box and its on/off flag in a check box. Every
-// edit is stored into the list at once; there is no OK or Cancel.
+// The filter editor: the list's script in a code editor and its on/off flag in a check box. Every
+// edit is stored into the list at once; there is no OK or Cancel. The script is compiled a short
+// pause after each edit and its first compile error marked; Try shows which events would run.
 class frmFilters : public QWidget, public QtForm {
     Q_OBJECT
 public:
@@ -30,17 +34,29 @@ public:
     void Update();
     // Stores the window's script and flag into the document's list.
     void SaveAll();
+    // Compiles the editor's script (without running it) and marks its first error, or clears the mark.
+    void checkScript();
+    // Runs ElementInvoked over a copy of the document's list, injecting nothing, and shows the verdicts.
+    void cmdTry_Click();
 
-    QPlainTextEdit* editor() const { return m_txtCode; }
+    // Pause after the last edit before the script is checked.
+    static constexpr int CheckDelayMs = 400;
+
+    QPlainTextEdit* editor() const;
+    CodeEditor* codeEditor() const { return m_txtCode; }
     QCheckBox* enableBox() const { return m_chkEnable; }
+    QPushButton* tryButton() const { return m_cmdTry; }
+    QTimer* checkTimer() const { return m_checkTimer; }
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    QPlainTextEdit* m_txtCode = nullptr;
+    CodeEditor* m_txtCode = nullptr;
     QCheckBox* m_chkEnable = nullptr;
+    QPushButton* m_cmdTry = nullptr;
+    QTimer* m_checkTimer = nullptr;
     std::shared_ptr<Document> m_document;
     Signal<>::ScopedConnection m_replaced;
     bool m_filling = false; // Update's own changes do not store

@@ -1,6 +1,7 @@
 #include "app/tools/EnglishLanguage.h"
 
 #include "app/Messages.h"
+#include "app/filters/FilterMessages.h"
 #include "app/filters/frmFilters.h"
 #include "app/main/frmMain.h"
 #include "app/modMain.h"
@@ -30,6 +31,8 @@ void buildEnglishLanguage(clsLanguage& target) {
                        "Replay (Ctrl+E) plays the events back.");
     target.AppendEntry(messages, "AboutTitle", "About Tavrimoskel");
     for (const auto& [name, text] : statusMessages())
+        target.AppendEntry(messages, name, text);
+    for (const auto& [name, text] : filterMessages())
         target.AppendEntry(messages, name, text);
 
     delete settingsWindow;
