@@ -46,6 +46,8 @@ public:
     // Starts a run of polls: input seen before is history, and the next poll reports the present
     // state only (a backend that latches short taps forgets what it latched while nobody polled).
     virtual void beginPolling() {}
+    // Presses since beginPolling of keys that have no virtual-key code and so cannot be recorded.
+    virtual int32_t unrecordableKeyPresses() { return 0; }
 
     virtual CursorPoint cursorPos() = 0;
     virtual void setCursorPos(int32_t x, int32_t y) = 0;

@@ -1,6 +1,7 @@
 #include "recorder/clsRecorder.h"
 
 #include "events/RuntimeError.h"
+#include "recorder/VirtualKeys.h"
 
 #include <cmath>
 #include <optional>
@@ -26,6 +27,11 @@ private:
 // Tick difference with the wrap of the 32-bit tick counter (a recording may span the wrap).
 int32_t tickDifference(int32_t later, int32_t earlier) {
     return static_cast<int32_t>(static_cast<uint32_t>(later) - static_cast<uint32_t>(earlier));
+}
+
+bool isModifier(int32_t code) {
+    return (code >= vk::Shift && code <= vk::Menu) || code == vk::LWin || code == vk::RWin ||
+           (code >= vk::LShift && code <= vk::RMenu);
 }
 
 // Nearest integer, halves to the even neighbour; callers keep the value within 32 bits.
@@ -73,27 +79,24 @@ void clsRecorder::InitiateRecording(int32_t lngInterval) {
     CursorPoint lastRecorded;
     backend->beginPolling();
     backend->readKeyStates(m_keyStates);
+    m_unrecordedKeys = 0;
 
     KeyStateTable now{};
     while (!m_stopRequested) {
         backend->readKeyStates(now);
-        for (int32_t k = 0; k <= 255; ++k) {
-            const bool down = now[static_cast<size_t>(k)] < 0;
-            if (down == (m_keyStates[static_cast<size_t>(k)] < 0)) continue;
-            if (k >= 10 && k <= 12) continue; // never recorded
-            int32_t type = KeyBoard;
-            if (k >= 1 && k <= 7) {
-                selectMouseDetail(down);
-                addWaitEvent(stamp);
-                current = backend->cursorPos();
-                type = MouseClick;
-            } else {
-                addWaitEvent(stamp); // a key keeps the position last read
+        // One poll may find a modifier and a key changed together (AltGr+Q typed within a poll):
+        // modifier presses go first and their releases last, the order in which a person types.
+        for (int pass = 0; pass < 3; ++pass) {
+            for (int32_t k = 0; k <= 255; ++k) {
+                const bool down = now[static_cast<size_t>(k)] < 0;
+                if (down == (m_keyStates[static_cast<size_t>(k)] < 0)) continue;
+                if (k >= 10 && k <= 12) continue; // never recorded
+                if (pass != (!isModifier(k) ? 1 : down ? 0 : 2)) continue;
+                recordChange(k, down, stamp, current, lastRecorded);
             }
-            requireEvents()->AddEvent(type, down, current.x, current.y, k);
-            lastRecorded = backend->cursorPos();
         }
         m_keyStates = now;
+        m_unrecordedKeys = backend->unrecordableKeyPresses();
 
         countdown -= lngInterval;
         if (countdown <= 0) {
@@ -109,6 +112,20 @@ void clsRecorder::InitiateRecording(int32_t lngInterval) {
         backend->sleep(lngInterval);
         backend->yield();
     }
+}
+
+void clsRecorder::recordChange(int32_t k, bool down, int32_t& stamp, CursorPoint& current, CursorPoint& lastRecorded) {
+    int32_t type = KeyBoard;
+    if (k >= 1 && k <= 7) {
+        selectMouseDetail(down);
+        addWaitEvent(stamp);
+        current = m_backend->cursorPos();
+        type = MouseClick;
+    } else {
+        addWaitEvent(stamp); // a key keeps the position last read
+    }
+    requireEvents()->AddEvent(type, down, current.x, current.y, k);
+    lastRecorded = m_backend->cursorPos();
 }
 
 void clsRecorder::addWaitEvent(int32_t& stamp) {

@@ -38,6 +38,8 @@ public:
     // Releases every key and button the replays pressed and did not release.
     void releaseHeldInput();
     bool isRecording() const { return m_recordingDepth > 0; }
+    // Presses of keys without a virtual-key code during the last recording (they are not in the list).
+    int32_t unrecordedKeys() const { return m_unrecordedKeys; }
     bool isReplaying() const { return m_replayDepth > 0; }
     InputBackend& backend() { return *m_backend; }
 
@@ -58,6 +60,7 @@ private:
     };
 
     std::shared_ptr<clsEvents> requireEvents() const;
+    void recordChange(int32_t k, bool down, int32_t& stamp, CursorPoint& current, CursorPoint& lastRecorded);
     void addWaitEvent(int32_t& stamp);
     void selectMouseDetail(bool pressed);
     void waitInterval(int32_t ms, std::optional<std::chrono::nanoseconds>& scheduleEnd);
@@ -73,6 +76,7 @@ private:
     bool m_stopRequested = false;
     std::array<bool, 256> m_heldKeys{};
     std::vector<HeldButton> m_heldButtons;
+    int32_t m_unrecordedKeys = 0;
     int m_recordingDepth = 0;
     int m_replayDepth = 0;
 };

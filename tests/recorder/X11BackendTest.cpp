@@ -8,6 +8,7 @@
 #include "recorder/clsRecorder.h"
 #include "recorder/x11/X11Backend.h"
 
+#include <X11/XKBlib.h>
 #include <X11/keysym.h>
 
 #include <cstdlib>
@@ -66,6 +67,57 @@ protected:
         return out;
     }
 
+    // Each step injects, then waits (polling the list) for what it must have recorded.
+    struct Step {
+        std::function<void()> inject;
+        std::vector<Recorded> expected;
+        bool withMoves = false;
+    };
+    // Records while the steps run, one after the other; adds what they expect to `expected`.
+    // Returns what went wrong, empty when every step was recorded.
+    std::string record(clsRecorder& recorder, clsEvents& list, std::deque<Step> steps,
+                       std::vector<Recorded>& expected) {
+        size_t seenBefore = 0;
+        bool stepRunning = false;
+        std::string failure;
+        auto deadline = std::chrono::steady_clock::now() + 20s;
+        backend->setYield([&] {
+            if (std::chrono::steady_clock::now() > deadline) {
+                failure = "timed out waiting for " + std::to_string(expected.size()) + " changes";
+                recorder.StopProcess();
+                return;
+            }
+            if (stepRunning) {
+                const auto got = changesOf(list, steps.front().withMoves);
+                if (got.size() < seenBefore + steps.front().expected.size()) return;
+                steps.pop_front();
+                stepRunning = false;
+            }
+            if (steps.empty()) {
+                recorder.StopProcess();
+                return;
+            }
+            seenBefore = changesOf(list, steps.front().withMoves).size();
+            expected.insert(expected.end(), steps.front().expected.begin(), steps.front().expected.end());
+            steps.front().inject();
+            stepRunning = true;
+            deadline = std::chrono::steady_clock::now() + 20s;
+        });
+        recorder.InitiateRecording(10);
+        backend->setYield(nullptr);
+        return failure;
+    }
+
+    bool numLockOn() const {
+        XkbStateRec state{};
+        XkbGetState(driver->display(), XkbUseCoreKbd, &state);
+        return (state.locked_mods & XkbKeysymToModifiers(driver->display(), XK_Num_Lock)) != 0;
+    }
+
+    static std::vector<Recorded> tapped(int32_t type, int32_t code) {
+        return {{type, true, code}, {type, false, code}};
+    }
+
     std::unique_ptr<XDriver> driver;
     std::shared_ptr<InputBackend> backend;
 };
@@ -86,6 +138,8 @@ TEST_F(X11BackendTest, KeyNamesAndScanCodesFollowTheServerKeyMap) {
         {vk::F24, "F24"},
         {vk::Numpad0 + 5, "Num 5"},
         {vk::Decimal, "Num Del"},
+        {vk::MediaPlayPause, "Play/Pause"},
+        {vk::BrowserBack, "Browser Back"},
         {vk::Escape, "Esc"},
         {vk::LButton, ""},
     };
@@ -118,23 +172,19 @@ TEST_F(X11BackendTest, RecordingSeesTapsModifiersAllButtonsAndMoves) {
     const int rightShift = driver->keycodeOfName("RTSH");
     const int f13 = driver->keycodeOfName("FK13");
     const int keypadDecimal = driver->keycodeOfName("KPDL");
-    ASSERT_TRUE(keyA && rightShift && f13 && keypadDecimal);
+    const int numLock = driver->keycodeOfName("NMLK");
+    ASSERT_TRUE(keyA && rightShift && f13 && keypadDecimal && numLock);
+    if (numLockOn()) driver->tapKey(numLock); // the keypad then types navigation keys
 
-    // Each step injects, then waits (polling the list) for what it must have recorded.
-    struct Step {
-        std::function<void()> inject;
-        std::vector<Recorded> expected;
-        bool withMoves = false;
-    };
-    const auto tapped = [](int32_t type, int32_t code) {
-        return std::vector<Recorded>{{type, true, code}, {type, false, code}};
-    };
     std::deque<Step> steps{
         {[&] { driver->tapKey(keyA); }, tapped(KeyBoard, 'A')},
         {[&] { driver->key(rightShift, true); }, {{KeyBoard, true, vk::Shift}, {KeyBoard, true, vk::RShift}}},
         {[&] { driver->key(rightShift, false); }, {{KeyBoard, false, vk::Shift}, {KeyBoard, false, vk::RShift}}},
         {[&] { driver->tapKey(f13); }, tapped(KeyBoard, vk::F13)},
+        {[&] { driver->tapKey(keypadDecimal); }, tapped(KeyBoard, vk::Delete)},
+        {[&] { driver->tapKey(numLock); }, tapped(KeyBoard, vk::NumLock)},
         {[&] { driver->tapKey(keypadDecimal); }, tapped(KeyBoard, vk::Decimal)},
+        {[&] { driver->tapKey(numLock); }, tapped(KeyBoard, vk::NumLock)},
         {[&] { driver->tapButton(1); }, tapped(MouseClick, vk::LButton)},
         {[&] { driver->tapButton(3); }, tapped(MouseClick, vk::RButton)},
         {[&] { driver->tapButton(2); }, tapped(MouseClick, vk::MButton)},
@@ -142,37 +192,8 @@ TEST_F(X11BackendTest, RecordingSeesTapsModifiersAllButtonsAndMoves) {
         {[&] { driver->tapButton(9); }, tapped(MouseClick, vk::XButton2)},
         {[&] { driver->warp(321, 123); }, {{MouseMove, false, 0}}, true},
     };
-
     std::vector<Recorded> expected;
-    size_t seenBefore = 0;
-    bool stepRunning = false;
-    std::string failure;
-    auto deadline = std::chrono::steady_clock::now() + 20s;
-    backend->setYield([&] {
-        if (std::chrono::steady_clock::now() > deadline) {
-            failure = "timed out waiting for " + std::to_string(expected.size()) + " changes";
-            recorder->StopProcess();
-            return;
-        }
-        if (stepRunning) {
-            const auto got = changesOf(*list, steps.front().withMoves);
-            if (got.size() < seenBefore + steps.front().expected.size()) return;
-            steps.pop_front();
-            stepRunning = false;
-        }
-        if (steps.empty()) {
-            recorder->StopProcess();
-            return;
-        }
-        seenBefore = changesOf(*list, steps.front().withMoves).size();
-        expected.insert(expected.end(), steps.front().expected.begin(), steps.front().expected.end());
-        steps.front().inject();
-        stepRunning = true;
-        deadline = std::chrono::steady_clock::now() + 20s;
-    });
-    recorder->InitiateRecording(10);
-    backend->setYield(nullptr);
-
+    const std::string failure = record(*recorder, *list, std::move(steps), expected);
     ASSERT_TRUE(failure.empty()) << failure;
     auto got = changesOf(*list, false);
     std::erase_if(expected, [](const Recorded& r) { return r.type == MouseMove; });

@@ -42,6 +42,8 @@ public:
     void yield() override;
     uint32_t mapVirtualKey(uint32_t code, uint32_t mapType) override;
     std::string keyNameText(int32_t lParam) override;
+    void beginPolling() override { m_unmappedPresses = 0; }
+    int32_t unrecordableKeyPresses() override { return m_unmappedPresses; }
 
     // ---- Test control ----
     // Tick count at virtual time 0 (the tick count wraps as a real one does).
@@ -54,6 +56,8 @@ public:
     // Immediate changes of the simulated user's input (not logged as injections).
     void setKeyDown(int32_t vk, bool down);
     void setCursor(int32_t x, int32_t y) { m_cursor = {x, y}; }
+    // A press of a key that has no virtual-key code.
+    void pressUnmappedKey() { ++m_unmappedPresses; }
     // Every sleep that waits at all lasts this much longer than asked; every yield takes this long.
     void setSleepOvershoot(Nanos extra) { m_overshoot = extra; }
     void setYieldCost(Nanos cost) { m_yieldCost = cost; }
@@ -87,6 +91,7 @@ private:
     std::vector<Injection> m_injections;
     std::vector<Nanos> m_sleepEnds;
     int m_yields = 0;
+    int32_t m_unmappedPresses = 0;
 };
 
 } // namespace tvk

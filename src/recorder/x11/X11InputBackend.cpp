@@ -6,6 +6,7 @@
 #include <X11/XKBlib.h>
 #include <X11/extensions/XInput2.h>
 #include <X11/extensions/XTest.h>
+#include <X11/keysym.h>
 
 #include <algorithm>
 #include <cerrno>
@@ -24,6 +25,8 @@ using namespace std::chrono_literals;
 // How old an answer may grow while no raw event says that anything changed.
 constexpr auto kKeyResync = 1000ms;
 constexpr auto kPointerResync = 100ms;
+// How long a modifier press may wait for the rest of its chord while the replay sleeps.
+constexpr auto kChordWindow = 20ms;
 
 constexpr int16_t kDown = static_cast<int16_t>(-32768);
 
@@ -132,14 +135,21 @@ X11InputBackend::X11InputBackend(Display* display, int xiOpcode, int pointerId, 
     XISelectEvents(m_display, m_root, &mask, 1);
     XkbSelectEvents(m_display, XkbUseCoreKbd, XkbNewKeyboardNotifyMask | XkbMapNotifyMask,
                     XkbNewKeyboardNotifyMask | XkbMapNotifyMask);
+    XkbSelectEventDetails(m_display, XkbUseCoreKbd, XkbStateNotify, XkbModifierLockMask | XkbGroupStateMask,
+                          XkbModifierLockMask | XkbGroupStateMask);
     loadKeyMap();
     XSync(m_display, False);
 }
 
 X11InputBackend::~X11InputBackend() {
     // Keys this backend pressed must not stay down once nothing can release them.
-    for (int code = 255; code >= 0; --code) {
-        if (m_injectedDown[static_cast<size_t>(code)]) keybdEvent(static_cast<uint8_t>(code), 0, KeyEventKeyUp);
+    const auto held = m_injector.heldKeys();
+    for (auto it = held.rbegin(); it != held.rend(); ++it)
+        keybdEvent(static_cast<uint8_t>(*it), 0, KeyEventKeyUp);
+    // Spare key codes go back to having no keysym.
+    for (const auto& [keycode, keysym] : m_boundSpares) {
+        KeySym none = NoSymbol;
+        XChangeKeyboardMapping(m_display, keycode, 1, &none, 1);
     }
     XSync(m_display, False);
     auto& ours = ourDisplays();
@@ -176,6 +186,13 @@ void X11InputBackend::drainEvents() {
             XFreeEventData(m_display, cookie);
         } else if (event.type == m_xkbEventBase) {
             const auto* xkb = reinterpret_cast<const XkbAnyEvent*>(&event);
+            if (xkb->xkb_type == XkbStateNotify) {
+                const auto* state = reinterpret_cast<const XkbStateNotifyEvent*>(&event);
+                m_numLock = (state->locked_mods & m_numLockMask) != 0;
+                // Character keys follow the active group: a layout switch changes their codes.
+                if (state->changed & XkbGroupStateMask) m_mapStale = true;
+                continue;
+            }
             if (xkb->xkb_type == XkbMapNotify) {
                 XkbRefreshKeyboardMapping(reinterpret_cast<XkbMapNotifyEvent*>(&event));
             }
@@ -217,30 +234,32 @@ void X11InputBackend::refreshPointer() {
 
 void X11InputBackend::loadKeyMap() {
     m_mapStale = false;
-    X11KeyMap map;
     XkbDescPtr xkb = XkbGetMap(m_display, 0, XkbUseCoreKbd);
     if (!xkb) return;
     XkbStateRec state{};
     XkbGetState(m_display, XkbUseCoreKbd, &state);
+    m_numLockMask = XkbKeysymToModifiers(m_display, XK_Num_Lock);
+    m_numLock = (state.locked_mods & m_numLockMask) != 0;
+    std::vector<X11Key> keys;
     if (XkbGetNames(m_display, XkbKeyNamesMask | XkbKeyAliasesMask, xkb) == Success && xkb->names && xkb->names->keys) {
         const auto nameOf = [](const char* name) { return std::string(name, strnlen(name, XkbKeyNameLength)); };
-        const auto keysymOf = [&](int kc) { return XkbKeycodeToKeysym(m_display, KeyCode(kc), state.group, 0); };
         for (int kc = xkb->min_key_code; kc <= xkb->max_key_code; ++kc) {
-            map.assign(kc, nameOf(xkb->names->keys[kc].name), keysymOf(kc));
-        }
-        // Some keycode sets name a key differently and give the usual name as an alias.
-        for (int i = 0; i < xkb->names->num_key_aliases && xkb->names->key_aliases; ++i) {
-            const std::string real = nameOf(xkb->names->key_aliases[i].real);
-            for (int kc = xkb->min_key_code; kc <= xkb->max_key_code; ++kc) {
-                if (nameOf(xkb->names->keys[kc].name) == real && map.virtualKeysOf(kc).empty()) {
-                    map.assign(kc, nameOf(xkb->names->key_aliases[i].alias), keysymOf(kc));
+            X11Key key{kc, nameOf(xkb->names->keys[kc].name), 0, {}};
+            // Some keycode sets name a key differently and give the usual name as an alias.
+            for (int i = 0; i < xkb->names->num_key_aliases && xkb->names->key_aliases; ++i) {
+                if (nameOf(xkb->names->key_aliases[i].real) == key.xkbName) {
+                    key.aliases.push_back(nameOf(xkb->names->key_aliases[i].alias));
                 }
             }
+            // A key with fewer groups than the active one types its first group, as the server wraps it.
+            key.keysym = XkbKeycodeToKeysym(m_display, KeyCode(kc), state.group, 0);
+            if (key.keysym == NoSymbol) key.keysym = XkbKeycodeToKeysym(m_display, KeyCode(kc), 0, 0);
+            keys.push_back(std::move(key));
         }
     }
     XkbFreeNames(xkb, XkbKeyNamesMask | XkbKeyAliasesMask, True);
     XkbFreeKeyboard(xkb, 0, True);
-    m_map = std::move(map);
+    m_map = X11KeyMap(keys);
 }
 
 void X11InputBackend::readKeyStates(KeyStateTable& states) {
@@ -251,8 +270,17 @@ void X11InputBackend::readKeyStates(KeyStateTable& states) {
 
     states.fill(0);
     for (int kc = 8; kc <= 255; ++kc) {
-        if (!m_keyLatch.report(kc, m_keyDown[static_cast<size_t>(kc)])) continue;
-        for (uint8_t code : m_map.virtualKeysOf(kc))
+        auto& pressedAs = m_pressedAs[static_cast<size_t>(kc)];
+        if (!m_keyLatch.report(kc, m_keyDown[static_cast<size_t>(kc)])) {
+            pressedAs.clear();
+            continue;
+        }
+        // A key keeps the codes it went down as (NumLock or the layout may change while it is held).
+        if (pressedAs.empty()) {
+            pressedAs = m_map.virtualKeysOf(kc, m_numLock);
+            if (pressedAs.empty()) ++m_unrecordable;
+        }
+        for (uint8_t code : pressedAs)
             states[code] = kDown;
     }
     for (const auto& [button, code] : kButtons) {
@@ -268,6 +296,12 @@ void X11InputBackend::beginPolling() {
     m_buttonLatch.reset();
     refreshKeys();
     refreshPointer();
+    m_unrecordable = 0;
+    // Keys down now were pressed before: they count as known, whatever their codes.
+    for (size_t kc = 0; kc < m_pressedAs.size(); ++kc) {
+        m_pressedAs[kc] = m_keyDown[kc] ? m_map.virtualKeysOf(static_cast<int>(kc), m_numLock) : std::vector<uint8_t>{};
+        if (m_keyDown[kc] && m_pressedAs[kc].empty()) m_pressedAs[kc] = {0};
+    }
 }
 
 int16_t X11InputBackend::asyncKeyState(int32_t code) {
@@ -294,6 +328,7 @@ void X11InputBackend::fakeButton(unsigned button, bool press) {
 }
 
 void X11InputBackend::mouseEvent(uint32_t flags, int32_t data) {
+    flushHeldBackKeys();
     if (flags & mouse::LeftDown) fakeButton(1, true);
     if (flags & mouse::LeftUp) fakeButton(1, false);
     if (flags & mouse::RightDown) fakeButton(3, true);
@@ -309,25 +344,50 @@ void X11InputBackend::mouseEvent(uint32_t flags, int32_t data) {
     XFlush(m_display);
 }
 
-bool X11InputBackend::heldByInjection(int keycode) const {
-    for (int code = 0; code <= 255; ++code) {
-        if (m_injectedDown[static_cast<size_t>(code)] && m_map.keycodeOf(code) == keycode) return true;
+KeyInjector::Keyboard X11InputBackend::keyboard() {
+    KeyInjector::Keyboard board;
+    board.keycodeOf = [this](int32_t code) { return injectionKeycode(code); };
+    board.rightAltIsAltGr = m_map.rightAltIsAltGr();
+    board.emit = [this](int keycode, bool press) {
+        XTestFakeKeyEvent(m_display, static_cast<unsigned>(keycode), press ? True : False, CurrentTime);
+    };
+    return board;
+}
+
+int X11InputBackend::injectionKeycode(int32_t code) {
+    if (const int keycode = m_map.keycodeOf(code)) return keycode;
+    // A key this layout lacks (a media key, the keypad separator) is typed through a spare key
+    // code given its keysym, as long as the backend lives: clients read the keysym of an event
+    // after it arrived, so the binding must outlast the key press.
+    const unsigned long keysym = keysymOfVirtualKey(code);
+    if (keysym == 0) return 0;
+    for (const auto& [keycode, bound] : m_boundSpares) {
+        if (bound == keysym) return keycode;
     }
-    return false;
+    for (int keycode : m_map.spareKeycodes()) {
+        const bool used = std::any_of(m_boundSpares.begin(), m_boundSpares.end(),
+                                      [&](const auto& spare) { return spare.first == keycode; });
+        if (used) continue;
+        KeySym sym = keysym;
+        XChangeKeyboardMapping(m_display, keycode, 1, &sym, 1);
+        XSync(m_display, False);
+        m_boundSpares.emplace_back(keycode, keysym);
+        return keycode;
+    }
+    return 0;
+}
+
+void X11InputBackend::flushHeldBackKeys() {
+    if (!m_injector.hasPending()) return;
+    m_injector.flush(keyboard());
+    XFlush(m_display);
 }
 
 void X11InputBackend::keybdEvent(uint8_t code, uint8_t /*scan*/, uint32_t flags) {
     drainEvents();
-    const int keycode = m_map.keycodeOf(code);
-    if (keycode == 0) return;
-    // A generic modifier and its sided code share one key: it goes down with the first of them
-    // and up with the last, so a file that presses both neither presses twice nor leaves it down.
-    const bool press = (flags & KeyEventKeyUp) == 0;
-    const bool wasHeld = heldByInjection(keycode);
-    m_injectedDown[code] = press;
-    if (press && wasHeld) return;
-    if (!press && heldByInjection(keycode)) return;
-    XTestFakeKeyEvent(m_display, static_cast<unsigned>(keycode), press ? True : False, CurrentTime);
+    const bool wasPending = m_injector.hasPending();
+    m_injector.key(keyboard(), code, (flags & KeyEventKeyUp) == 0);
+    if (!wasPending && m_injector.hasPending()) m_heldBackSince = monotonicNow();
     XFlush(m_display);
 }
 
@@ -348,6 +408,8 @@ void X11InputBackend::sleep(int32_t ms) {
 }
 
 void X11InputBackend::sleepUntil(std::chrono::nanoseconds deadline) {
+    // A modifier held back for a chord that did not come goes down before long.
+    if (m_injector.hasPending() && monotonicNow() - m_heldBackSince >= kChordWindow) flushHeldBackKeys();
     const timespec ts = toTimespec(deadline);
     while (clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &ts, nullptr) == EINTR) {
     }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "recorder/InputBackend.h"
+#include "recorder/x11/KeyInjector.h"
 #include "recorder/x11/TapLatch.h"
 #include "recorder/x11/X11KeyMap.h"
 
@@ -9,6 +10,8 @@
 #include <array>
 #include <memory>
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace tvk {
 
@@ -36,6 +39,7 @@ public:
     void sleepUntil(std::chrono::nanoseconds deadline) override;
     uint32_t mapVirtualKey(uint32_t code, uint32_t mapType) override;
     std::string keyNameText(int32_t lParam) override;
+    int32_t unrecordableKeyPresses() override { return m_unrecordable; }
 
 private:
     X11InputBackend(Display* display, int xiOpcode, int pointerId, int xkbEventBase);
@@ -43,8 +47,10 @@ private:
     void refreshKeys();
     void refreshPointer();
     void loadKeyMap();
-    bool heldByInjection(int keycode) const;
     void fakeButton(unsigned button, bool press);
+    int injectionKeycode(int32_t vk);
+    KeyInjector::Keyboard keyboard();
+    void flushHeldBackKeys();
 
     Display* m_display;
     Window m_root;
@@ -62,7 +68,13 @@ private:
     bool m_mapStale = false;
     std::chrono::nanoseconds m_lastKeyQuery{0};
     std::chrono::nanoseconds m_lastPointerQuery{0};
-    std::array<bool, 256> m_injectedDown{}; // virtual keys this backend pressed and not released
+    std::array<std::vector<uint8_t>, 256> m_pressedAs; // virtual keys each key code went down as
+    bool m_numLock = false;
+    unsigned m_numLockMask = 0;
+    int32_t m_unrecordable = 0;
+    KeyInjector m_injector;
+    std::chrono::nanoseconds m_heldBackSince{0};
+    std::vector<std::pair<int, unsigned long>> m_boundSpares; // spare key codes given a keysym
 };
 
 } // namespace tvk
