@@ -9,8 +9,10 @@
 #include "recorder/x11/X11Backend.h"
 
 #include <X11/XKBlib.h>
+#include <X11/Xutil.h>
 #include <X11/keysym.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <deque>
 #include <thread>
@@ -319,6 +321,142 @@ TEST_F(X11BackendTest, ReleaseHeldInputLiftsWhatAReplayLeftDown) {
     while (driver->anyKeyDown() && std::chrono::steady_clock::now() < deadline)
         std::this_thread::sleep_for(5ms);
     EXPECT_FALSE(driver->anyKeyDown());
+}
+
+// Switches the server's layout for one test and back to US at its end.
+class LayoutSwitch {
+public:
+    explicit LayoutSwitch(const char* display) : m_display(display) {}
+    ~LayoutSwitch() { set("us"); }
+    LayoutSwitch(const LayoutSwitch&) = delete;
+    LayoutSwitch& operator=(const LayoutSwitch&) = delete;
+    bool set(const std::string& layout) const {
+        return std::system(("setxkbmap -display '" + m_display + "' " + layout).c_str()) == 0;
+    }
+
+private:
+    std::string m_display;
+};
+
+bool run(const std::string& command) {
+    return std::system(command.c_str()) == 0;
+}
+
+TEST_F(X11BackendTest, LayoutsRecordAndReplayTheirCharactersAndMediaKeys) {
+    struct Case {
+        const char* layout;
+        const char* xdotool; // what xdotool types
+        std::vector<Recorded> recorded;
+        unsigned long keysym; // what a window receives on replay
+        std::string name;     // the name of the key that typed it
+    };
+    const auto tap = [](int32_t code) {
+        return std::vector<Recorded>{{KeyBoard, true, code}, {KeyBoard, false, code}};
+    };
+    const std::vector<Recorded> altGrQ{{KeyBoard, true, vk::Control},   {KeyBoard, true, vk::Menu},
+                                       {KeyBoard, true, vk::LControl},  {KeyBoard, true, vk::RMenu},
+                                       {KeyBoard, true, 'Q'},           {KeyBoard, false, 'Q'},
+                                       {KeyBoard, false, vk::Control},  {KeyBoard, false, vk::Menu},
+                                       {KeyBoard, false, vk::LControl}, {KeyBoard, false, vk::RMenu}};
+    const std::vector<Case> cases{
+        {"de", "type @", altGrQ, XK_at, "Q"},
+        {"de", "type \xC3\xA4", tap(vk::Oem7), XK_adiaeresis, "\xC3\x84"},
+        {"ru", "type \xD0\xB6", tap(vk::Oem1), XK_Cyrillic_zhe, "\xD0\x96"},
+        {"us", "key XF86AudioPlay", tap(vk::MediaPlayPause), 0x1008FF14, "Play/Pause"},
+        {"us", "key XF86Back", tap(vk::BrowserBack), 0x1008FF26, "Browser Back"},
+    };
+    const std::string display = displayForTests();
+    LayoutSwitch layouts(display.c_str());
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.layout) + " " + c.xdotool);
+        ASSERT_TRUE(layouts.set(c.layout)) << "setxkbmap failed";
+        auto list = std::make_shared<clsEvents>();
+        auto recorder = std::make_shared<clsRecorder>(backend);
+        recorder->Events = list;
+        std::deque<Step> steps{{[&] { run("xdotool " + std::string(c.xdotool)); }, c.recorded}};
+        std::vector<Recorded> expected;
+        const std::string failure = record(*recorder, *list, std::move(steps), expected);
+        ASSERT_TRUE(failure.empty()) << failure << "; recorded " << ::testing::PrintToString(changesOf(*list));
+        EXPECT_EQ(changesOf(*list), c.recorded);
+        EXPECT_EQ(recorder->unrecordedKeys(), 0);
+        EXPECT_EQ(keyName(*backend, c.recorded.back().data == vk::RMenu ? 'Q' : c.recorded.back().data), c.name);
+
+        // Replayed into a window of a client that reads the new layout, the same character arrives.
+        XDriver window(display.c_str());
+        ASSERT_TRUE(window.ok());
+        window.showLoggingWindow();
+        recorder->ReplayEvents(0, -1);
+        const auto typed = [&](const std::vector<XEvent>& events) {
+            std::vector<unsigned long> out;
+            for (auto e : events) {
+                KeySym sym = NoSymbol;
+                char text[16];
+                if (e.type == KeyPress) XLookupString(&e.xkey, text, sizeof text, &sym, nullptr);
+                if (sym != NoSymbol && !IsModifierKey(sym)) out.push_back(sym);
+            }
+            return out;
+        };
+        const auto allReleased = [&](const std::vector<XEvent>& events) {
+            const auto count = [&](int type) {
+                return std::count_if(events.begin(), events.end(), [&](const XEvent& e) { return e.type == type; });
+            };
+            return !typed(events).empty() && count(KeyRelease) >= count(KeyPress);
+        };
+        EXPECT_TRUE(window.collect(allReleased, 10s));
+        EXPECT_EQ(typed(window.logged()), std::vector<unsigned long>{c.keysym});
+        EXPECT_FALSE(window.anyKeyDown());
+    }
+}
+
+TEST_F(X11BackendTest, KeysMissingFromTheLayoutAreInjectedAndKeysWithoutCodeCounted) {
+    XDriver window(displayForTests());
+    ASSERT_TRUE(window.ok());
+    window.showLoggingWindow();
+    auto list = std::make_shared<clsEvents>();
+    auto recorder = std::make_shared<clsRecorder>(backend);
+    recorder->Events = list;
+    list->AddEvent(KeyBoard, true, 0, 0, vk::Separator); // no key of the US layout types it
+    list->AddEvent(KeyBoard, false, 0, 0, vk::Separator);
+    recorder->ReplayEvents(0, -1);
+    const bool complete = window.collect(
+        [](const std::vector<XEvent>& events) {
+            return std::any_of(events.begin(), events.end(), [](const XEvent& e) { return e.type == KeyRelease; });
+        },
+        10s);
+    ASSERT_TRUE(complete);
+    auto press = window.logged().front();
+    KeySym sym = NoSymbol;
+    char text[16];
+    XLookupString(&press.xkey, text, sizeof text, &sym, nullptr);
+    EXPECT_EQ(sym, static_cast<KeySym>(XK_KP_Separator));
+
+    // A key with no keysym has no code: it is counted, not recorded.
+    const int bare = driver->keycodeOfName("I247") ? driver->keycodeOfName("I247") : 0;
+    ASSERT_GT(bare, 8) << "the server's map has no key without keysym";
+    std::deque<Step> steps{{[&] { driver->tapKey(bare); }, {}},
+                           {[&] { driver->tapKey(driver->keycodeOfKeysym(XK_a)); }, {tapped(KeyBoard, 'A')}}};
+    auto recorded = std::make_shared<clsEvents>();
+    recorder->Events = recorded;
+    std::vector<Recorded> expected;
+    const std::string failure = record(*recorder, *recorded, std::move(steps), expected);
+    ASSERT_TRUE(failure.empty()) << failure;
+    EXPECT_EQ(changesOf(*recorded), tapped(KeyBoard, 'A'));
+    EXPECT_EQ(recorder->unrecordedKeys(), 1);
+
+    // The same key given the keypad separator's keysym (as a Brazilian keypad has it) is recorded.
+    KeySym separator = XK_KP_Separator;
+    XChangeKeyboardMapping(driver->display(), bare, 1, &separator, 1);
+    XSync(driver->display(), False);
+    auto again = std::make_shared<clsEvents>();
+    recorder->Events = again;
+    std::deque<Step> more{{[&] { driver->tapKey(bare); }, tapped(KeyBoard, vk::Separator)}};
+    const std::string failed = record(*recorder, *again, std::move(more), expected);
+    KeySym none = NoSymbol;
+    XChangeKeyboardMapping(driver->display(), bare, 1, &none, 1);
+    XSync(driver->display(), False);
+    ASSERT_TRUE(failed.empty()) << failed;
+    EXPECT_EQ(changesOf(*again), tapped(KeyBoard, vk::Separator));
+    EXPECT_EQ(recorder->unrecordedKeys(), 0);
 }
 
 } // namespace
