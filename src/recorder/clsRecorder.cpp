@@ -112,6 +112,7 @@ void clsRecorder::InitiateRecording(int32_t lngInterval) {
         backend->sleep(lngInterval);
         backend->yield();
     }
+    m_unrecordedKeys = backend->unrecordableKeyPresses();
 }
 
 void clsRecorder::recordChange(int32_t k, bool down, int32_t& stamp, CursorPoint& current, CursorPoint& lastRecorded) {

@@ -396,6 +396,15 @@ void frmMain::mnuRecord_Click() {
         throw;
     }
     // Stopped: by Record again (which unchecked the item), Clear, or closing this window.
+    if (self && Recorder == recorder && recorder->unrecordedKeys() > 0) {
+        // Keys without a code are not in the list; say so rather than lose them without a word.
+        const int32_t count = recorder->unrecordedKeys();
+        QString text = languageText("Messages", count == 1 ? "KeyNotRecorded" : "KeysNotRecorded");
+        if (text.isEmpty())
+            text = count == 1 ? QStringLiteral("1 key could not be recorded")
+                              : QStringLiteral("%1 keys could not be recorded");
+        setActivityText(text.replace(QStringLiteral("%1"), QString::number(count)));
+    }
 }
 
 void frmMain::mnuReplay_Click() {

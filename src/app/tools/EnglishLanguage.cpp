@@ -28,6 +28,8 @@ void buildEnglishLanguage(clsLanguage& target) {
                        "Choose Record in the Events menu (Ctrl+R) to start and again to stop; "
                        "Replay (Ctrl+E) plays the events back.");
     target.AppendEntry(messages, "AboutTitle", "About Tavrimoskel");
+    target.AppendEntry(messages, "KeyNotRecorded", "1 key could not be recorded");
+    target.AppendEntry(messages, "KeysNotRecorded", "%1 keys could not be recorded");
 
     delete settingsWindow;
     delete filters;
