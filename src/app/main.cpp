@@ -1,4 +1,5 @@
 // Start-up: the language, then the main window; the program lives as long as its windows.
+#include "app/BackendStarter.h"
 #include "app/main/frmMain.h"
 #include "app/modMain.h"
 
@@ -15,13 +16,20 @@
 
 namespace {
 
-std::shared_ptr<tvk::InputBackend> makeBackend(std::string& whyNot) {
+// The backend connects after the main window shows (start-up time is the window's).
+std::shared_ptr<tvk::InputBackend> makeBackend() {
 #ifdef TVK_HAVE_X11
-    return tvk::createX11Backend({}, &whyNot);
+    return tvk::makeX11Backend();
 #else
-    whyNot = "this build has no X11 input backend";
     return nullptr;
 #endif
+}
+
+void reportNoBackend(const std::string& whyNot) {
+    QMessageBox::critical(nullptr, QStringLiteral("Tavrimoskel"),
+                          QStringLiteral("Tavrimoskel records and replays input on an X11 desktop, "
+                                         "and cannot use this one:\n%1")
+                              .arg(QString::fromStdString(whyNot)));
 }
 
 } // namespace
@@ -36,16 +44,17 @@ int main(int argc, char** argv) {
 
     tvk::loadLanguageReporting(nullptr);
 
-    std::string whyNot;
-    std::shared_ptr<tvk::InputBackend> backend = makeBackend(whyNot);
+    std::shared_ptr<tvk::InputBackend> backend = makeBackend();
     if (!backend) {
-        QMessageBox::critical(nullptr, QStringLiteral("Tavrimoskel"),
-                              QStringLiteral("Tavrimoskel records and replays input on an X11 desktop, "
-                                             "and cannot use this one:\n%1")
-                                  .arg(QString::fromStdString(whyNot)));
+        reportNoBackend("this build has no X11 input backend");
         return 1;
     }
     auto* window = new tvk::frmMain(backend);
     window->show();
+    tvk::BackendStarter::startAfterFirstPaint(window, backend, [](bool started, const std::string& whyNot) {
+        if (started) return;
+        reportNoBackend(whyNot);
+        QCoreApplication::exit(1);
+    });
     return QApplication::exec();
 }

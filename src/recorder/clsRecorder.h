@@ -52,12 +52,6 @@ private:
         int64_t stepsTaken = 0;
         bool active() const { return stepX != 0 || stepY != 0; }
     };
-    // A button the replay pressed: the flags and data that release it.
-    struct HeldButton {
-        uint32_t upFlags;
-        int32_t data;
-        friend bool operator==(const HeldButton&, const HeldButton&) = default;
-    };
 
     std::shared_ptr<clsEvents> requireEvents() const;
     void recordChange(int32_t k, bool down, int32_t& stamp, CursorPoint& current, CursorPoint& lastRecorded);
@@ -75,7 +69,7 @@ private:
     Glide m_glide;
     bool m_stopRequested = false;
     std::array<bool, 256> m_heldKeys{};
-    std::vector<HeldButton> m_heldButtons;
+    std::vector<int32_t> m_heldButtons; // in the order the replay pressed them
     int32_t m_unrecordedKeys = 0;
     int m_recordingDepth = 0;
     int m_replayDepth = 0;
