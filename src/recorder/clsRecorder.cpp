@@ -3,6 +3,7 @@
 #include "events/RuntimeError.h"
 #include "recorder/VirtualKeys.h"
 
+#include <algorithm>
 #include <cmath>
 #include <optional>
 
@@ -33,6 +34,8 @@ bool isButton(int32_t code) {
     return code == vk::LButton || code == vk::RButton || code == vk::MButton || code == vk::XButton1 ||
            code == vk::XButton2;
 }
+
+constexpr int32_t kMaxWheelNotches = 1000;
 
 bool isModifier(int32_t code) {
     return (code >= vk::Shift && code <= vk::Menu) || code == vk::LWin || code == vk::RWin ||
@@ -102,6 +105,7 @@ void clsRecorder::InitiateRecording(int32_t lngInterval) {
         }
         m_keyStates = now;
         m_unrecordedKeys = backend->unrecordableKeyPresses();
+        recordWheel(stamp, current, lastRecorded);
 
         countdown -= lngInterval;
         if (countdown <= 0) {
@@ -132,6 +136,19 @@ void clsRecorder::recordChange(int32_t k, bool down, int32_t& stamp, CursorPoint
     }
     requireEvents()->AddEvent(type, down, current.x, current.y, k);
     lastRecorded = m_backend->cursorPos();
+}
+
+void clsRecorder::recordWheel(int32_t& stamp, CursorPoint& current, CursorPoint& lastRecorded) {
+    // The turns of one poll become one event per axis, whatever the mouse detail.
+    const WheelTurns turns = m_backend->takeWheelTurns();
+    for (const bool horizontal : {false, true}) {
+        const int32_t delta = horizontal ? turns.horizontal : turns.vertical;
+        if (delta == 0) continue;
+        addWaitEvent(stamp);
+        current = m_backend->cursorPos();
+        requireEvents()->AddEvent(MouseWheel, horizontal, current.x, current.y, delta);
+        lastRecorded = m_backend->cursorPos();
+    }
 }
 
 void clsRecorder::addWaitEvent(int32_t& stamp) {
@@ -184,6 +201,9 @@ void clsRecorder::ReplayEvents(int32_t StartIndex, int32_t EndIndex) {
         case KeyBoard:
             replayKey(data, pressed);
             break;
+        case MouseWheel:
+            replayWheel(*list, index, data, pressed);
+            break;
         default:
             break; // codes written by scripts are ignored
         }
@@ -199,6 +219,16 @@ void clsRecorder::replayClick(const clsEvents& list, int32_t index, int32_t data
     m_backend->sendButton(data, pressed);
     std::erase(m_heldButtons, data);
     if (pressed) m_heldButtons.push_back(data);
+}
+
+void clsRecorder::replayWheel(const clsEvents& list, int32_t index, int32_t delta, bool horizontal) {
+    // Like a click, a turn happens where it was recorded: the glide ends there.
+    m_glide.stepX = m_glide.stepY = 0;
+    m_backend->moveCursor(list.EventPosX(index), list.EventPosY(index));
+    // Scripts may write any delta: one event turns at most kMaxWheelNotches notches, so that a
+    // replay never spends long injecting clicks it cannot be stopped within.
+    const int32_t turn = std::clamp(delta, -kMaxWheelNotches * 120, kMaxWheelNotches * 120);
+    m_backend->turnWheel(horizontal ? WheelAxis::Horizontal : WheelAxis::Vertical, turn);
 }
 
 void clsRecorder::replayMove(const clsEvents& list, int32_t index) {

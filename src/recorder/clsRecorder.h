@@ -55,12 +55,14 @@ private:
 
     std::shared_ptr<clsEvents> requireEvents() const;
     void recordChange(int32_t k, bool down, int32_t& stamp, CursorPoint& current, CursorPoint& lastRecorded);
+    void recordWheel(int32_t& stamp, CursorPoint& current, CursorPoint& lastRecorded);
     void addWaitEvent(int32_t& stamp);
     void selectMouseDetail(bool pressed);
     void waitInterval(int32_t ms, std::optional<std::chrono::nanoseconds>& scheduleEnd);
     void stepGlide();
     void replayClick(const clsEvents& list, int32_t index, int32_t data, bool pressed);
     void replayMove(const clsEvents& list, int32_t index);
+    void replayWheel(const clsEvents& list, int32_t index, int32_t delta, bool horizontal);
     void replayKey(int32_t data, bool pressed);
 
     std::shared_ptr<InputBackend> m_backend;

@@ -45,6 +45,22 @@ TEST_F(RecordingTest, ModifiersChangingWithAKeyInOnePollPressFirstAndReleaseLast
                                keyEv(vk::RMenu, false)}));
 }
 
+TEST_F(RecordingTest, WheelTurnsOfOnePollBecomeOneEventPerAxisWhateverTheDetail) {
+    list->MouseUpDetail = 1000; // thins moves, never turns
+    backend->setCursor(40, 50);
+    backend->scheduleWheel(15, WheelAxis::Vertical, 120);
+    backend->scheduleWheel(17, WheelAxis::Vertical, 120);
+    backend->scheduleWheel(17, WheelAxis::Horizontal, -60);
+    backend->scheduleCursor(22, 41, 52);
+    backend->scheduleWheel(25, WheelAxis::Vertical, -120);
+    backend->scheduleWheel(33, WheelAxis::Vertical, 60);
+    backend->scheduleWheel(34, WheelAxis::Vertical, -60); // turned back within the poll: nothing
+    stopAt(50);
+    recorder->InitiateRecording(10);
+    EXPECT_EQ(eventsOf(*list), (std::vector<Ev>{moveEv(40, 50), waitEv(20), wheelEv(240, false, 40, 50),
+                                                wheelEv(-60, true, 40, 50), waitEv(10), wheelEv(-120, false, 41, 52)}));
+}
+
 TEST_F(RecordingTest, ButtonsCarryTheCursorOfTheirChangeAndKeysTheLastRead) {
     backend->setCursor(300, 200); // the first poll records where the cursor is
     backend->scheduleCursor(22, 310, 205);

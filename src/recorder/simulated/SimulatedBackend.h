@@ -51,7 +51,11 @@ public:
     void sleep(int32_t ms) override;
     void sleepUntil(Nanos deadline) override;
     void yield() override;
-    void beginPolling() override { m_unmappedPresses = 0; }
+    void beginPolling() override {
+        m_unmappedPresses = 0;
+        m_wheel = {};
+    }
+    WheelTurns takeWheelTurns() override { return std::exchange(m_wheel, {}); }
     int32_t unrecordableKeyPresses() override { return m_unmappedPresses; }
 
     // ---- Test control ----
@@ -62,6 +66,8 @@ public:
     void scheduleKey(int64_t atMs, int32_t vk, bool down);
     void scheduleCursor(int64_t atMs, int32_t x, int32_t y);
     void scheduleAction(int64_t atMs, std::function<void()> action);
+    // The user turns the wheel by delta 120ths.
+    void scheduleWheel(int64_t atMs, WheelAxis axis, int32_t delta);
     // Immediate changes of the simulated user's input (not logged as injections).
     void setKeyDown(int32_t vk, bool down);
     void setCursor(int32_t x, int32_t y) { m_cursor = {x, y}; }
@@ -84,7 +90,7 @@ private:
     struct Scheduled {
         Nanos at;
         uint64_t order;
-        int kind; // 0 key, 1 cursor, 2 action
+        int kind; // 0 key, 1 cursor, 2 action, 3 wheel
         int32_t a = 0, b = 0;
         std::function<void()> action;
     };
@@ -112,6 +118,7 @@ private:
     std::vector<Combination> m_heldElsewhere;
     std::vector<int32_t> m_hotkeyPresses;
     int32_t m_unmappedPresses = 0;
+    WheelTurns m_wheel;
 };
 
 } // namespace tvk
