@@ -458,5 +458,50 @@ TEST_F(X11BackendTest, KeysMissingFromTheLayoutAreInjectedAndKeysWithoutCodeCoun
     EXPECT_EQ(recorder->unrecordedKeys(), 0);
 }
 
+TEST_F(X11BackendTest, WheelClicksAreRecordedAndReplayedAsTurns) {
+    auto list = std::make_shared<clsEvents>();
+    auto recorder = std::make_shared<clsRecorder>(backend);
+    recorder->Events = list;
+    driver->warp(60, 70);
+    const auto turn = [](int32_t delta, bool horizontal) {
+        return std::vector<Recorded>{{MouseWheel, horizontal, delta}};
+    };
+    std::deque<Step> steps{
+        {[&] { run("xdotool click 4"); }, turn(120, false)},
+        {[&] { run("xdotool click 5"); }, turn(-120, false)},
+        {[&] { run("xdotool click 6"); }, turn(-120, true)},
+        {[&] { run("xdotool click 7"); }, turn(120, true)},
+    };
+    std::vector<Recorded> expected;
+    const std::string failure = record(*recorder, *list, std::move(steps), expected);
+    ASSERT_TRUE(failure.empty()) << failure << "; recorded " << ::testing::PrintToString(changesOf(*list));
+    EXPECT_EQ(changesOf(*list), expected);
+    for (int32_t i = 0; i < list->EventCount; ++i) {
+        if (list->EventType(i) != MouseWheel) continue;
+        EXPECT_EQ(std::make_pair(list->EventPosX(i), list->EventPosY(i)), std::make_pair(60, 70)) << i;
+    }
+
+    // Replayed: one click per notch at the recorded place, the part of a notch carried over.
+    driver->showLoggingWindow();
+    auto turns = std::make_shared<clsEvents>();
+    recorder->Events = turns;
+    turns->AddEvent(MouseWheel, false, 200, 210, 240);
+    turns->AddEvent(MouseWheel, true, 200, 210, -60);
+    turns->AddEvent(MouseWheel, true, 200, 210, -60);
+    turns->AddEvent(MouseWheel, false, 200, 210, -120);
+    recorder->ReplayEvents(0, -1);
+    const auto presses = [](const std::vector<XEvent>& events) {
+        std::vector<Seen> out;
+        for (const auto& e : events) {
+            if (e.type == ButtonPress) out.push_back({e.type, e.xbutton.button, e.xbutton.x_root, e.xbutton.y_root});
+        }
+        return out;
+    };
+    driver->collect([&](const std::vector<XEvent>& events) { return presses(events).size() >= 4; }, 10s);
+    const std::vector<Seen> clicks{
+        {ButtonPress, 4, 200, 210}, {ButtonPress, 4, 200, 210}, {ButtonPress, 6, 200, 210}, {ButtonPress, 5, 200, 210}};
+    EXPECT_EQ(presses(driver->logged()), clicks);
+}
+
 } // namespace
 } // namespace tvk::testing

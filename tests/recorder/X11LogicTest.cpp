@@ -1,10 +1,13 @@
 #include "recorder/VirtualKeys.h"
 #include "recorder/x11/KeyInjector.h"
 #include "recorder/x11/TapLatch.h"
+#include "recorder/x11/WheelAccumulator.h"
 #include "recorder/x11/X11KeyMap.h"
 
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <limits>
 #include <string>
 #include <vector>
 
@@ -317,6 +320,60 @@ TEST(KeyInjectorTest, HeldBackPressesFlushAndHeldKeysAreReported) {
     injector.key(keyboard, -1, true); // out of range: ignored
     injector.key(keyboard, 256, false);
     EXPECT_EQ(injector.heldKeys(), (std::vector<int32_t>{vk::Control, vk::LControl}));
+}
+
+TEST(WheelAccumulatorTest, ButtonsAndSmoothScrollingSumTo120thsOfANotch) {
+    struct Case {
+        const char* what;
+        std::function<void(WheelAccumulator&)> turn;
+        int32_t vertical, horizontal;
+    };
+    const std::vector<Case> cases{
+        {"buttons 4 to 7: up, down, left, right",
+         [](WheelAccumulator& w) {
+             for (int b : {4, 4, 5, 6, 7, 7, 7, 1, 8})
+                 w.button(b, false);
+         },
+         120, 240},
+        {"clicks a smooth device emulates are not counted twice",
+         [](WheelAccumulator& w) {
+             w.button(5, true);
+             w.scroll(WheelAxis::Vertical, 15, 15);
+         },
+         -120, 0},
+        {"a quarter notch each time; the fractions add up",
+         [](WheelAccumulator& w) {
+             for (int i = 0; i < 3; ++i)
+                 w.scroll(WheelAxis::Vertical, -2.5, 10);
+             w.scroll(WheelAxis::Horizontal, 1, 3);
+         },
+         90, 40},
+        {"a negative increment scrolls the other way; nonsense is ignored",
+         [](WheelAccumulator& w) {
+             w.scroll(WheelAxis::Vertical, 1, -1);
+             w.scroll(WheelAxis::Vertical, 1, 0);
+             w.scroll(WheelAxis::Vertical, std::numeric_limits<double>::infinity(), 1);
+             w.scroll(WheelAxis::Vertical, std::numeric_limits<double>::quiet_NaN(), 1);
+         },
+         120, 0},
+        {"an endless turn stays within 32 bits", [](WheelAccumulator& w) { w.scroll(WheelAxis::Horizontal, 1e300, 1); },
+         0, std::numeric_limits<int32_t>::max()},
+    };
+    for (const auto& c : cases) {
+        WheelAccumulator wheel;
+        c.turn(wheel);
+        const WheelTurns turns = wheel.take();
+        EXPECT_EQ(turns.vertical, c.vertical) << c.what;
+        EXPECT_EQ(turns.horizontal, c.horizontal) << c.what;
+    }
+    // Fractions carry to the next take; whole turns do not repeat.
+    WheelAccumulator wheel;
+    wheel.scroll(WheelAxis::Vertical, -1, 3); // 40
+    wheel.scroll(WheelAxis::Vertical, -0.01, 3);
+    EXPECT_EQ(wheel.take().vertical, 40);
+    wheel.scroll(WheelAxis::Vertical, -0.02, 3);
+    EXPECT_EQ(wheel.take().vertical, 1);
+    EXPECT_EQ(wheel.take().vertical, 0);
 }
 
 } // namespace

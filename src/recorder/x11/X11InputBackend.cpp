@@ -160,6 +160,7 @@ bool X11InputBackend::connect(std::string& whyNot) {
     // A held hotkey then repeats as presses alone, which are told from new presses.
     XkbSetDetectableAutoRepeat(m_display, True, nullptr);
     findXTestDevices();
+    findScrollAxes();
     loadKeyMap();
     XSync(m_display, False);
     return true;
@@ -208,12 +209,14 @@ void X11InputBackend::drainEvents() {
                 break;
             case XI_RawButtonPress:
             case XI_RawButtonRelease:
+                if (cookie->evtype == XI_RawButtonPress) m_wheel.button(raw->detail, raw->flags & XIPointerEmulated);
                 if (raw->detail > 0 && raw->detail < 32) {
                     m_buttonLatch.observe(raw->detail, cookie->evtype == XI_RawButtonPress);
                 }
                 m_pointerStale = true;
                 break;
             case XI_RawMotion:
+                observeRawMotion(*raw);
                 m_pointerStale = true;
                 break;
             default:
@@ -257,6 +260,45 @@ void X11InputBackend::observeRawKey(int keycode, int sourceId, bool press) {
     }
     for (uint8_t code : m_map.virtualKeysOf(keycode))
         ++m_userPresses[code];
+}
+
+void X11InputBackend::findScrollAxes() {
+    m_scrollAxes.clear();
+    int count = 0;
+    XIDeviceInfo* devices = XIQueryDevice(m_display, XIAllDevices, &count);
+    if (!devices) return;
+    for (int i = 0; i < count; ++i) {
+        if (devices[i].use != XISlavePointer) continue;
+        for (int c = 0; c < devices[i].num_classes; ++c) {
+            if (devices[i].classes[c]->type != XIScrollClass) continue;
+            const auto* scroll = reinterpret_cast<const XIScrollClassInfo*>(devices[i].classes[c]);
+            const WheelAxis axis =
+                scroll->scroll_type == XIScrollTypeVertical ? WheelAxis::Vertical : WheelAxis::Horizontal;
+            m_scrollAxes.push_back({devices[i].deviceid, scroll->number, axis, scroll->increment});
+        }
+    }
+    XIFreeDeviceInfo(devices);
+}
+
+void X11InputBackend::observeRawMotion(const XIRawEvent& raw) {
+    if (m_scrollAxes.empty() || !raw.valuators.mask) return;
+    // The values follow the set bits of the mask, lowest valuator first.
+    int index = 0;
+    for (int valuator = 0; valuator < raw.valuators.mask_len * 8; ++valuator) {
+        if (!XIMaskIsSet(raw.valuators.mask, valuator)) continue;
+        for (const auto& axis : m_scrollAxes) {
+            if (axis.deviceId == raw.sourceid && axis.valuator == valuator) {
+                m_wheel.scroll(axis.axis, raw.raw_values[index], axis.increment);
+            }
+        }
+        ++index;
+    }
+}
+
+WheelTurns X11InputBackend::takeWheelTurns() {
+    if (!ready()) return {};
+    drainEvents();
+    return m_wheel.take();
 }
 
 void X11InputBackend::refreshKeys() {
@@ -352,6 +394,8 @@ void X11InputBackend::beginPolling() {
     m_buttonLatch.reset();
     refreshKeys();
     refreshPointer();
+    findScrollAxes(); // a mouse may have been plugged in since
+    m_wheel.reset();
     m_unrecordable = 0;
     // Keys down now were pressed before: they count as known, whatever their codes.
     for (size_t kc = 0; kc < m_pressedAs.size(); ++kc) {

@@ -3,9 +3,11 @@
 #include "recorder/InputBackend.h"
 #include "recorder/x11/KeyInjector.h"
 #include "recorder/x11/TapLatch.h"
+#include "recorder/x11/WheelAccumulator.h"
 #include "recorder/x11/X11KeyMap.h"
 
 #include <X11/Xlib.h>
+#include <X11/extensions/XInput2.h>
 
 #include <array>
 #include <map>
@@ -48,6 +50,7 @@ public:
     void sleep(int32_t ms) override;
     void sleepUntil(std::chrono::nanoseconds deadline) override;
     int32_t unrecordableKeyPresses() override { return m_unrecordable; }
+    WheelTurns takeWheelTurns() override;
 
 private:
     struct Grab {
@@ -63,6 +66,8 @@ private:
     void refreshPointer();
     void loadKeyMap();
     void findXTestDevices();
+    void findScrollAxes();
+    void observeRawMotion(const XIRawEvent& raw);
     unsigned numLockMask();
     void ungrab(const Grab& grab);
     void fakeButton(unsigned button, bool press);
@@ -94,6 +99,14 @@ private:
     unsigned m_numLockModifier = 0;
     int32_t m_unrecordable = 0;
     KeyInjector m_injector; // what this backend pressed and not released
+    struct ScrollAxis {
+        int deviceId;
+        int valuator;
+        WheelAxis axis;
+        double increment;
+    };
+    std::vector<ScrollAxis> m_scrollAxes; // of every device that scrolls smoothly
+    WheelAccumulator m_wheel;
     std::chrono::nanoseconds m_heldBackSince{0};
     std::vector<std::pair<int, unsigned long>> m_boundSpares; // spare key codes given a keysym
     std::array<uint8_t, 256> m_injectedPending{};             // key codes pressed here whose raw event is still due
