@@ -102,6 +102,12 @@ void frmMain::buildControls() {
             return GetKeyName(*backend, key, modifiers);
         },
         this);
+    m_model->setTypeNamer([](int32_t type) {
+        // The wheel's name is translated; the older names are the same in every language.
+        if (type != MouseWheel) return eventTypeName(type);
+        const QString name = languageText("Messages", "MouseWheel");
+        return name.isEmpty() ? eventTypeName(type) : name;
+    });
     m_lstEvents = new QTableView(central);
     m_lstEvents->setObjectName(QStringLiteral("lstEvents"));
     m_lstEvents->setModel(m_model);

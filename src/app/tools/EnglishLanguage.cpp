@@ -30,6 +30,7 @@ void buildEnglishLanguage(clsLanguage& target) {
     target.AppendEntry(messages, "AboutTitle", "About Tavrimoskel");
     target.AppendEntry(messages, "KeyNotRecorded", "1 key could not be recorded");
     target.AppendEntry(messages, "KeysNotRecorded", "%1 keys could not be recorded");
+    target.AppendEntry(messages, "MouseWheel", "MouseWheel");
 
     delete settingsWindow;
     delete filters;
