@@ -5,7 +5,7 @@ TVK_PACKAGES=(
     cmake g++ make pkgconf
     qt6-base-dev libgl-dev
     libxml2-dev
-    libx11-dev libxi-dev libxtst-dev
+    libx11-dev libxi-dev libxtst-dev libxkbcommon-dev
     libgtest-dev libgmock-dev libbenchmark-dev
     clang-14 libclang-rt-14-dev clang-format
     xvfb xauth xdotool x11-utils

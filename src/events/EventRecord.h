@@ -6,7 +6,7 @@ namespace tvk {
 
 // Event type codes stored in EventRecord::EventType. Other codes may be written by scripts;
 // the replayer ignores them.
-enum EventTypeCode : int32_t { Wait = 0, MouseClick = 1, MouseMove = 2, KeyBoard = 3 };
+enum EventTypeCode : int32_t { Wait = 0, MouseClick = 1, MouseMove = 2, KeyBoard = 3, MouseWheel = 4 };
 
 // Truth values are 16 bits wide, true = -1 (all bits set), in memory and in event files.
 inline constexpr int16_t VbTrue = -1;

@@ -26,6 +26,12 @@ inline constexpr uint32_t Shift = 1, Control = 2, Alt = 4;
 
 enum class WheelAxis { Vertical, Horizontal };
 
+// Wheel turns in 120ths of a notch (positive: away from the user, or to the right).
+struct WheelTurns {
+    int32_t vertical = 0;
+    int32_t horizontal = 0;
+};
+
 // How grabbing a global hotkey ended.
 enum class HotkeyGrab { Grabbed, Taken, NoSuchKey, Unsupported };
 
@@ -56,6 +62,11 @@ public:
     // Starts a run of polls: input seen before is history, and the next poll reports the present
     // state only (a backend that latches short taps forgets what it latched while nobody polled).
     virtual void beginPolling() {}
+    // The user's wheel turns since the last call (or beginPolling), each axis summed.
+    virtual WheelTurns takeWheelTurns() { return {}; }
+    // Presses since beginPolling of keys that have no virtual-key code and so cannot be recorded.
+    virtual int32_t unrecordableKeyPresses() { return 0; }
+
     virtual CursorPoint cursorPos() = 0;
     // Presses of vk that this backend did not inject (the user's own), counted since it started.
     virtual uint64_t userPressCount(int32_t vk) = 0;

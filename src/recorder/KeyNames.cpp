@@ -111,6 +111,58 @@ std::string fixedKeyName(int32_t code) {
         return "Volume Down";
     case vk::VolumeUp:
         return "Volume Up";
+    case vk::Kana:
+        return "Kana";
+    case vk::Kanji:
+        return "Kanji";
+    case vk::Convert:
+        return "Convert";
+    case vk::NonConvert:
+        return "Nonconvert";
+    case vk::ModeChange:
+        return "Mode Change";
+    case vk::Select:
+        return "Select";
+    case vk::Execute:
+        return "Execute";
+    case vk::Help:
+        return "Help";
+    case vk::Sleep:
+        return "Sleep";
+    case vk::Separator:
+        return "Num ,";
+    case vk::OemNecEqual:
+        return "Num =";
+    case vk::BrowserBack:
+        return "Browser Back";
+    case vk::BrowserForward:
+        return "Browser Forward";
+    case vk::BrowserRefresh:
+        return "Browser Refresh";
+    case vk::BrowserStop:
+        return "Browser Stop";
+    case vk::BrowserSearch:
+        return "Browser Search";
+    case vk::BrowserFavorites:
+        return "Browser Favorites";
+    case vk::BrowserHome:
+        return "Browser Home";
+    case vk::MediaNextTrack:
+        return "Next Track";
+    case vk::MediaPrevTrack:
+        return "Previous Track";
+    case vk::MediaStop:
+        return "Stop";
+    case vk::MediaPlayPause:
+        return "Play/Pause";
+    case vk::LaunchMail:
+        return "Mail";
+    case vk::LaunchMediaSelect:
+        return "Media";
+    case vk::LaunchApp1:
+        return "App 1";
+    case vk::LaunchApp2:
+        return "App 2";
     default:
         return {};
     }

@@ -4,6 +4,7 @@
 #include "recorder/StopTrim.h"
 #include "recorder/VirtualKeys.h"
 
+#include <algorithm>
 #include <cmath>
 #include <optional>
 
@@ -36,6 +37,13 @@ int32_t tickDifference(int32_t later, int32_t earlier) {
 bool isButton(int32_t code) {
     return code == vk::LButton || code == vk::RButton || code == vk::MButton || code == vk::XButton1 ||
            code == vk::XButton2;
+}
+
+constexpr int32_t kMaxWheelNotches = 1000;
+
+bool isModifier(int32_t code) {
+    return (code >= vk::Shift && code <= vk::Menu) || code == vk::LWin || code == vk::RWin ||
+           (code >= vk::LShift && code <= vk::RMenu);
 }
 
 // Nearest integer, halves to the even neighbour; callers keep the value within 32 bits.
@@ -115,32 +123,30 @@ void clsRecorder::InitiateRecording(int32_t lngInterval) {
     CursorPoint lastRecorded;
     backend->beginPolling();
     backend->readKeyStates(m_keyStates);
+    m_unrecordedKeys = 0;
 
     KeyStateTable now{};
     while (!m_stopRequested) {
         backend->readKeyStates(now);
-        for (int32_t k = 0; k <= 255; ++k) {
-            const bool down = now[static_cast<size_t>(k)];
-            if (down == m_keyStates[static_cast<size_t>(k)]) continue;
-            if (k >= 10 && k <= 12) continue; // never recorded
-            int32_t type = KeyBoard;
-            if (k >= 1 && k <= 7) {
-                selectMouseDetail(down);
-                addWaitEvent(stamp);
-                current = backend->cursorPos();
-                type = MouseClick;
-            } else {
-                addWaitEvent(stamp); // a key keeps the position last read
+        // One poll may find a modifier and a key changed together (AltGr+Q typed within a poll):
+        // modifier presses go first and their releases last, the order in which a person types.
+        for (int pass = 0; pass < 3; ++pass) {
+            for (int32_t k = 0; k <= 255; ++k) {
+                const bool down = now[static_cast<size_t>(k)];
+                if (down == m_keyStates[static_cast<size_t>(k)]) continue;
+                if (k >= 10 && k <= 12) continue; // never recorded
+                if (pass != (!isModifier(k) ? 1 : down ? 0 : 2)) continue;
+                recordChange(k, down, stamp, current, lastRecorded);
+                const auto list = requireEvents();
+                if (list == recordedList && list->EventCount > first) {
+                    own.resize(static_cast<size_t>(list->EventCount - first));
+                    own.back() = m_ownInput && m_ownInput(k, current);
+                }
             }
-            const auto list = requireEvents();
-            list->AddEvent(type, down, current.x, current.y, k);
-            if (list == recordedList && list->EventCount > first) {
-                own.resize(static_cast<size_t>(list->EventCount - first));
-                own.back() = m_ownInput && m_ownInput(k, current);
-            }
-            lastRecorded = backend->cursorPos();
         }
         m_keyStates = now;
+        m_unrecordedKeys = backend->unrecordableKeyPresses();
+        recordWheel(stamp, current, lastRecorded);
 
         countdown -= lngInterval;
         if (countdown <= 0) {
@@ -156,6 +162,7 @@ void clsRecorder::InitiateRecording(int32_t lngInterval) {
         backend->sleep(lngInterval);
         backend->yield();
     }
+    m_unrecordedKeys = backend->unrecordableKeyPresses();
     trimStopGesture(*recordedList, first, own);
 }
 
@@ -172,6 +179,33 @@ void clsRecorder::trimStopGesture(clsEvents& list, int32_t first, std::vector<bo
     const int32_t cut = stopTailStart(list, first, own, stop);
     for (int32_t i = list.EventCount - 1; i >= cut; --i)
         list.RemoveEvent(i);
+}
+
+void clsRecorder::recordChange(int32_t k, bool down, int32_t& stamp, CursorPoint& current, CursorPoint& lastRecorded) {
+    int32_t type = KeyBoard;
+    if (k >= 1 && k <= 7) {
+        selectMouseDetail(down);
+        addWaitEvent(stamp);
+        current = m_backend->cursorPos();
+        type = MouseClick;
+    } else {
+        addWaitEvent(stamp); // a key keeps the position last read
+    }
+    requireEvents()->AddEvent(type, down, current.x, current.y, k);
+    lastRecorded = m_backend->cursorPos();
+}
+
+void clsRecorder::recordWheel(int32_t& stamp, CursorPoint& current, CursorPoint& lastRecorded) {
+    // The turns of one poll become one event per axis, whatever the mouse detail.
+    const WheelTurns turns = m_backend->takeWheelTurns();
+    for (const bool horizontal : {false, true}) {
+        const int32_t delta = horizontal ? turns.horizontal : turns.vertical;
+        if (delta == 0) continue;
+        addWaitEvent(stamp);
+        current = m_backend->cursorPos();
+        requireEvents()->AddEvent(MouseWheel, horizontal, current.x, current.y, delta);
+        lastRecorded = m_backend->cursorPos();
+    }
 }
 
 void clsRecorder::addWaitEvent(int32_t& stamp) {
@@ -233,6 +267,9 @@ void clsRecorder::ReplayEvents(int32_t StartIndex, int32_t EndIndex) {
             acted = true;
             replayKey(data, pressed);
             break;
+        case MouseWheel:
+            replayWheel(*list, index, data, pressed);
+            break;
         default:
             break; // codes written by scripts are ignored
         }
@@ -253,6 +290,16 @@ void clsRecorder::replayClick(const clsEvents& list, int32_t index, int32_t data
     m_backend->sendButton(data, pressed);
     std::erase(m_heldButtons, data);
     if (pressed) m_heldButtons.push_back(data);
+}
+
+void clsRecorder::replayWheel(const clsEvents& list, int32_t index, int32_t delta, bool horizontal) {
+    // Like a click, a turn happens where it was recorded: the glide ends there.
+    m_glide.stepX = m_glide.stepY = 0;
+    m_backend->moveCursor(list.EventPosX(index), list.EventPosY(index));
+    // Scripts may write any delta: one event turns at most kMaxWheelNotches notches, so that a
+    // replay never spends long injecting clicks it cannot be stopped within.
+    const int32_t turn = std::clamp(delta, -kMaxWheelNotches * 120, kMaxWheelNotches * 120);
+    m_backend->turnWheel(horizontal ? WheelAxis::Horizontal : WheelAxis::Vertical, turn);
 }
 
 void clsRecorder::replayMove(const clsEvents& list, int32_t index) {

@@ -53,6 +53,8 @@ public:
     // Releases every key and button the replays pressed and did not release.
     void releaseHeldInput();
     bool isRecording() const { return m_recordingDepth > 0; }
+    // Presses of keys without a virtual-key code during the last recording (they are not in the list).
+    int32_t unrecordedKeys() const { return m_unrecordedKeys; }
     bool isReplaying() const { return m_replayDepth > 0; }
     InputBackend& backend() { return *m_backend; }
 
@@ -67,6 +69,8 @@ private:
     };
 
     std::shared_ptr<clsEvents> requireEvents() const;
+    void recordChange(int32_t k, bool down, int32_t& stamp, CursorPoint& current, CursorPoint& lastRecorded);
+    void recordWheel(int32_t& stamp, CursorPoint& current, CursorPoint& lastRecorded);
     void addWaitEvent(int32_t& stamp);
     void selectMouseDetail(bool pressed);
     void yieldNow();
@@ -77,6 +81,7 @@ private:
     void stepGlide();
     void replayClick(const clsEvents& list, int32_t index, int32_t data, bool pressed);
     void replayMove(const clsEvents& list, int32_t index);
+    void replayWheel(const clsEvents& list, int32_t index, int32_t delta, bool horizontal);
     void replayKey(int32_t data, bool pressed);
 
     std::shared_ptr<InputBackend> m_backend;
@@ -93,6 +98,7 @@ private:
     uint64_t m_stopKeyPresses = 0; // the user's presses of the stop key when watching began
     std::vector<int32_t> m_gestureKeys;
     std::function<bool(int32_t, CursorPoint)> m_ownInput;
+    int32_t m_unrecordedKeys = 0;
     int m_recordingDepth = 0;
     int m_replayDepth = 0;
 };

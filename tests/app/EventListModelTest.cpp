@@ -76,6 +76,9 @@ TEST_F(EventListModelTest, RebuildRenumbersFromTheList) {
 TEST_F(EventListModelTest, UnknownTypesShowTheirCodesAndKeyNamesAreShared) {
     add(7, false, 1, 2, 3, 1000);
     EXPECT_EQ(rowTexts(model, 0), (QStringList{"1", "0", "7", "3", "1", "2", "False"}));
+    add(MouseWheel, false, 1, 2, 240, 1000);
+    EXPECT_EQ(rowTexts(model, 1), (QStringList{"2", "0", "MouseWheel", "240", "1", "2", "False"}));
+    EXPECT_EQ(namesAsked, 0) << "a wheel delta is no key";
     for (int i = 0; i < 100; ++i)
         add(KeyBoard, i % 2 == 0, 0, 0, 65, 1000 + i);
     add(KeyBoard, true, 0, 0, 65 + 0x10000, 2000); // same low 16 bits: same name

@@ -2,6 +2,7 @@
 
 #include "app/main/EventListModel.h"
 #include "app/main/frmMain.h"
+#include "events/clsEvents.h"
 #include "support/clsSettings.h"
 
 #include "app/tools/EnglishLanguage.h"
@@ -87,6 +88,12 @@ TEST_F(LanguageFilesTest, GermanTranslatesTheMainWindow) {
     EXPECT_TRUE(main->action("mnuLine1")->isSeparator());                // a line stays a line
     EXPECT_EQ(main->action("mnuLine1")->text(), "");
     EXPECT_EQ(main->model()->headerData(2, Qt::Horizontal, Qt::DisplayRole).toString(), "Ereignistyp:");
+    main->Events->AddEvent(MouseWheel, true, 1, 2, -120);
+    main->Events->AddEvent(KeyBoard, true, 1, 2, 65);
+    EXPECT_EQ(main->model()->cellText(0, 2), "Mausrad");
+    EXPECT_EQ(main->model()->cellText(0, 3), "-120") << "the delta, not a key";
+    EXPECT_EQ(main->model()->cellText(0, 6), "True") << "horizontal";
+    EXPECT_EQ(main->model()->cellText(1, 2), "KeyBoard");
     delete main;
 }
 

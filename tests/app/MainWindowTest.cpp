@@ -195,6 +195,19 @@ TEST_F(MainWindowTest, RecordTogglesWhileTheRecordingLoopRuns) {
     EXPECT_TRUE(sawKey);
 }
 
+TEST_F(MainWindowTest, KeysWithoutACodeAreReportedOnceWhenTheRecordingEnds) {
+    for (const int count : {1, 2, 0}) {
+        for (int i = 0; i < count; ++i)
+            backend->scheduleAction(0, [&] { backend->pressUnmappedKey(); });
+        backend->scheduleAction(0, [&] { window->action("mnuRecord")->trigger(); });
+        window->action("mnuRecord")->trigger();
+        const QString expected = count == 0   ? QString()
+                                 : count == 1 ? QStringLiteral("1 key could not be recorded")
+                                              : QStringLiteral("%1 keys could not be recorded").arg(count);
+        EXPECT_EQ(window->activityText(), expected) << count;
+    }
+}
+
 TEST_F(MainWindowTest, ClearDuringARecordingEndsItAndKeepsTheCheckMark) {
     addEvents(3);
     const std::shared_ptr<clsEvents> before = window->document()->events();

@@ -19,8 +19,8 @@ struct Ev {
     int32_t x, y, data;
     friend bool operator==(const Ev&, const Ev&) = default;
     friend std::ostream& operator<<(std::ostream& os, const Ev& e) {
-        static const char* names[] = {"Wait", "MouseClick", "MouseMove", "KeyBoard"};
-        os << (e.type >= 0 && e.type <= 3 ? names[e.type] : "?") << "(" << e.data << (e.pressed ? ", down" : "") << " @"
+        static const char* names[] = {"Wait", "MouseClick", "MouseMove", "KeyBoard", "MouseWheel"};
+        os << (e.type >= 0 && e.type <= 4 ? names[e.type] : "?") << "(" << e.data << (e.pressed ? ", down" : "") << " @"
            << e.x << "," << e.y << ")";
         return os;
     }
@@ -34,6 +34,9 @@ inline Ev keyEv(int32_t vk, bool down, int32_t x = 0, int32_t y = 0) {
 }
 inline Ev clickEv(int32_t vk, bool down, int32_t x, int32_t y) {
     return {MouseClick, down, x, y, vk};
+}
+inline Ev wheelEv(int32_t delta, bool horizontal, int32_t x, int32_t y) {
+    return {MouseWheel, horizontal, x, y, delta};
 }
 inline Ev moveEv(int32_t x, int32_t y) {
     return {MouseMove, false, x, y, 0};

@@ -29,6 +29,38 @@ TEST_F(RecordingTest, SidedModifierRecordsGenericAndSidedCodeTogether) {
                                                 keyEv(vk::Shift, false), keyEv(vk::RShift, false)}));
 }
 
+TEST_F(RecordingTest, ModifiersChangingWithAKeyInOnePollPressFirstAndReleaseLast) {
+    // AltGr+Q (left Ctrl with right Alt) typed within one poll, then released within the next.
+    for (int32_t code : {vk::RMenu, vk::LControl, static_cast<int32_t>('Q')})
+        backend->scheduleKey(15, code, true);
+    backend->scheduleKey(22, 'Q', false);
+    backend->scheduleKey(25, vk::RMenu, false);
+    backend->scheduleKey(25, vk::LControl, false);
+    stopAt(50);
+    recorder->InitiateRecording(10);
+    EXPECT_EQ(eventsOf(*list),
+              (std::vector<Ev>{waitEv(20), keyEv(vk::Control, true), keyEv(vk::Menu, true), keyEv(vk::LControl, true),
+                               keyEv(vk::RMenu, true), keyEv('Q', true), waitEv(10), keyEv('Q', false),
+                               keyEv(vk::Control, false), keyEv(vk::Menu, false), keyEv(vk::LControl, false),
+                               keyEv(vk::RMenu, false)}));
+}
+
+TEST_F(RecordingTest, WheelTurnsOfOnePollBecomeOneEventPerAxisWhateverTheDetail) {
+    list->MouseUpDetail = 1000; // thins moves, never turns
+    backend->setCursor(40, 50);
+    backend->scheduleWheel(15, WheelAxis::Vertical, 120);
+    backend->scheduleWheel(17, WheelAxis::Vertical, 120);
+    backend->scheduleWheel(17, WheelAxis::Horizontal, -60);
+    backend->scheduleCursor(22, 41, 52);
+    backend->scheduleWheel(25, WheelAxis::Vertical, -120);
+    backend->scheduleWheel(33, WheelAxis::Vertical, 60);
+    backend->scheduleWheel(34, WheelAxis::Vertical, -60); // turned back within the poll: nothing
+    stopAt(50);
+    recorder->InitiateRecording(10);
+    EXPECT_EQ(eventsOf(*list), (std::vector<Ev>{moveEv(40, 50), waitEv(20), wheelEv(240, false, 40, 50),
+                                                wheelEv(-60, true, 40, 50), waitEv(10), wheelEv(-120, false, 41, 52)}));
+}
+
 TEST_F(RecordingTest, ButtonsCarryTheCursorOfTheirChangeAndKeysTheLastRead) {
     backend->setCursor(300, 200); // the first poll records where the cursor is
     backend->scheduleCursor(22, 310, 205);
@@ -53,9 +85,15 @@ TEST_F(RecordingTest, UnrecordedKeysAndKeysHeldBeforeTheStart) {
     backend->scheduleKey(15, 10, true);
     backend->scheduleKey(15, 11, true);
     backend->scheduleKey(25, 'Q', false);
+    backend->scheduleAction(20, [this] { backend->pressUnmappedKey(); });
     stopAt(50);
     recorder->InitiateRecording(10);
     EXPECT_EQ(eventsOf(*list), (std::vector<Ev>{waitEv(30), keyEv('Q', false)}));
+    EXPECT_EQ(recorder->unrecordedKeys(), 1) << "a key without a code is counted, not lost silently";
+
+    stopAt(80); // each recording counts its own
+    recorder->InitiateRecording(10);
+    EXPECT_EQ(recorder->unrecordedKeys(), 0);
 }
 
 TEST_F(RecordingTest, MoveSpacingFollowsTheDetailOfTheButtonState) {

@@ -3,7 +3,9 @@
 #include "events/RuntimeError.h"
 #include "recorder/VirtualKeys.h"
 
+#include <algorithm>
 #include <cmath>
+#include <limits>
 #include <tuple>
 
 namespace tvk::testing {
@@ -97,6 +99,32 @@ TEST_F(ReplayTest, ClicksPressTheirButtonAtTheirPositionAndOtherDataOnlyMoves) {
         EXPECT_EQ(click.pos, move.pos);
     }
     EXPECT_EQ(at, log.size());
+}
+
+TEST_F(ReplayTest, WheelTurnsAtItsPositionEndingTheGlideAndUnknownTypesAreSkipped) {
+    add(MouseMove, false, 500, 500, 0);
+    add(Wait, false, 0, 0, 30);
+    add(MouseWheel, false, 10, 20, 180);
+    add(Wait, false, 0, 0, 30); // the glide ended: no steps
+    add(MouseWheel, true, 5, 6, -120);
+    add(5, true, 7, 8, 120); // a type this program does not know
+    add(MouseWheel, false, 0, 0, std::numeric_limits<int32_t>::max());
+    add(MouseWheel, false, 0, 0, std::numeric_limits<int32_t>::min());
+    recorder->ReplayEvents(0, -1);
+    std::vector<std::tuple<int32_t, WheelAxis, CursorPoint>> turns;
+    for (const auto& i : injectionsOf(Kind::Wheel))
+        turns.emplace_back(i.delta, i.axis, i.pos);
+    const std::vector<std::tuple<int32_t, WheelAxis, CursorPoint>> expected{
+        {180, WheelAxis::Vertical, {10, 20}},
+        {-120, WheelAxis::Horizontal, {5, 6}},
+        {120000, WheelAxis::Vertical, {0, 0}}, // bounded, so that a replay stays stoppable
+        {-120000, WheelAxis::Vertical, {0, 0}},
+    };
+    EXPECT_EQ(turns, expected);
+    const auto moves = cursorMoves();
+    ASSERT_GE(moves.size(), 4u);
+    EXPECT_EQ(moves[moves.size() - 3], (CursorPoint{5, 6}));
+    EXPECT_EQ(std::count(moves.begin(), moves.end(), CursorPoint{10, 20}), 1) << "no glide step after the turn";
 }
 
 TEST_F(ReplayTest, WaitSlicesStepTheGlideAndSleepTheRest) {

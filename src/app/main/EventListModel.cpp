@@ -14,6 +14,8 @@ QString eventTypeName(int32_t type) {
         return QStringLiteral("MouseMove");
     case KeyBoard:
         return QStringLiteral("KeyBoard");
+    case MouseWheel:
+        return QStringLiteral("MouseWheel");
     default:
         return QString::number(type);
     }
@@ -117,7 +119,7 @@ QString EventListModel::cellText(int row, int column) const {
     case 1:
         return QString::number(r.time);
     case 2:
-        return eventTypeName(r.type);
+        return m_typeNamer ? m_typeNamer(r.type) : eventTypeName(r.type);
     case 3:
         if (r.type == MouseClick || r.type == KeyBoard) return QStringLiteral("VK_") + m_keyNames.value(r.value);
         return QString::number(r.value);

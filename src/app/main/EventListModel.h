@@ -42,6 +42,9 @@ public:
     // Replaces all rows by one row per event of `events`, in one step.
     void rebuild(const clsEvents& events);
 
+    // Names event types in the type column (eventTypeName without one), e.g. as translated.
+    void setTypeNamer(std::function<QString(int32_t)> namer) { m_typeNamer = std::move(namer); }
+
     // Column headers, as translated; there are as many columns as headers.
     QStringList headers() const { return m_headers; }
     void setHeaders(const QStringList& headers);
@@ -62,6 +65,7 @@ private:
     int32_t keyNameIndex(int32_t keyValue);
 
     KeyNamer m_keyNamer;
+    std::function<QString(int32_t)> m_typeNamer;
     std::vector<Row> m_rows;
     QStringList m_headers;
     QStringList m_keyNames;

@@ -106,6 +106,12 @@ void frmMain::buildControls() {
             return GetKeyName(*backend, key, modifiers);
         },
         this);
+    m_model->setTypeNamer([](int32_t type) {
+        // The wheel's name is translated; the older names are the same in every language.
+        if (type != MouseWheel) return eventTypeName(type);
+        const QString name = languageText("Messages", "MouseWheel");
+        return name.isEmpty() ? eventTypeName(type) : name;
+    });
     m_lstEvents = new EventListView(central);
     m_lstEvents->setObjectName(QStringLiteral("lstEvents"));
     m_lstEvents->setModel(m_model);
@@ -432,6 +438,15 @@ void frmMain::mnuRecord_Click() {
     }
     if (self && !record->isChecked()) setActivityText(QString());
     // Stopped: by Record again (which unchecked the item), Clear, or closing this window.
+    if (self && m_document->recorder() == recorder && recorder->unrecordedKeys() > 0) {
+        // Keys without a code are not in the list; say so rather than lose them without a word.
+        const int32_t count = recorder->unrecordedKeys();
+        QString text = languageText("Messages", count == 1 ? "KeyNotRecorded" : "KeysNotRecorded");
+        if (text.isEmpty())
+            text = count == 1 ? QStringLiteral("1 key could not be recorded")
+                              : QStringLiteral("%1 keys could not be recorded");
+        setActivityText(text.replace(QStringLiteral("%1"), QString::number(count)));
+    }
 }
 
 void frmMain::mnuReplay_Click() {

@@ -34,6 +34,9 @@ void buildEnglishLanguage(clsLanguage& target) {
         target.AppendEntry(messages, name, text);
     for (const auto& [name, text] : filterMessages())
         target.AppendEntry(messages, name, text);
+    target.AppendEntry(messages, "KeyNotRecorded", "1 key could not be recorded");
+    target.AppendEntry(messages, "KeysNotRecorded", "%1 keys could not be recorded");
+    target.AppendEntry(messages, "MouseWheel", "MouseWheel");
 
     delete settingsWindow;
     delete filters;

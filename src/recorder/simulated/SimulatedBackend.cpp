@@ -4,6 +4,7 @@
 #include "recorder/simulated/SimulatedKeyMap.h"
 
 #include <algorithm>
+#include <cstdint>
 
 namespace tvk {
 
@@ -141,6 +142,10 @@ void SimulatedBackend::scheduleAction(int64_t atMs, std::function<void()> action
     schedule({std::chrono::milliseconds(atMs), 0, 2, 0, 0, std::move(action)});
 }
 
+void SimulatedBackend::scheduleWheel(int64_t atMs, WheelAxis axis, int32_t delta) {
+    schedule({std::chrono::milliseconds(atMs), 0, 3, axis == WheelAxis::Vertical ? 0 : 1, delta, {}});
+}
+
 void SimulatedBackend::setKeyDown(int32_t code, bool down) {
     userKey(code, down);
 }
@@ -162,6 +167,10 @@ void SimulatedBackend::applyDueChanges() {
             it = m_timeline.erase(it);
         } else if (it->kind == 1) {
             m_cursor = {it->a, it->b};
+            it = m_timeline.erase(it);
+        } else if (it->kind == 3) {
+            auto& sum = it->a == 0 ? m_wheel.vertical : m_wheel.horizontal;
+            sum = static_cast<int32_t>(std::clamp<int64_t>(int64_t{sum} + it->b, INT32_MIN, INT32_MAX));
             it = m_timeline.erase(it);
         } else {
             ++it; // actions wait for a yield

@@ -51,6 +51,12 @@ public:
     void sleep(int32_t ms) override;
     void sleepUntil(Nanos deadline) override;
     void yield() override;
+    void beginPolling() override {
+        m_unmappedPresses = 0;
+        m_wheel = {};
+    }
+    WheelTurns takeWheelTurns() override { return std::exchange(m_wheel, {}); }
+    int32_t unrecordableKeyPresses() override { return m_unmappedPresses; }
 
     // ---- Test control ----
     // Tick count at virtual time 0 (the tick count wraps as a real one does).
@@ -60,9 +66,13 @@ public:
     void scheduleKey(int64_t atMs, int32_t vk, bool down);
     void scheduleCursor(int64_t atMs, int32_t x, int32_t y);
     void scheduleAction(int64_t atMs, std::function<void()> action);
+    // The user turns the wheel by delta 120ths.
+    void scheduleWheel(int64_t atMs, WheelAxis axis, int32_t delta);
     // Immediate changes of the simulated user's input (not logged as injections).
     void setKeyDown(int32_t vk, bool down);
     void setCursor(int32_t x, int32_t y) { m_cursor = {x, y}; }
+    // A press of a key that has no virtual-key code.
+    void pressUnmappedKey() { ++m_unmappedPresses; }
     // Another program holds this combination: grabbing it reports Taken.
     void holdElsewhere(int32_t vk, uint32_t modifiers) { m_heldElsewhere.push_back({vk, modifiers}); }
     // Every sleep that waits at all lasts this much longer than asked; every yield takes this long.
@@ -80,7 +90,7 @@ private:
     struct Scheduled {
         Nanos at;
         uint64_t order;
-        int kind; // 0 key, 1 cursor, 2 action
+        int kind; // 0 key, 1 cursor, 2 action, 3 wheel
         int32_t a = 0, b = 0;
         std::function<void()> action;
     };
@@ -107,6 +117,8 @@ private:
     std::map<int32_t, Combination> m_grabs;
     std::vector<Combination> m_heldElsewhere;
     std::vector<int32_t> m_hotkeyPresses;
+    int32_t m_unmappedPresses = 0;
+    WheelTurns m_wheel;
 };
 
 } // namespace tvk

@@ -26,6 +26,8 @@ using namespace std::chrono_literals;
 // How old an answer may grow while no raw event says that anything changed.
 constexpr auto kKeyResync = 1000ms;
 constexpr auto kPointerResync = 100ms;
+// How long a modifier press may wait for the rest of its chord while the replay sleeps.
+constexpr auto kChordWindow = 20ms;
 
 // X buttons and the virtual keys they are: left, middle, right and the two side buttons.
 struct ButtonKey {
@@ -153,9 +155,12 @@ bool X11InputBackend::connect(std::string& whyNot) {
     XISelectEvents(m_display, m_root, &mask, 1);
     XkbSelectEvents(m_display, XkbUseCoreKbd, XkbNewKeyboardNotifyMask | XkbMapNotifyMask,
                     XkbNewKeyboardNotifyMask | XkbMapNotifyMask);
+    XkbSelectEventDetails(m_display, XkbUseCoreKbd, XkbStateNotify, XkbModifierLockMask | XkbGroupStateMask,
+                          XkbModifierLockMask | XkbGroupStateMask);
     // A held hotkey then repeats as presses alone, which are told from new presses.
     XkbSetDetectableAutoRepeat(m_display, True, nullptr);
     findXTestDevices();
+    findScrollAxes();
     loadKeyMap();
     XSync(m_display, False);
     return true;
@@ -175,8 +180,13 @@ void X11InputBackend::findXTestDevices() {
 X11InputBackend::~X11InputBackend() {
     if (!m_display) return;
     // Keys this backend pressed must not stay down once nothing can release them.
-    for (int code = 255; code >= 0; --code) {
-        if (m_injectedDown[static_cast<size_t>(code)]) sendKey(code, false);
+    const auto held = m_injector.heldKeys();
+    for (auto it = held.rbegin(); it != held.rend(); ++it)
+        sendKey(*it, false);
+    // Spare key codes go back to having no keysym.
+    for (const auto& [keycode, keysym] : m_boundSpares) {
+        KeySym none = NoSymbol;
+        XChangeKeyboardMapping(m_display, keycode, 1, &none, 1);
     }
     releaseHotkeys();
     XSync(m_display, False);
@@ -199,12 +209,14 @@ void X11InputBackend::drainEvents() {
                 break;
             case XI_RawButtonPress:
             case XI_RawButtonRelease:
+                if (cookie->evtype == XI_RawButtonPress) m_wheel.button(raw->detail, raw->flags & XIPointerEmulated);
                 if (raw->detail > 0 && raw->detail < 32) {
                     m_buttonLatch.observe(raw->detail, cookie->evtype == XI_RawButtonPress);
                 }
                 m_pointerStale = true;
                 break;
             case XI_RawMotion:
+                observeRawMotion(*raw);
                 m_pointerStale = true;
                 break;
             default:
@@ -215,6 +227,13 @@ void X11InputBackend::drainEvents() {
             onHotkeyEvent(event.xkey);
         } else if (event.type == m_xkbEventBase) {
             const auto* xkb = reinterpret_cast<const XkbAnyEvent*>(&event);
+            if (xkb->xkb_type == XkbStateNotify) {
+                const auto* state = reinterpret_cast<const XkbStateNotifyEvent*>(&event);
+                m_numLock = (state->locked_mods & m_numLockModifier) != 0;
+                // Character keys follow the active group: a layout switch changes their codes.
+                if (state->changed & XkbGroupStateMask) m_mapStale = true;
+                continue;
+            }
             if (xkb->xkb_type == XkbMapNotify) {
                 XkbRefreshKeyboardMapping(reinterpret_cast<XkbMapNotifyEvent*>(&event));
             }
@@ -241,6 +260,45 @@ void X11InputBackend::observeRawKey(int keycode, int sourceId, bool press) {
     }
     for (uint8_t code : m_map.virtualKeysOf(keycode))
         ++m_userPresses[code];
+}
+
+void X11InputBackend::findScrollAxes() {
+    m_scrollAxes.clear();
+    int count = 0;
+    XIDeviceInfo* devices = XIQueryDevice(m_display, XIAllDevices, &count);
+    if (!devices) return;
+    for (int i = 0; i < count; ++i) {
+        if (devices[i].use != XISlavePointer) continue;
+        for (int c = 0; c < devices[i].num_classes; ++c) {
+            if (devices[i].classes[c]->type != XIScrollClass) continue;
+            const auto* scroll = reinterpret_cast<const XIScrollClassInfo*>(devices[i].classes[c]);
+            const WheelAxis axis =
+                scroll->scroll_type == XIScrollTypeVertical ? WheelAxis::Vertical : WheelAxis::Horizontal;
+            m_scrollAxes.push_back({devices[i].deviceid, scroll->number, axis, scroll->increment});
+        }
+    }
+    XIFreeDeviceInfo(devices);
+}
+
+void X11InputBackend::observeRawMotion(const XIRawEvent& raw) {
+    if (m_scrollAxes.empty() || !raw.valuators.mask) return;
+    // The values follow the set bits of the mask, lowest valuator first.
+    int index = 0;
+    for (int valuator = 0; valuator < raw.valuators.mask_len * 8; ++valuator) {
+        if (!XIMaskIsSet(raw.valuators.mask, valuator)) continue;
+        for (const auto& axis : m_scrollAxes) {
+            if (axis.deviceId == raw.sourceid && axis.valuator == valuator) {
+                m_wheel.scroll(axis.axis, raw.raw_values[index], axis.increment);
+            }
+        }
+        ++index;
+    }
+}
+
+WheelTurns X11InputBackend::takeWheelTurns() {
+    if (!ready()) return {};
+    drainEvents();
+    return m_wheel.take();
 }
 
 void X11InputBackend::refreshKeys() {
@@ -272,30 +330,32 @@ void X11InputBackend::refreshPointer() {
 
 void X11InputBackend::loadKeyMap() {
     m_mapStale = false;
-    X11KeyMap map;
     XkbDescPtr xkb = XkbGetMap(m_display, 0, XkbUseCoreKbd);
     if (!xkb) return;
     XkbStateRec state{};
     XkbGetState(m_display, XkbUseCoreKbd, &state);
+    m_numLockModifier = numLockMask();
+    m_numLock = (state.locked_mods & m_numLockModifier) != 0;
+    std::vector<X11Key> keys;
     if (XkbGetNames(m_display, XkbKeyNamesMask | XkbKeyAliasesMask, xkb) == Success && xkb->names && xkb->names->keys) {
         const auto nameOf = [](const char* name) { return std::string(name, strnlen(name, XkbKeyNameLength)); };
-        const auto keysymOf = [&](int kc) { return XkbKeycodeToKeysym(m_display, KeyCode(kc), state.group, 0); };
         for (int kc = xkb->min_key_code; kc <= xkb->max_key_code; ++kc) {
-            map.assign(kc, nameOf(xkb->names->keys[kc].name), keysymOf(kc));
-        }
-        // Some keycode sets name a key differently and give the usual name as an alias.
-        for (int i = 0; i < xkb->names->num_key_aliases && xkb->names->key_aliases; ++i) {
-            const std::string real = nameOf(xkb->names->key_aliases[i].real);
-            for (int kc = xkb->min_key_code; kc <= xkb->max_key_code; ++kc) {
-                if (nameOf(xkb->names->keys[kc].name) == real && map.virtualKeysOf(kc).empty()) {
-                    map.assign(kc, nameOf(xkb->names->key_aliases[i].alias), keysymOf(kc));
+            X11Key key{kc, nameOf(xkb->names->keys[kc].name), 0, {}};
+            // Some keycode sets name a key differently and give the usual name as an alias.
+            for (int i = 0; i < xkb->names->num_key_aliases && xkb->names->key_aliases; ++i) {
+                if (nameOf(xkb->names->key_aliases[i].real) == key.xkbName) {
+                    key.aliases.push_back(nameOf(xkb->names->key_aliases[i].alias));
                 }
             }
+            // A key with fewer groups than the active one types its first group, as the server wraps it.
+            key.keysym = XkbKeycodeToKeysym(m_display, KeyCode(kc), state.group, 0);
+            if (key.keysym == NoSymbol) key.keysym = XkbKeycodeToKeysym(m_display, KeyCode(kc), 0, 0);
+            keys.push_back(std::move(key));
         }
     }
     XkbFreeNames(xkb, XkbKeyNamesMask | XkbKeyAliasesMask, True);
     XkbFreeKeyboard(xkb, 0, True);
-    m_map = std::move(map);
+    m_map = X11KeyMap(keys);
 }
 
 void X11InputBackend::readKeyStates(KeyStateTable& states) {
@@ -307,8 +367,17 @@ void X11InputBackend::readKeyStates(KeyStateTable& states) {
     if (m_pointerStale || now - m_lastPointerQuery > kPointerResync) refreshPointer();
 
     for (int kc = 8; kc <= 255; ++kc) {
-        if (!m_keyLatch.report(kc, m_keyDown[static_cast<size_t>(kc)])) continue;
-        for (uint8_t code : m_map.virtualKeysOf(kc))
+        auto& pressedAs = m_pressedAs[static_cast<size_t>(kc)];
+        if (!m_keyLatch.report(kc, m_keyDown[static_cast<size_t>(kc)])) {
+            pressedAs.clear();
+            continue;
+        }
+        // A key keeps the codes it went down as (NumLock or the layout may change while it is held).
+        if (pressedAs.empty()) {
+            pressedAs = m_map.virtualKeysOf(kc, m_numLock);
+            if (pressedAs.empty()) ++m_unrecordable;
+        }
+        for (uint8_t code : pressedAs)
             states[code] = true;
     }
     for (const auto& [button, code] : kButtons) {
@@ -325,6 +394,14 @@ void X11InputBackend::beginPolling() {
     m_buttonLatch.reset();
     refreshKeys();
     refreshPointer();
+    findScrollAxes(); // a mouse may have been plugged in since
+    m_wheel.reset();
+    m_unrecordable = 0;
+    // Keys down now were pressed before: they count as known, whatever their codes.
+    for (size_t kc = 0; kc < m_pressedAs.size(); ++kc) {
+        m_pressedAs[kc] = m_keyDown[kc] ? m_map.virtualKeysOf(static_cast<int>(kc), m_numLock) : std::vector<uint8_t>{};
+        if (m_keyDown[kc] && m_pressedAs[kc].empty()) m_pressedAs[kc] = {0};
+    }
 }
 
 bool X11InputBackend::isDown(int32_t code) {
@@ -360,6 +437,7 @@ void X11InputBackend::fakeButton(unsigned button, bool press) {
 
 void X11InputBackend::sendButton(int32_t code, bool down) {
     if (!ready()) return;
+    flushHeldBackKeys();
     for (const auto& [button, key] : kButtons) {
         if (key != code) continue;
         fakeButton(button, down);
@@ -369,6 +447,7 @@ void X11InputBackend::sendButton(int32_t code, bool down) {
 
 void X11InputBackend::turnWheel(WheelAxis axis, int32_t delta) {
     if (!ready()) return;
+    flushHeldBackKeys();
     // One click of buttons 4 to 7 per notch; what is left of a notch is kept for the next turn.
     const bool vertical = axis == WheelAxis::Vertical;
     auto& rest = m_wheelRest[vertical ? 0 : 1];
@@ -383,29 +462,55 @@ void X11InputBackend::turnWheel(WheelAxis axis, int32_t delta) {
     XFlush(m_display);
 }
 
-bool X11InputBackend::heldByInjection(int keycode) const {
-    for (int code = 0; code <= 255; ++code) {
-        if (m_injectedDown[static_cast<size_t>(code)] && m_map.keycodeOf(code) == keycode) return true;
+KeyInjector::Keyboard X11InputBackend::keyboard() {
+    KeyInjector::Keyboard board;
+    board.keycodeOf = [this](int32_t code) { return injectionKeycode(code); };
+    board.rightAltIsAltGr = m_map.rightAltIsAltGr();
+    board.emit = [this](int keycode, bool press) {
+        if (press) {
+            auto& pending = m_injectedPending[static_cast<size_t>(keycode)];
+            if (pending < 255) ++pending;
+        }
+        XTestFakeKeyEvent(m_display, static_cast<unsigned>(keycode), press ? True : False, CurrentTime);
+    };
+    return board;
+}
+
+int X11InputBackend::injectionKeycode(int32_t code) {
+    if (const int keycode = m_map.keycodeOf(code)) return keycode;
+    // A key this layout lacks (a media key, the keypad separator) is typed through a spare key
+    // code given its keysym, as long as the backend lives: clients read the keysym of an event
+    // after it arrived, so the binding must outlast the key press.
+    const unsigned long keysym = keysymOfVirtualKey(code);
+    if (keysym == 0) return 0;
+    for (const auto& [keycode, bound] : m_boundSpares) {
+        if (bound == keysym) return keycode;
     }
-    return false;
+    for (int keycode : m_map.spareKeycodes()) {
+        const bool used = std::any_of(m_boundSpares.begin(), m_boundSpares.end(),
+                                      [&](const auto& spare) { return spare.first == keycode; });
+        if (used) continue;
+        KeySym sym = keysym;
+        XChangeKeyboardMapping(m_display, keycode, 1, &sym, 1);
+        XSync(m_display, False);
+        m_boundSpares.emplace_back(keycode, keysym);
+        return keycode;
+    }
+    return 0;
+}
+
+void X11InputBackend::flushHeldBackKeys() {
+    if (!m_injector.hasPending()) return;
+    m_injector.flush(keyboard());
+    XFlush(m_display);
 }
 
 void X11InputBackend::sendKey(int32_t code, bool down) {
     if (code < 0 || code > 255 || !ready()) return;
     drainEvents();
-    const int keycode = m_map.keycodeOf(code);
-    if (keycode == 0) return;
-    // A generic modifier and its sided code share one key: it goes down with the first of them
-    // and up with the last, so a file that presses both neither presses twice nor leaves it down.
-    const bool wasHeld = heldByInjection(keycode);
-    m_injectedDown[static_cast<size_t>(code)] = down;
-    if (down && wasHeld) return;
-    if (!down && heldByInjection(keycode)) return;
-    if (down) {
-        auto& pending = m_injectedPending[static_cast<size_t>(keycode)];
-        if (pending < 255) ++pending;
-    }
-    XTestFakeKeyEvent(m_display, static_cast<unsigned>(keycode), down ? True : False, CurrentTime);
+    const bool wasPending = m_injector.hasPending();
+    m_injector.key(keyboard(), code, down);
+    if (!wasPending && m_injector.hasPending()) m_heldBackSince = monotonicNow();
     XFlush(m_display);
 }
 
@@ -522,6 +627,8 @@ void X11InputBackend::sleep(int32_t ms) {
 }
 
 void X11InputBackend::sleepUntil(std::chrono::nanoseconds deadline) {
+    // A modifier held back for a chord that did not come goes down before long.
+    if (m_display && m_injector.hasPending() && monotonicNow() - m_heldBackSince >= kChordWindow) flushHeldBackKeys();
     const timespec ts = toTimespec(deadline);
     while (clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &ts, nullptr) == EINTR) {
     }

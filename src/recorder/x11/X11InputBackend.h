@@ -1,15 +1,19 @@
 #pragma once
 
 #include "recorder/InputBackend.h"
+#include "recorder/x11/KeyInjector.h"
 #include "recorder/x11/TapLatch.h"
+#include "recorder/x11/WheelAccumulator.h"
 #include "recorder/x11/X11KeyMap.h"
 
 #include <X11/Xlib.h>
+#include <X11/extensions/XInput2.h>
 
 #include <array>
 #include <map>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace tvk {
@@ -45,6 +49,8 @@ public:
     std::chrono::nanoseconds monotonicNow() override;
     void sleep(int32_t ms) override;
     void sleepUntil(std::chrono::nanoseconds deadline) override;
+    int32_t unrecordableKeyPresses() override { return m_unrecordable; }
+    WheelTurns takeWheelTurns() override;
 
 private:
     struct Grab {
@@ -60,10 +66,14 @@ private:
     void refreshPointer();
     void loadKeyMap();
     void findXTestDevices();
+    void findScrollAxes();
+    void observeRawMotion(const XIRawEvent& raw);
     unsigned numLockMask();
     void ungrab(const Grab& grab);
-    bool heldByInjection(int keycode) const;
     void fakeButton(unsigned button, bool press);
+    int injectionKeycode(int32_t vk);
+    KeyInjector::Keyboard keyboard();
+    void flushHeldBackKeys();
 
     std::string m_displayName;
     bool m_tried = false;
@@ -84,11 +94,25 @@ private:
     bool m_mapStale = false;
     std::chrono::nanoseconds m_lastKeyQuery{0};
     std::chrono::nanoseconds m_lastPointerQuery{0};
-    std::array<bool, 256> m_injectedDown{};       // virtual keys this backend pressed and not released
-    std::array<uint8_t, 256> m_injectedPending{}; // key codes pressed here whose raw event is still due
-    std::array<uint64_t, 256> m_userPresses{};    // by virtual key
-    std::vector<int> m_xtestDevices;              // the server's devices that XTest injects through
-    std::array<int32_t, 2> m_wheelRest{};         // 120ths not yet turned, per axis
+    std::array<std::vector<uint8_t>, 256> m_pressedAs; // virtual keys each key code went down as
+    bool m_numLock = false;
+    unsigned m_numLockModifier = 0;
+    int32_t m_unrecordable = 0;
+    KeyInjector m_injector; // what this backend pressed and not released
+    struct ScrollAxis {
+        int deviceId;
+        int valuator;
+        WheelAxis axis;
+        double increment;
+    };
+    std::vector<ScrollAxis> m_scrollAxes; // of every device that scrolls smoothly
+    WheelAccumulator m_wheel;
+    std::chrono::nanoseconds m_heldBackSince{0};
+    std::vector<std::pair<int, unsigned long>> m_boundSpares; // spare key codes given a keysym
+    std::array<uint8_t, 256> m_injectedPending{};             // key codes pressed here whose raw event is still due
+    std::array<uint64_t, 256> m_userPresses{};                // by virtual key
+    std::vector<int> m_xtestDevices;                          // the server's devices that XTest injects through
+    std::array<int32_t, 2> m_wheelRest{};                     // 120ths not yet turned, per axis
     std::map<int32_t, Grab> m_grabs;
     std::array<bool, 256> m_hotkeyDown{}; // by key code: repeats of a held hotkey are not presses
     std::vector<int32_t> m_hotkeyPresses;

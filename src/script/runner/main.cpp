@@ -50,6 +50,8 @@ const char* typeText(int32_t type) {
         return "MouseMove";
     case 3:
         return "KeyBoard";
+    case 4:
+        return "MouseWheel";
     default:
         return "Unknown";
     }
