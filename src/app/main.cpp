@@ -1,6 +1,9 @@
 // Start-up: the language, then the main window; the program lives as long as its windows.
+#include "app/cli/ConsoleCommands.h"
+#include "app/cli/ConsoleOptions.h"
 #include "app/main/frmMain.h"
 #include "app/modMain.h"
+#include "support/clsSettings.h"
 
 #include <QApplication>
 #include <QIcon>
@@ -10,8 +13,10 @@
 #include "recorder/x11/X11Backend.h"
 #endif
 
+#include <cstdio>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -24,9 +29,21 @@ std::shared_ptr<tvk::InputBackend> makeBackend(std::string& whyNot) {
 #endif
 }
 
+// `tavrimoskel record|replay ...`: no window, no window manager, only the X display.
+int runConsole(int argc, char** argv, const std::vector<std::string>& args) {
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("Tavrimoskel"));
+    bool ok = false;
+    const int stopKey =
+        tvk::settings().Setting(QStringLiteral("Replay"), QStringLiteral("StopKey"), QStringLiteral("27")).toInt(&ok);
+    return tvk::runConsoleCommand(args, makeBackend, ok ? stopKey : 27, stdout, stderr);
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
+    const std::vector<std::string> args(argv + (argc > 0 ? 1 : 0), argv + argc);
+    if (tvk::isConsoleCommand(args)) return runConsole(argc, argv, args);
     // The input backend speaks X11; on a Wayland session the windows use XWayland alike.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && !qEnvironmentVariableIsEmpty("DISPLAY"))
         qputenv("QT_QPA_PLATFORM", "xcb");
