@@ -6,6 +6,7 @@
 //   append_row_us        cost of one row added while recording (event, row, selection, status bar)
 //   append_200k_vs_10k   that cost over 200,000 rows divided by the cost over 10,000 (1.0: no growth)
 // The program runs itself as the child for the start-up figures ("--child bare" / "--child full").
+#include "app/BackendStarter.h"
 #include "app/main/EventListModel.h"
 #include "app/main/frmMain.h"
 #include "app/modMain.h"
@@ -56,9 +57,11 @@ int child(int argc, char** argv, bool full) {
         const QByteArray source = qgetenv("TVK_SOURCE_DIR");
         if (!source.isEmpty()) setLanguagesFolderOverride(QString::fromLocal8Bit(source) + "/languages");
         loadLanguageReporting(nullptr);
-        auto backend = createX11Backend();
-        if (!backend) return 1;
+        auto backend = makeX11Backend();
         window = new frmMain(backend);
+        BackendStarter::startAfterFirstPaint(window, backend, [](bool started, const std::string&) {
+            if (!started) QCoreApplication::exit(1);
+        });
     } else {
         window = new QMainWindow();
         window->setObjectName("frmMain");

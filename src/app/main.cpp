@@ -1,4 +1,5 @@
 // Start-up: the language, then the main window; the program lives as long as its windows.
+#include "app/BackendStarter.h"
 #include "app/cli/ConsoleCommands.h"
 #include "app/cli/ConsoleOptions.h"
 #include "app/main/frmMain.h"
@@ -20,11 +21,11 @@
 
 namespace {
 
-std::shared_ptr<tvk::InputBackend> makeBackend(std::string& whyNot) {
+// The backend connects after the main window shows (start-up time is the window's).
+std::shared_ptr<tvk::InputBackend> makeBackend() {
 #ifdef TVK_HAVE_X11
-    return tvk::createX11Backend({}, &whyNot);
+    return tvk::makeX11Backend();
 #else
-    whyNot = "this build has no X11 input backend";
     return nullptr;
 #endif
 }
@@ -36,7 +37,22 @@ int runConsole(int argc, char** argv, const std::vector<std::string>& args) {
     bool ok = false;
     const int stopKey =
         tvk::settings().Setting(QStringLiteral("Replay"), QStringLiteral("StopKey"), QStringLiteral("27")).toInt(&ok);
-    return tvk::runConsoleCommand(args, makeBackend, ok ? stopKey : 27, stdout, stderr);
+    auto openBackend = [](std::string& whyNot) -> std::shared_ptr<tvk::InputBackend> {
+        std::shared_ptr<tvk::InputBackend> backend = makeBackend();
+        if (!backend) {
+            whyNot = "this build has no X11 input backend";
+            return nullptr;
+        }
+        return backend->start(&whyNot) ? backend : nullptr;
+    };
+    return tvk::runConsoleCommand(args, openBackend, ok ? stopKey : 27, stdout, stderr);
+}
+
+void reportNoBackend(const std::string& whyNot) {
+    QMessageBox::critical(nullptr, QStringLiteral("Tavrimoskel"),
+                          QStringLiteral("Tavrimoskel records and replays input on an X11 desktop, "
+                                         "and cannot use this one:\n%1")
+                              .arg(QString::fromStdString(whyNot)));
 }
 
 } // namespace
@@ -53,16 +69,17 @@ int main(int argc, char** argv) {
 
     tvk::loadLanguageReporting(nullptr);
 
-    std::string whyNot;
-    std::shared_ptr<tvk::InputBackend> backend = makeBackend(whyNot);
+    std::shared_ptr<tvk::InputBackend> backend = makeBackend();
     if (!backend) {
-        QMessageBox::critical(nullptr, QStringLiteral("Tavrimoskel"),
-                              QStringLiteral("Tavrimoskel records and replays input on an X11 desktop, "
-                                             "and cannot use this one:\n%1")
-                                  .arg(QString::fromStdString(whyNot)));
+        reportNoBackend("this build has no X11 input backend");
         return 1;
     }
     auto* window = new tvk::frmMain(backend);
     window->show();
+    tvk::BackendStarter::startAfterFirstPaint(window, backend, [](bool started, const std::string& whyNot) {
+        if (started) return;
+        reportNoBackend(whyNot);
+        QCoreApplication::exit(1);
+    });
     return QApplication::exec();
 }

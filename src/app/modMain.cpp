@@ -4,7 +4,6 @@
 #include "events/RuntimeError.h"
 #include "language/clsLanguage.h"
 #include "recorder/InputBackend.h"
-#include "recorder/KeyNames.h"
 #include "support/clsSettings.h"
 
 #include <QAbstractItemView>
@@ -113,7 +112,12 @@ QString GetKeyName(InputBackend& backend, int32_t& keyValue, int32_t& modifiers)
     if (modifiers & 4) prefix += QStringLiteral("Alt+");
     if (modifiers & 2) prefix += QStringLiteral("Ctrl+");
     if (modifiers & 1) prefix += QStringLiteral("Shift+");
-    return prefix + QString::fromStdString(keyName(backend, keyValue));
+    // The name belongs to the key's scan code as a key message carries it: bits 16 to 23 of its
+    // lParam, with the extended-key bit clear. A scan code that does not fit has no name.
+    const uint32_t scan = backend.scanCode(keyValue);
+    if (scan == 0 || scan > 0xFF) return prefix;
+    const uint32_t lParam = scan << 16;
+    return prefix + QString::fromStdString(backend.keyName((lParam >> 16) & 0xFF));
 }
 
 void UnloadOtherForms(QWidget* keep) {

@@ -3,9 +3,13 @@
 namespace tvk {
 
 void InputBackend::readKeyStates(KeyStateTable& states) {
-    states.fill(0);
+    states.fill(false);
     for (int32_t vk = 1; vk <= 254; ++vk)
-        states[static_cast<size_t>(vk)] = asyncKeyState(vk);
+        states[static_cast<size_t>(vk)] = isDown(vk);
+}
+
+HotkeyGrab InputBackend::grabHotkey(int32_t, int32_t, uint32_t) {
+    return HotkeyGrab::Unsupported;
 }
 
 void InputBackend::yield() {

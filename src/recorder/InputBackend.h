@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <vector>
 
 namespace tvk {
 
@@ -15,45 +16,75 @@ struct CursorPoint {
     friend bool operator==(const CursorPoint&, const CursorPoint&) = default;
 };
 
-// Button flags of mouseEvent and the key-up flag of keybdEvent, in the values event files rely on.
-namespace mouse {
-inline constexpr uint32_t LeftDown = 0x0002;
-inline constexpr uint32_t LeftUp = 0x0004;
-inline constexpr uint32_t RightDown = 0x0008;
-inline constexpr uint32_t RightUp = 0x0010;
-inline constexpr uint32_t MiddleDown = 0x0020;
-inline constexpr uint32_t MiddleUp = 0x0040;
-inline constexpr uint32_t XDown = 0x0080;
-inline constexpr uint32_t XUp = 0x0100;
-} // namespace mouse
-inline constexpr uint32_t KeyEventKeyUp = 0x0002;
+// Entry k is true while virtual key k (a key or a mouse button) is down.
+using KeyStateTable = std::array<bool, 256>;
 
-// One key state per virtual-key code 0..255; a negative entry (top bit set) means down.
-using KeyStateTable = std::array<int16_t, 256>;
+// Modifier bits of a hotkey, in the order key values carry them in bits 8 to 15.
+namespace modifier {
+inline constexpr uint32_t Shift = 1, Control = 2, Alt = 4;
+} // namespace modifier
 
-// The input and timing services recording, replay and key naming rest on. One instance per
-// platform; every call is synchronous on the caller's thread. Key codes are Windows virtual-key
-// codes on every platform so that event files stay interchangeable.
+enum class WheelAxis { Vertical, Horizontal };
+
+// How grabbing a global hotkey ended.
+enum class HotkeyGrab { Grabbed, Taken, NoSuchKey, Unsupported };
+
+// The input and timing services recording, replay and key naming rest on, in neutral terms.
+// One instance per platform; every call is synchronous on the caller's thread. Keys and mouse
+// buttons are named by Windows virtual-key codes on every platform (buttons: 1 left, 2 right,
+// 4 middle, 5 and 6 the side buttons), so that event files stay interchangeable.
+// Each backend folder (x11/, simulated/) holds the same files: <Name>Backend.h to create it, the
+// backend class, and <Name>KeyMap linking virtual keys to the platform's keys and their names.
 class InputBackend {
 public:
     virtual ~InputBackend() = default;
 
-    // State of virtual key vk: top bit set while the key or button is down; 0 outside 1..254.
-    virtual int16_t asyncKeyState(int32_t vk) = 0;
-    // One poll of every key: entry k = asyncKeyState(k) for k = 1..254, entries 0 and 255 zero.
+    // Connects to the platform's input services unless done; false with the reason when they are
+    // unavailable. Other calls connect on first use; a backend that cannot reads nothing down,
+    // injects nothing and names no key.
+    virtual bool start(std::string* whyNot) {
+        (void)whyNot;
+        return true;
+    }
+
+    // ---- Reading input ----
+    // True while virtual key vk (key or button) is down; false outside 1..254.
+    virtual bool isDown(int32_t vk) = 0;
+    // One poll of every key: entry k = isDown(k) for k = 1..254, entries 0 and 255 false.
     // Backends that latch short taps count one call as one poll.
     virtual void readKeyStates(KeyStateTable& states);
     // Starts a run of polls: input seen before is history, and the next poll reports the present
     // state only (a backend that latches short taps forgets what it latched while nobody polled).
     virtual void beginPolling() {}
-
     virtual CursorPoint cursorPos() = 0;
-    virtual void setCursorPos(int32_t x, int32_t y) = 0;
-    // One button press or release at the cursor (flags from `mouse`; data 1 or 2 picks the extra button).
-    virtual void mouseEvent(uint32_t flags, int32_t data) = 0;
-    // One key press (flags 0) or release (KeyEventKeyUp) of virtual key vk.
-    virtual void keybdEvent(uint8_t vk, uint8_t scan, uint32_t flags) = 0;
+    // Presses of vk that this backend did not inject (the user's own), counted since it started.
+    virtual uint64_t userPressCount(int32_t vk) = 0;
 
+    // ---- Injecting input ----
+    // Presses (down) or releases key vk; codes without a key on this platform do nothing.
+    virtual void sendKey(int32_t vk, bool down) = 0;
+    // Presses or releases mouse button vk (1, 2, 4, 5, 6) at the cursor; other codes do nothing.
+    virtual void sendButton(int32_t vk, bool down) = 0;
+    virtual void moveCursor(int32_t x, int32_t y) = 0;
+    // Turns the wheel by delta 120ths of a notch (positive: away from the user, or to the right).
+    virtual void turnWheel(WheelAxis axis, int32_t delta) = 0;
+
+    // ---- Keys ----
+    // Scan code of the key that types vk, 0 when it has none.
+    virtual uint32_t scanCode(int32_t vk) = 0;
+    // Name of the key with scan code `scan` ("A", "Enter", "Num 5"), empty when there is none.
+    virtual std::string keyName(uint32_t scan) = 0;
+
+    // ---- Global hotkeys ----
+    // Reserves vk with the `modifier` bits for this program whichever window has the focus; its
+    // presses are then reported by takeHotkeyPresses under `id` (a grabbed id is replaced).
+    virtual HotkeyGrab grabHotkey(int32_t id, int32_t vk, uint32_t modifiers);
+    // Gives every grabbed hotkey back.
+    virtual void releaseHotkeys() {}
+    // Ids of the hotkeys pressed since the last call, in order.
+    virtual std::vector<int32_t> takeHotkeyPresses() { return {}; }
+
+    // ---- Time ----
     // Milliseconds of the monotonic clock, wrapping at 32 bits.
     virtual int32_t tickCount() = 0;
     // The monotonic clock at full resolution, for deadlines.
@@ -65,11 +96,6 @@ public:
     // Processes pending window messages through the handler set by setYield (nothing without one).
     virtual void yield();
     void setYield(std::function<void()> handler) { m_yield = std::move(handler); }
-
-    // Scan code of virtual key `code` for mapType 0, 0 when the key has none (other map types: 0).
-    virtual uint32_t mapVirtualKey(uint32_t code, uint32_t mapType) = 0;
-    // Name of the key whose scan code is in bits 16..23 of lParam; empty when it has none.
-    virtual std::string keyNameText(int32_t lParam) = 0;
 
 private:
     std::function<void()> m_yield;

@@ -1,6 +1,5 @@
 #include "recorder/KeyNames.h"
 
-#include "recorder/InputBackend.h"
 #include "recorder/VirtualKeys.h"
 
 #include <array>
@@ -134,12 +133,6 @@ int32_t virtualKeyOfCharacter(char32_t ch) {
         if (static_cast<char32_t>(c) == ch) return key;
     }
     return 0;
-}
-
-std::string keyName(InputBackend& backend, int32_t code) {
-    const uint32_t scan = backend.mapVirtualKey(static_cast<uint32_t>(code), 0);
-    if (scan == 0 || scan > 0xFF) return {};
-    return backend.keyNameText(static_cast<int32_t>(scan << 16));
 }
 
 } // namespace tvk

@@ -1,6 +1,7 @@
 #include "recorder/clsRecorder.h"
 
 #include "events/RuntimeError.h"
+#include "recorder/VirtualKeys.h"
 
 #include <cmath>
 #include <optional>
@@ -26,6 +27,11 @@ private:
 // Tick difference with the wrap of the 32-bit tick counter (a recording may span the wrap).
 int32_t tickDifference(int32_t later, int32_t earlier) {
     return static_cast<int32_t>(static_cast<uint32_t>(later) - static_cast<uint32_t>(earlier));
+}
+
+bool isButton(int32_t code) {
+    return code == vk::LButton || code == vk::RButton || code == vk::MButton || code == vk::XButton1 ||
+           code == vk::XButton2;
 }
 
 // Nearest integer, halves to the even neighbour; callers keep the value within 32 bits.
@@ -78,8 +84,8 @@ void clsRecorder::InitiateRecording(int32_t lngInterval) {
     while (!m_stopRequested) {
         backend->readKeyStates(now);
         for (int32_t k = 0; k <= 255; ++k) {
-            const bool down = now[static_cast<size_t>(k)] < 0;
-            if (down == (m_keyStates[static_cast<size_t>(k)] < 0)) continue;
+            const bool down = now[static_cast<size_t>(k)];
+            if (down == m_keyStates[static_cast<size_t>(k)]) continue;
             if (k >= 10 && k <= 12) continue; // never recorded
             int32_t type = KeyBoard;
             if (k >= 1 && k <= 7) {
@@ -168,38 +174,14 @@ void clsRecorder::ReplayEvents(int32_t StartIndex, int32_t EndIndex) {
 }
 
 void clsRecorder::replayClick(const clsEvents& list, int32_t index, int32_t data, bool pressed) {
-    uint32_t flags = 0;
-    int32_t extra = 0;
-    switch (data) {
-    case 1:
-        flags = pressed ? mouse::LeftDown : mouse::LeftUp;
-        break;
-    case 2:
-        flags = pressed ? mouse::RightDown : mouse::RightUp;
-        break;
-    case 4:
-        flags = pressed ? mouse::MiddleDown : mouse::MiddleUp;
-        break;
-    default:
-        flags = pressed ? mouse::XDown : mouse::XUp;
-        extra = data > 4 ? data - 4 : 0;
-        break;
-    }
     selectMouseDetail(pressed);
     m_glide.stepX = m_glide.stepY = 0;
-    const int32_t x = list.EventPosX(index);
-    const int32_t y = list.EventPosY(index);
-    m_backend->setCursorPos(x, y);
-    m_backend->mouseEvent(flags, extra);
-
-    // The release that matches this press uses the same button and data.
-    const HeldButton button{flags == mouse::LeftDown || flags == mouse::LeftUp       ? mouse::LeftUp
-                            : flags == mouse::RightDown || flags == mouse::RightUp   ? mouse::RightUp
-                            : flags == mouse::MiddleDown || flags == mouse::MiddleUp ? mouse::MiddleUp
-                                                                                     : mouse::XUp,
-                            extra};
-    std::erase(m_heldButtons, button);
-    if (pressed) m_heldButtons.push_back(button);
+    m_backend->moveCursor(list.EventPosX(index), list.EventPosY(index));
+    // Data that names no button moves the cursor only.
+    if (!isButton(data)) return;
+    m_backend->sendButton(data, pressed);
+    std::erase(m_heldButtons, data);
+    if (pressed) m_heldButtons.push_back(data);
 }
 
 void clsRecorder::replayMove(const clsEvents& list, int32_t index) {
@@ -209,7 +191,7 @@ void clsRecorder::replayMove(const clsEvents& list, int32_t index) {
     if (m_mouseDetail < 10) {
         // Less than one planned step: no glide, straight to the target.
         m_glide.stepX = m_glide.stepY = 0;
-        m_backend->setCursorPos(m_glide.targetX, m_glide.targetY);
+        m_backend->moveCursor(m_glide.targetX, m_glide.targetY);
         return;
     }
     m_glide.stepsPlanned = m_mouseDetail / 10.0;
@@ -222,7 +204,7 @@ void clsRecorder::replayMove(const clsEvents& list, int32_t index) {
 
 void clsRecorder::replayKey(int32_t data, bool pressed) {
     if (data < 0 || data > 255) throw RuntimeError(err::Overflow);
-    m_backend->keybdEvent(static_cast<uint8_t>(data), 0, pressed ? 0 : KeyEventKeyUp);
+    m_backend->sendKey(data, pressed);
     m_heldKeys[static_cast<size_t>(data)] = pressed;
 }
 
@@ -264,7 +246,7 @@ void clsRecorder::stepGlide() {
         m_glide.posX = advance(m_glide.posX, m_glide.stepX, m_glide.targetX);
         m_glide.posY = advance(m_glide.posY, m_glide.stepY, m_glide.targetY);
     }
-    m_backend->setCursorPos(roundHalfEven(m_glide.posX), roundHalfEven(m_glide.posY));
+    m_backend->moveCursor(roundHalfEven(m_glide.posX), roundHalfEven(m_glide.posY));
 }
 
 void clsRecorder::releaseHeldInput() {
@@ -273,12 +255,12 @@ void clsRecorder::releaseHeldInput() {
     for (int32_t k = 255; k >= 0; --k) {
         if (!m_heldKeys[static_cast<size_t>(k)]) continue;
         m_heldKeys[static_cast<size_t>(k)] = false;
-        backend->keybdEvent(static_cast<uint8_t>(k), 0, KeyEventKeyUp);
+        backend->sendKey(k, false);
     }
     auto buttons = std::move(m_heldButtons);
     m_heldButtons.clear();
     for (auto it = buttons.rbegin(); it != buttons.rend(); ++it)
-        backend->mouseEvent(it->upFlags, it->data);
+        backend->sendButton(*it, false);
 }
 
 } // namespace tvk

@@ -50,12 +50,6 @@ private:
         int64_t stepsTaken = 0;
         bool active() const { return stepX != 0 || stepY != 0; }
     };
-    // A button the replay pressed: the flags and data that release it.
-    struct HeldButton {
-        uint32_t upFlags;
-        int32_t data;
-        friend bool operator==(const HeldButton&, const HeldButton&) = default;
-    };
 
     std::shared_ptr<clsEvents> requireEvents() const;
     void addWaitEvent(int32_t& stamp);
@@ -72,7 +66,7 @@ private:
     Glide m_glide;
     bool m_stopRequested = false;
     std::array<bool, 256> m_heldKeys{};
-    std::vector<HeldButton> m_heldButtons;
+    std::vector<int32_t> m_heldButtons; // in the order the replay pressed them
     int m_recordingDepth = 0;
     int m_replayDepth = 0;
 };

@@ -36,7 +36,7 @@ TEST(KeyNamesTest, NamesComeFromTheScanCodeOfTheKey) {
         {65 + 2 * 256, ""},
     };
     for (const auto& [code, name] : cases)
-        EXPECT_EQ(keyName(backend, code), name) << "key " << code;
+        EXPECT_EQ(backend.keyName(backend.scanCode(code)), name) << "key " << code;
 }
 
 TEST(KeyNamesTest, CharacterTableRoundTripsAndRejectsOtherCharacters) {
@@ -53,17 +53,17 @@ TEST(KeyNamesTest, CharacterTableRoundTripsAndRejectsOtherCharacters) {
 TEST(SimulatedBackendTest, GenericModifierReadsAsEitherSide) {
     SimulatedBackend b;
     b.setKeyDown(vk::RControl, true);
-    EXPECT_LT(b.asyncKeyState(vk::Control), 0);
-    EXPECT_LT(b.asyncKeyState(vk::RControl), 0);
-    EXPECT_EQ(b.asyncKeyState(vk::LControl), 0);
-    b.keybdEvent(vk::Control, 0, 0); // the generic code presses the left side
-    EXPECT_LT(b.asyncKeyState(vk::LControl), 0);
-    b.keybdEvent(vk::RControl, 0, KeyEventKeyUp);
-    EXPECT_LT(b.asyncKeyState(vk::Control), 0);
-    b.keybdEvent(vk::LControl, 0, KeyEventKeyUp);
-    EXPECT_EQ(b.asyncKeyState(vk::Control), 0);
-    EXPECT_EQ(b.asyncKeyState(0), 0);
-    EXPECT_EQ(b.asyncKeyState(255), 0);
+    EXPECT_TRUE(b.isDown(vk::Control));
+    EXPECT_TRUE(b.isDown(vk::RControl));
+    EXPECT_FALSE(b.isDown(vk::LControl));
+    b.sendKey(vk::Control, true); // the generic code presses the left side
+    EXPECT_TRUE(b.isDown(vk::LControl));
+    b.sendKey(vk::RControl, false);
+    EXPECT_TRUE(b.isDown(vk::Control));
+    b.sendKey(vk::LControl, false);
+    EXPECT_FALSE(b.isDown(vk::Control));
+    EXPECT_FALSE(b.isDown(0));
+    EXPECT_FALSE(b.isDown(255));
 }
 
 TEST(SimulatedBackendTest, TimelineAppliesInOrderAndActionsWaitForAYield) {
@@ -88,6 +88,35 @@ TEST(SimulatedBackendTest, TickCountWrapsAtThirtyTwoBits) {
     b.setTickBase(std::numeric_limits<int32_t>::max());
     b.sleep(2);
     EXPECT_EQ(b.tickCount(), std::numeric_limits<int32_t>::min() + 1);
+}
+
+TEST(SimulatedBackendTest, OnlyTheSimulatedUserPressesCountAndReachHotkeys) {
+    SimulatedBackend b;
+    b.holdElsewhere(vk::F1, modifier::Control);
+    EXPECT_EQ(b.grabHotkey(1, vk::F1, modifier::Control), HotkeyGrab::Taken);
+    EXPECT_EQ(b.grabHotkey(2, vk::F1 + 1, modifier::Control), HotkeyGrab::Grabbed);
+    EXPECT_EQ(b.grabHotkey(3, vk::LButton, 0), HotkeyGrab::NoSuchKey);
+
+    b.sendKey(vk::Control, true); // injected: no user press, no hotkey
+    b.sendKey(vk::F1 + 1, true);
+    b.sendKey(vk::F1 + 1, false);
+    b.sendKey(vk::Control, false);
+    EXPECT_EQ(b.userPressCount(vk::F1 + 1), 0u);
+    EXPECT_TRUE(b.takeHotkeyPresses().empty());
+
+    b.setKeyDown(vk::RControl, true);
+    b.scheduleKey(5, vk::F1 + 1, true);
+    b.scheduleKey(6, vk::F1 + 1, false);
+    b.scheduleKey(7, vk::F1 + 1, true); // a second press of the held combination
+    b.advance(std::chrono::milliseconds(10));
+    EXPECT_EQ(b.userPressCount(vk::F1 + 1), 2u);
+    EXPECT_EQ(b.userPressCount(vk::Control), 1u) << "a sided press counts for the generic key";
+    EXPECT_EQ(b.takeHotkeyPresses(), (std::vector<int32_t>{2, 2}));
+    EXPECT_TRUE(b.takeHotkeyPresses().empty());
+    b.setKeyDown(vk::F1 + 1, false);
+    b.setKeyDown(vk::LShift, true);
+    b.setKeyDown(vk::F1 + 1, true); // other modifiers: not the hotkey
+    EXPECT_TRUE(b.takeHotkeyPresses().empty());
 }
 
 } // namespace

@@ -41,9 +41,9 @@ int reportFailure(std::FILE* err, const std::string& file, const RuntimeError& e
     return exitcode::RuntimeFailure;
 }
 
-// Removes the tail a recording ended with when `untilKey` ended it: its last press and what
-// followed it (the waits and moves while the user reached for the key).
-void trimUntilKey(clsEvents& events, int untilKey) {
+// Removes the tail a recording ended with when a key press ended it: its last press and what
+// followed it.
+void trimEndingKey(clsEvents& events, int untilKey) {
     constexpr int32_t keyboardType = 3;
     for (int32_t i = events.EventCount - 1; i >= 0; --i) {
         if (events.EventType(i) == keyboardType && events.EventData(i) == untilKey && events.EventPressed(i) != 0) {
@@ -65,7 +65,21 @@ script::ScriptHost consoleScriptHost(std::FILE* err) {
     return host;
 }
 
-int record(const RecordOptions& options, InputBackend& backend, std::shared_ptr<InputBackend> owner, std::FILE* err) {
+// The user's own presses of the stop key (0: none) since it was made; injected presses never count.
+class StopKeyWatch {
+public:
+    StopKeyWatch(InputBackend& backend, int vk) : m_backend(backend), m_vk(vk), m_start(count()) {}
+    bool pressed() { return m_vk != 0 && count() != m_start; }
+
+private:
+    uint64_t count() { return m_vk != 0 ? m_backend.userPressCount(m_vk) : 0; }
+    InputBackend& m_backend;
+    int m_vk;
+    uint64_t m_start;
+};
+
+int record(const RecordOptions& options, InputBackend& backend, std::shared_ptr<InputBackend> owner, int stopKey,
+           std::FILE* err) {
     if (access(folderOf(options.file).c_str(), W_OK) != 0)
         return reportFailure(err, options.file, RuntimeError(err::PathFileAccess));
 
@@ -79,12 +93,17 @@ int record(const RecordOptions& options, InputBackend& backend, std::shared_ptr<
     const auto deadline = options.duration ? started + std::chrono::duration_cast<std::chrono::nanoseconds>(
                                                            std::chrono::duration<double>(*options.duration))
                                            : std::chrono::nanoseconds::max();
-    bool untilKeySeen = false;
+    StopKeyWatch stopKeyWatch(backend, stopKey);
+    int endingKey = 0;
     backend.setYield([&] {
+        if (stopKeyWatch.pressed()) {
+            endingKey = stopKey;
+            recorder->StopProcess();
+        }
         const auto now = backend.monotonicNow();
         if (signals.caught() != 0 || now >= deadline) recorder->StopProcess();
-        if (options.untilKey != 0 && backend.asyncKeyState(options.untilKey) < 0) {
-            untilKeySeen = true;
+        if (options.untilKey != 0 && backend.isDown(options.untilKey)) {
+            endingKey = options.untilKey;
             recorder->StopProcess();
         }
         progress.update("Recording " + clockText(now - started) + ", " + std::to_string(events->EventCount) + " events",
@@ -101,7 +120,7 @@ int record(const RecordOptions& options, InputBackend& backend, std::shared_ptr<
         return reportFailure(err, options.file, e);
     }
     backend.setYield({});
-    if (untilKeySeen) trimUntilKey(*events, options.untilKey);
+    if (endingKey != 0) trimEndingKey(*events, endingKey);
 
     try {
         events->SaveFile(options.file);
@@ -122,7 +141,8 @@ bool readText(const std::string& path, std::string& text) {
     return !in.bad();
 }
 
-int replay(const ReplayOptions& options, InputBackend& backend, std::shared_ptr<InputBackend> owner, std::FILE* err) {
+int replay(const ReplayOptions& options, InputBackend& backend, std::shared_ptr<InputBackend> owner, int stopKey,
+           std::FILE* err) {
     auto stored = std::make_shared<clsEvents>([&backend] { return backend.tickCount(); });
     try {
         stored->LoadFile(options.file);
@@ -178,8 +198,11 @@ int replay(const ReplayOptions& options, InputBackend& backend, std::shared_ptr<
             if (!cancel) ++replayedThisPass;
             progress.update(passText(index), false);
         });
+    StopKeyWatch stopKeyWatch(backend, stopKey);
+    bool stoppedByKey = false;
     backend.setYield([&] {
-        if (signals.caught() != 0) recorder->StopProcess();
+        if (stopKeyWatch.pressed()) stoppedByKey = true;
+        if (signals.caught() != 0 || stoppedByKey) recorder->StopProcess();
     });
 
     bool stopped = false;
@@ -191,7 +214,7 @@ int replay(const ReplayOptions& options, InputBackend& backend, std::shared_ptr<
             progress.update(passText(-1), true);
             recorder->ReplayEvents(options.from, options.to);
             backend.yield();
-            if (signals.caught() != 0) {
+            if (signals.caught() != 0 || stoppedByKey) {
                 stopped = true;
                 break;
             }
@@ -206,9 +229,13 @@ int replay(const ReplayOptions& options, InputBackend& backend, std::shared_ptr<
     backend.setYield({});
     executing.disconnect();
     if (status != exitcode::Done) return status;
-    if (stopped || signals.caught() != 0) {
-        progress.finish("Replay stopped after " + std::to_string(pass) + " passes");
+    if (signals.caught() != 0) {
+        progress.finish("Replay stopped by a signal in pass " + std::to_string(pass));
         return exitcode::Signalled;
+    }
+    if (stopped) {
+        progress.finish("Replay stopped by the user in pass " + std::to_string(pass));
+        return exitcode::Done;
     }
     progress.finish("Replayed " + std::to_string(pass) + " passes of " + options.file);
     return exitcode::Done;
@@ -218,7 +245,6 @@ int replay(const ReplayOptions& options, InputBackend& backend, std::shared_ptr<
 
 int runConsoleCommand(const std::vector<std::string>& args, const BackendFactory& makeBackend, int stopKey,
                       std::FILE* out, std::FILE* err) {
-    (void)stopKey;
     ConsoleCommand command;
     try {
         command = parseConsoleCommand(args);
@@ -237,8 +263,9 @@ int runConsoleCommand(const std::vector<std::string>& args, const BackendFactory
         std::fprintf(err, "tavrimoskel: cannot use this desktop: %s\n", whyNot.c_str());
         return exitcode::RuntimeFailure;
     }
-    if (const auto* options = std::get_if<RecordOptions>(&command)) return record(*options, *backend, backend, err);
-    return replay(std::get<ReplayOptions>(command), *backend, backend, err);
+    if (const auto* options = std::get_if<RecordOptions>(&command))
+        return record(*options, *backend, backend, stopKey, err);
+    return replay(std::get<ReplayOptions>(command), *backend, backend, stopKey, err);
 }
 
 } // namespace tvk

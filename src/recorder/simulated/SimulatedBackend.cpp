@@ -1,7 +1,7 @@
 #include "recorder/simulated/SimulatedBackend.h"
 
-#include "recorder/KeyNames.h"
 #include "recorder/VirtualKeys.h"
+#include "recorder/simulated/SimulatedKeyMap.h"
 
 #include <algorithm>
 
@@ -13,6 +13,11 @@ using namespace std::chrono_literals;
 
 bool inKeyRange(int32_t code) {
     return code >= 0 && code <= 255;
+}
+
+bool isButton(int32_t code) {
+    return code == vk::LButton || code == vk::RButton || code == vk::MButton || code == vk::XButton1 ||
+           code == vk::XButton2;
 }
 
 // The generic modifiers read as the union of their two sides.
@@ -31,40 +36,61 @@ std::pair<int32_t, int32_t> sidesOf(int32_t generic) {
 
 } // namespace
 
-int16_t SimulatedBackend::asyncKeyState(int32_t code) {
-    if (code < 1 || code > 254) return 0;
-    bool down = m_down[static_cast<size_t>(code)];
+bool SimulatedBackend::isDown(int32_t code) {
+    if (code < 1 || code > 254) return false;
     if (auto [left, right] = sidesOf(code); left != 0) {
-        down = m_down[static_cast<size_t>(left)] || m_down[static_cast<size_t>(right)];
+        return m_down[static_cast<size_t>(left)] || m_down[static_cast<size_t>(right)];
     }
-    return down ? static_cast<int16_t>(-32768) : int16_t{0};
+    return m_down[static_cast<size_t>(code)];
 }
 
 CursorPoint SimulatedBackend::cursorPos() {
     return m_cursor;
 }
 
-void SimulatedBackend::setCursorPos(int32_t x, int32_t y) {
+uint64_t SimulatedBackend::userPressCount(int32_t code) {
+    return inKeyRange(code) ? m_userPresses[static_cast<size_t>(code)] : 0;
+}
+
+void SimulatedBackend::log(Injection::Kind kind, int32_t code, bool down, int32_t delta, WheelAxis axis) {
+    m_injections.push_back({kind, m_now, code, down, delta, axis, m_cursor});
+}
+
+void SimulatedBackend::sendKey(int32_t code, bool down) {
+    log(Injection::Kind::Key, code, down);
+    setPhysical(code, down);
+}
+
+void SimulatedBackend::sendButton(int32_t code, bool down) {
+    if (!isButton(code)) return;
+    log(Injection::Kind::Button, code, down);
+    setPhysical(code, down);
+}
+
+void SimulatedBackend::moveCursor(int32_t x, int32_t y) {
     m_cursor = {x, y};
-    m_injections.push_back({Injection::Kind::Cursor, m_now, 0, 0, 0, m_cursor});
+    log(Injection::Kind::Cursor);
 }
 
-void SimulatedBackend::mouseEvent(uint32_t flags, int32_t data) {
-    m_injections.push_back({Injection::Kind::Button, m_now, 0, flags, data, m_cursor});
-    const int32_t extra = data == 2 ? vk::XButton2 : vk::XButton1;
-    if (flags & mouse::LeftDown) setPhysical(vk::LButton, true);
-    if (flags & mouse::LeftUp) setPhysical(vk::LButton, false);
-    if (flags & mouse::RightDown) setPhysical(vk::RButton, true);
-    if (flags & mouse::RightUp) setPhysical(vk::RButton, false);
-    if (flags & mouse::MiddleDown) setPhysical(vk::MButton, true);
-    if (flags & mouse::MiddleUp) setPhysical(vk::MButton, false);
-    if (flags & mouse::XDown) setPhysical(extra, true);
-    if (flags & mouse::XUp) setPhysical(extra, false);
+void SimulatedBackend::turnWheel(WheelAxis axis, int32_t delta) {
+    log(Injection::Kind::Wheel, 0, false, delta, axis);
 }
 
-void SimulatedBackend::keybdEvent(uint8_t code, uint8_t /*scan*/, uint32_t flags) {
-    m_injections.push_back({Injection::Kind::Key, m_now, code, flags, 0, m_cursor});
-    setPhysical(code, (flags & KeyEventKeyUp) == 0);
+uint32_t SimulatedBackend::scanCode(int32_t code) {
+    return SimulatedKeyMap::scanCodeOf(code);
+}
+
+std::string SimulatedBackend::keyName(uint32_t scan) {
+    return SimulatedKeyMap::nameOfScanCode(scan);
+}
+
+HotkeyGrab SimulatedBackend::grabHotkey(int32_t id, int32_t code, uint32_t modifiers) {
+    if (scanCode(code) == 0) return HotkeyGrab::NoSuchKey;
+    const Combination combination{code, modifiers};
+    if (std::find(m_heldElsewhere.begin(), m_heldElsewhere.end(), combination) != m_heldElsewhere.end())
+        return HotkeyGrab::Taken;
+    m_grabs[id] = combination;
+    return HotkeyGrab::Grabbed;
 }
 
 int32_t SimulatedBackend::tickCount() {
@@ -83,7 +109,7 @@ void SimulatedBackend::sleepUntil(Nanos deadline) {
 }
 
 void SimulatedBackend::yield() {
-    ++m_yields;
+    m_yieldTimes.push_back(m_now);
     advance(m_yieldCost);
     // Actions run in time order; the entry is taken off the timeline before it runs, so an
     // action may schedule more, or run a nested loop that yields again.
@@ -96,19 +122,6 @@ void SimulatedBackend::yield() {
         action();
     }
     InputBackend::yield();
-}
-
-uint32_t SimulatedBackend::mapVirtualKey(uint32_t code, uint32_t mapType) {
-    if (mapType != 0 || code > 255) return 0;
-    const auto vkCode = static_cast<int32_t>(code);
-    // Scan codes of this simulated keyboard equal the key codes of the keys it names.
-    return (usLayoutCharacter(vkCode) != 0 || !fixedKeyName(vkCode).empty()) ? code : 0;
-}
-
-std::string SimulatedBackend::keyNameText(int32_t lParam) {
-    const int32_t scan = (lParam >> 16) & 0xFF;
-    if (const char ch = usLayoutCharacter(scan)) return std::string(1, ch);
-    return fixedKeyName(scan);
 }
 
 void SimulatedBackend::advance(Nanos by) {
@@ -129,7 +142,7 @@ void SimulatedBackend::scheduleAction(int64_t atMs, std::function<void()> action
 }
 
 void SimulatedBackend::setKeyDown(int32_t code, bool down) {
-    setPhysical(code, down);
+    userKey(code, down);
 }
 
 void SimulatedBackend::schedule(Scheduled item) {
@@ -145,7 +158,7 @@ void SimulatedBackend::applyDueChanges() {
     auto it = m_timeline.begin();
     while (it != m_timeline.end() && it->at <= m_now) {
         if (it->kind == 0) {
-            setPhysical(it->a, it->b != 0);
+            userKey(it->a, it->b != 0);
             it = m_timeline.erase(it);
         } else if (it->kind == 1) {
             m_cursor = {it->a, it->b};
@@ -154,6 +167,21 @@ void SimulatedBackend::applyDueChanges() {
             ++it; // actions wait for a yield
         }
     }
+}
+
+void SimulatedBackend::userKey(int32_t code, bool down) {
+    if (!inKeyRange(code)) return;
+    if (down && !isDown(code)) {
+        ++m_userPresses[static_cast<size_t>(code)];
+        if (auto generic = vk::genericOf(code)) ++m_userPresses[static_cast<size_t>(generic)];
+        const uint32_t modifiers = (isDown(vk::Shift) ? modifier::Shift : 0) |
+                                   (isDown(vk::Control) ? modifier::Control : 0) |
+                                   (isDown(vk::Menu) ? modifier::Alt : 0);
+        for (const auto& [id, combination] : m_grabs) {
+            if (combination == Combination{code, modifiers}) m_hotkeyPresses.push_back(id);
+        }
+    }
+    setPhysical(code, down);
 }
 
 void SimulatedBackend::setPhysical(int32_t code, bool down) {

@@ -6,6 +6,7 @@
 #include <X11/XKBlib.h>
 #include <X11/extensions/XInput2.h>
 #include <X11/extensions/XTest.h>
+#include <X11/keysym.h>
 
 #include <algorithm>
 #include <cerrno>
@@ -13,6 +14,7 @@
 #include <cstring>
 #include <ctime>
 #include <thread>
+#include <utility>
 #include <vector>
 
 namespace tvk {
@@ -24,8 +26,6 @@ using namespace std::chrono_literals;
 // How old an answer may grow while no raw event says that anything changed.
 constexpr auto kKeyResync = 1000ms;
 constexpr auto kPointerResync = 100ms;
-
-constexpr int16_t kDown = static_cast<int16_t>(-32768);
 
 // X buttons and the virtual keys they are: left, middle, right and the two side buttons.
 struct ButtonKey {
@@ -43,10 +43,14 @@ std::vector<Display*>& ourDisplays() {
     return displays;
 }
 XErrorHandler g_previousHandler = nullptr;
+unsigned char g_lastErrorCode = 0; // the last error on one of our connections, for grabs to check
 
 int onXError(Display* display, XErrorEvent* event) {
     const auto& ours = ourDisplays();
-    if (std::find(ours.begin(), ours.end(), display) != ours.end()) return 0;
+    if (std::find(ours.begin(), ours.end(), display) != ours.end()) {
+        g_lastErrorCode = event->error_code;
+        return 0;
+    }
     return g_previousHandler ? g_previousHandler(display, event) : 0;
 }
 
@@ -58,32 +62,49 @@ timespec toTimespec(std::chrono::nanoseconds t) {
     return ts;
 }
 
-bool fail(std::string* whyNot, const char* message) {
-    if (whyNot) *whyNot = message;
+bool fail(std::string& whyNot, const char* message) {
+    whyNot = message;
     return false;
 }
 
 } // namespace
 
 std::shared_ptr<InputBackend> createX11Backend(const std::string& displayName, std::string* whyNot) {
-    return X11InputBackend::open(displayName, whyNot);
+    auto backend = std::make_shared<X11InputBackend>(displayName);
+    if (!backend->start(whyNot)) return nullptr;
+    return backend;
 }
 
-std::shared_ptr<X11InputBackend> X11InputBackend::open(const std::string& displayName, std::string* whyNot) {
+std::shared_ptr<InputBackend> makeX11Backend(const std::string& displayName) {
+    return std::make_shared<X11InputBackend>(displayName);
+}
+
+X11InputBackend::X11InputBackend(std::string displayName) : m_displayName(std::move(displayName)) {}
+
+bool X11InputBackend::start(std::string* whyNot) {
+    if (!m_tried) {
+        m_tried = true;
+        connect(m_whyNot);
+    }
+    if (!m_display && whyNot) *whyNot = m_whyNot;
+    return m_display != nullptr;
+}
+
+bool X11InputBackend::ready() {
+    return m_display || start(nullptr);
+}
+
+bool X11InputBackend::connect(std::string& whyNot) {
     // Some servers refuse a connection now and then right after another client left; retry briefly.
     Display* display = nullptr;
     for (int attempt = 0; attempt < 5 && !display; ++attempt) {
         if (attempt > 0) std::this_thread::sleep_for(20ms);
-        display = XOpenDisplay(displayName.empty() ? nullptr : displayName.c_str());
+        display = XOpenDisplay(m_displayName.empty() ? nullptr : m_displayName.c_str());
     }
-    if (!display) {
-        fail(whyNot, "cannot open the X display");
-        return nullptr;
-    }
+    if (!display) return fail(whyNot, "cannot open the X display");
     const auto reject = [&](const char* message) {
         XCloseDisplay(display);
-        fail(whyNot, message);
-        return nullptr;
+        return fail(whyNot, message);
     };
     int xiOpcode = 0, eventBase = 0, errorBase = 0;
     if (!XQueryExtension(display, "XInputExtension", &xiOpcode, &eventBase, &errorBase)) {
@@ -115,12 +136,12 @@ std::shared_ptr<X11InputBackend> X11InputBackend::open(const std::string& displa
 
     if (ourDisplays().empty()) g_previousHandler = XSetErrorHandler(onXError);
     ourDisplays().push_back(display);
-    return std::shared_ptr<X11InputBackend>(new X11InputBackend(display, xiOpcode, pointerId, xkbEvent));
-}
+    m_display = display;
+    m_root = DefaultRootWindow(display);
+    m_xiOpcode = xiOpcode;
+    m_pointerId = pointerId;
+    m_xkbEventBase = xkbEvent;
 
-X11InputBackend::X11InputBackend(Display* display, int xiOpcode, int pointerId, int xkbEventBase)
-    : m_display(display), m_root(DefaultRootWindow(display)), m_xiOpcode(xiOpcode), m_pointerId(pointerId),
-      m_xkbEventBase(xkbEventBase) {
     // Raw events arrive for every press, including those too short for any poll to see.
     unsigned char bits[XIMaskLen(XI_LASTEVENT)] = {};
     XISetMask(bits, XI_RawKeyPress);
@@ -132,15 +153,32 @@ X11InputBackend::X11InputBackend(Display* display, int xiOpcode, int pointerId, 
     XISelectEvents(m_display, m_root, &mask, 1);
     XkbSelectEvents(m_display, XkbUseCoreKbd, XkbNewKeyboardNotifyMask | XkbMapNotifyMask,
                     XkbNewKeyboardNotifyMask | XkbMapNotifyMask);
+    // A held hotkey then repeats as presses alone, which are told from new presses.
+    XkbSetDetectableAutoRepeat(m_display, True, nullptr);
+    findXTestDevices();
     loadKeyMap();
     XSync(m_display, False);
+    return true;
+}
+
+void X11InputBackend::findXTestDevices() {
+    m_xtestDevices.clear();
+    int count = 0;
+    if (XIDeviceInfo* devices = XIQueryDevice(m_display, XIAllDevices, &count)) {
+        for (int i = 0; i < count; ++i) {
+            if (devices[i].name && std::strstr(devices[i].name, "XTEST")) m_xtestDevices.push_back(devices[i].deviceid);
+        }
+        XIFreeDeviceInfo(devices);
+    }
 }
 
 X11InputBackend::~X11InputBackend() {
+    if (!m_display) return;
     // Keys this backend pressed must not stay down once nothing can release them.
     for (int code = 255; code >= 0; --code) {
-        if (m_injectedDown[static_cast<size_t>(code)]) keybdEvent(static_cast<uint8_t>(code), 0, KeyEventKeyUp);
+        if (m_injectedDown[static_cast<size_t>(code)]) sendKey(code, false);
     }
+    releaseHotkeys();
     XSync(m_display, False);
     auto& ours = ourDisplays();
     ours.erase(std::remove(ours.begin(), ours.end(), m_display), ours.end());
@@ -157,8 +195,7 @@ void X11InputBackend::drainEvents() {
             switch (cookie->evtype) {
             case XI_RawKeyPress:
             case XI_RawKeyRelease:
-                m_keyLatch.observe(raw->detail, cookie->evtype == XI_RawKeyPress);
-                m_keysStale = true;
+                observeRawKey(raw->detail, raw->sourceid, cookie->evtype == XI_RawKeyPress);
                 break;
             case XI_RawButtonPress:
             case XI_RawButtonRelease:
@@ -174,6 +211,8 @@ void X11InputBackend::drainEvents() {
                 break;
             }
             XFreeEventData(m_display, cookie);
+        } else if (event.type == KeyPress || event.type == KeyRelease) {
+            onHotkeyEvent(event.xkey);
         } else if (event.type == m_xkbEventBase) {
             const auto* xkb = reinterpret_cast<const XkbAnyEvent*>(&event);
             if (xkb->xkb_type == XkbMapNotify) {
@@ -186,6 +225,22 @@ void X11InputBackend::drainEvents() {
         }
     }
     if (m_mapStale) loadKeyMap();
+}
+
+void X11InputBackend::observeRawKey(int keycode, int sourceId, bool press) {
+    m_keyLatch.observe(keycode, press);
+    m_keysStale = true;
+    if (!press || keycode < 0 || keycode > 255) return;
+    // A press from a device other than XTest is the user's. One through XTest is ours while
+    // presses we injected on that key are still due, else another client's (a user's tool).
+    auto& pending = m_injectedPending[static_cast<size_t>(keycode)];
+    const bool viaXTest = std::find(m_xtestDevices.begin(), m_xtestDevices.end(), sourceId) != m_xtestDevices.end();
+    if (viaXTest && pending > 0) {
+        --pending;
+        return;
+    }
+    for (uint8_t code : m_map.virtualKeysOf(keycode))
+        ++m_userPresses[code];
 }
 
 void X11InputBackend::refreshKeys() {
@@ -244,25 +299,27 @@ void X11InputBackend::loadKeyMap() {
 }
 
 void X11InputBackend::readKeyStates(KeyStateTable& states) {
+    states.fill(false);
+    if (!ready()) return;
     drainEvents();
     const auto now = monotonicNow();
     if (m_keysStale || now - m_lastKeyQuery > kKeyResync) refreshKeys();
     if (m_pointerStale || now - m_lastPointerQuery > kPointerResync) refreshPointer();
 
-    states.fill(0);
     for (int kc = 8; kc <= 255; ++kc) {
         if (!m_keyLatch.report(kc, m_keyDown[static_cast<size_t>(kc)])) continue;
         for (uint8_t code : m_map.virtualKeysOf(kc))
-            states[code] = kDown;
+            states[code] = true;
     }
     for (const auto& [button, code] : kButtons) {
         if (m_buttonLatch.report(static_cast<int>(button), m_buttonDown[button]))
-            states[static_cast<size_t>(code)] = kDown;
+            states[static_cast<size_t>(code)] = true;
     }
-    states[0] = states[255] = 0;
+    states[0] = states[255] = false;
 }
 
 void X11InputBackend::beginPolling() {
+    if (!ready()) return;
     drainEvents();
     m_keyLatch.reset();
     m_buttonLatch.reset();
@@ -270,20 +327,28 @@ void X11InputBackend::beginPolling() {
     refreshPointer();
 }
 
-int16_t X11InputBackend::asyncKeyState(int32_t code) {
-    if (code < 1 || code > 254) return 0;
+bool X11InputBackend::isDown(int32_t code) {
+    if (code < 1 || code > 254) return false;
     KeyStateTable states{};
     readKeyStates(states);
     return states[static_cast<size_t>(code)];
 }
 
 CursorPoint X11InputBackend::cursorPos() {
+    if (!ready()) return {};
     drainEvents();
     if (m_pointerStale || monotonicNow() - m_lastPointerQuery > kPointerResync) refreshPointer();
     return m_cursor;
 }
 
-void X11InputBackend::setCursorPos(int32_t x, int32_t y) {
+uint64_t X11InputBackend::userPressCount(int32_t code) {
+    if (code < 0 || code > 255 || !ready()) return 0;
+    drainEvents();
+    return m_userPresses[static_cast<size_t>(code)];
+}
+
+void X11InputBackend::moveCursor(int32_t x, int32_t y) {
+    if (!ready()) return;
     XIWarpPointer(m_display, m_pointerId, None, m_root, 0, 0, 0, 0, x, y);
     XFlush(m_display);
     m_pointerStale = true; // the server clamps to the screen: ask it rather than assume
@@ -293,18 +358,27 @@ void X11InputBackend::fakeButton(unsigned button, bool press) {
     XTestFakeButtonEvent(m_display, button, press ? True : False, CurrentTime);
 }
 
-void X11InputBackend::mouseEvent(uint32_t flags, int32_t data) {
-    if (flags & mouse::LeftDown) fakeButton(1, true);
-    if (flags & mouse::LeftUp) fakeButton(1, false);
-    if (flags & mouse::RightDown) fakeButton(3, true);
-    if (flags & mouse::RightUp) fakeButton(3, false);
-    if (flags & mouse::MiddleDown) fakeButton(2, true);
-    if (flags & mouse::MiddleUp) fakeButton(2, false);
-    // Side buttons need their number in data; other data names no button and does nothing.
-    if (data == 1 || data == 2) {
-        const unsigned side = data == 1 ? 8 : 9;
-        if (flags & mouse::XDown) fakeButton(side, true);
-        if (flags & mouse::XUp) fakeButton(side, false);
+void X11InputBackend::sendButton(int32_t code, bool down) {
+    if (!ready()) return;
+    for (const auto& [button, key] : kButtons) {
+        if (key != code) continue;
+        fakeButton(button, down);
+        XFlush(m_display);
+    }
+}
+
+void X11InputBackend::turnWheel(WheelAxis axis, int32_t delta) {
+    if (!ready()) return;
+    // One click of buttons 4 to 7 per notch; what is left of a notch is kept for the next turn.
+    const bool vertical = axis == WheelAxis::Vertical;
+    auto& rest = m_wheelRest[vertical ? 0 : 1];
+    const int64_t total = int64_t{rest} + delta;
+    const int64_t clicks = total / 120;
+    rest = static_cast<int32_t>(total % 120);
+    const unsigned button = vertical ? (clicks > 0 ? 4 : 5) : (clicks > 0 ? 7 : 6);
+    for (int64_t i = 0; i < (clicks < 0 ? -clicks : clicks); ++i) {
+        fakeButton(button, true);
+        fakeButton(button, false);
     }
     XFlush(m_display);
 }
@@ -316,19 +390,119 @@ bool X11InputBackend::heldByInjection(int keycode) const {
     return false;
 }
 
-void X11InputBackend::keybdEvent(uint8_t code, uint8_t /*scan*/, uint32_t flags) {
+void X11InputBackend::sendKey(int32_t code, bool down) {
+    if (code < 0 || code > 255 || !ready()) return;
     drainEvents();
     const int keycode = m_map.keycodeOf(code);
     if (keycode == 0) return;
     // A generic modifier and its sided code share one key: it goes down with the first of them
     // and up with the last, so a file that presses both neither presses twice nor leaves it down.
-    const bool press = (flags & KeyEventKeyUp) == 0;
     const bool wasHeld = heldByInjection(keycode);
-    m_injectedDown[code] = press;
-    if (press && wasHeld) return;
-    if (!press && heldByInjection(keycode)) return;
-    XTestFakeKeyEvent(m_display, static_cast<unsigned>(keycode), press ? True : False, CurrentTime);
+    m_injectedDown[static_cast<size_t>(code)] = down;
+    if (down && wasHeld) return;
+    if (!down && heldByInjection(keycode)) return;
+    if (down) {
+        auto& pending = m_injectedPending[static_cast<size_t>(keycode)];
+        if (pending < 255) ++pending;
+    }
+    XTestFakeKeyEvent(m_display, static_cast<unsigned>(keycode), down ? True : False, CurrentTime);
     XFlush(m_display);
+}
+
+uint32_t X11InputBackend::scanCode(int32_t code) {
+    if (code < 0 || code > 255 || !ready()) return 0;
+    drainEvents();
+    return static_cast<uint32_t>(m_map.scanCodeOf(code));
+}
+
+std::string X11InputBackend::keyName(uint32_t scan) {
+    if (scan > 255 || !ready()) return {};
+    drainEvents();
+    return m_map.nameOfScanCode(static_cast<int>(scan));
+}
+
+unsigned X11InputBackend::numLockMask() {
+    unsigned mask = 0;
+    const KeyCode numLock = XKeysymToKeycode(m_display, XK_Num_Lock);
+    if (XModifierKeymap* map = XGetModifierMapping(m_display)) {
+        for (int mod = 0; mod < 8 && numLock != 0; ++mod) {
+            for (int k = 0; k < map->max_keypermod; ++k) {
+                if (map->modifiermap[mod * map->max_keypermod + k] == numLock) mask = 1u << mod;
+            }
+        }
+        XFreeModifiermap(map);
+    }
+    return mask;
+}
+
+HotkeyGrab X11InputBackend::grabHotkey(int32_t id, int32_t code, uint32_t modifiers) {
+    if (!ready()) return HotkeyGrab::Unsupported;
+    drainEvents();
+    if (auto old = m_grabs.find(id); old != m_grabs.end()) {
+        ungrab(old->second);
+        m_grabs.erase(old);
+    }
+    const int keycode = m_map.keycodeOf(code);
+    if (keycode == 0) return HotkeyGrab::NoSuchKey;
+    unsigned mods = 0;
+    if (modifiers & modifier::Shift) mods |= ShiftMask;
+    if (modifiers & modifier::Control) mods |= ControlMask;
+    if (modifiers & modifier::Alt) mods |= Mod1Mask;
+    const Grab grab{keycode, mods};
+    // The lock modifiers are part of a key's state: grab the key under each of their combinations.
+    const unsigned numLock = numLockMask();
+    XSync(m_display, False);
+    g_lastErrorCode = 0;
+    for (unsigned locks : {0u, unsigned{LockMask}, numLock, LockMask | numLock}) {
+        XGrabKey(m_display, keycode, mods | locks, m_root, False, GrabModeAsync, GrabModeAsync);
+    }
+    XSync(m_display, False);
+    if (g_lastErrorCode != 0) {
+        // Another client holds the combination (BadAccess): give back the parts that were granted.
+        ungrab(grab);
+        g_lastErrorCode = 0;
+        return HotkeyGrab::Taken;
+    }
+    m_grabs[id] = grab;
+    return HotkeyGrab::Grabbed;
+}
+
+void X11InputBackend::ungrab(const Grab& grab) {
+    const unsigned numLock = numLockMask();
+    for (unsigned locks : {0u, unsigned{LockMask}, numLock, LockMask | numLock})
+        XUngrabKey(m_display, grab.keycode, grab.modifiers | locks, m_root);
+    XSync(m_display, False);
+}
+
+void X11InputBackend::releaseHotkeys() {
+    if (!m_display) return;
+    for (const auto& [id, grab] : m_grabs)
+        ungrab(grab);
+    m_grabs.clear();
+}
+
+void X11InputBackend::onHotkeyEvent(const XKeyEvent& event) {
+    if (event.keycode > 255) return;
+    auto& down = m_hotkeyDown[event.keycode];
+    if (event.type == KeyRelease) {
+        down = false;
+        return;
+    }
+    if (down) return; // a repeat of a held key
+    down = true;
+    const unsigned mods = event.state & (ShiftMask | ControlMask | Mod1Mask);
+    for (const auto& [id, grab] : m_grabs) {
+        if (grab.keycode == static_cast<int>(event.keycode) && grab.modifiers == mods) {
+            // Bounded: nobody presses keys faster than the program takes them, but a stuck queue must not grow.
+            if (m_hotkeyPresses.size() < 64) m_hotkeyPresses.push_back(id);
+        }
+    }
+}
+
+std::vector<int32_t> X11InputBackend::takeHotkeyPresses() {
+    if (!m_display) return {};
+    drainEvents();
+    return std::exchange(m_hotkeyPresses, {});
 }
 
 int32_t X11InputBackend::tickCount() {
@@ -351,17 +525,6 @@ void X11InputBackend::sleepUntil(std::chrono::nanoseconds deadline) {
     const timespec ts = toTimespec(deadline);
     while (clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &ts, nullptr) == EINTR) {
     }
-}
-
-uint32_t X11InputBackend::mapVirtualKey(uint32_t code, uint32_t mapType) {
-    if (mapType != 0 || code > 255) return 0;
-    drainEvents();
-    return static_cast<uint32_t>(m_map.scanCodeOf(static_cast<int32_t>(code)));
-}
-
-std::string X11InputBackend::keyNameText(int32_t lParam) {
-    drainEvents();
-    return m_map.nameOfScanCode((lParam >> 16) & 0xFF);
 }
 
 } // namespace tvk

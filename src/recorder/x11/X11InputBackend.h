@@ -7,50 +7,72 @@
 #include <X11/Xlib.h>
 
 #include <array>
+#include <map>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace tvk {
 
 // X11 implementation of the input services (see createX11Backend). Key and button states are
 // answered from state kept current by XInput2 raw events; the server is asked again (one round
 // trip) only when an event arrived or the last answer is older than a resync period, since
-// a warp by another client sends no raw event.
+// a warp by another client sends no raw event. The connection is opened by start() or the
+// first call that needs it.
 class X11InputBackend : public InputBackend {
 public:
-    static std::shared_ptr<X11InputBackend> open(const std::string& displayName, std::string* whyNot);
+    explicit X11InputBackend(std::string displayName);
     ~X11InputBackend() override;
     X11InputBackend(const X11InputBackend&) = delete;
     X11InputBackend& operator=(const X11InputBackend&) = delete;
 
-    int16_t asyncKeyState(int32_t vk) override;
+    bool start(std::string* whyNot) override;
+    bool isDown(int32_t vk) override;
     void readKeyStates(KeyStateTable& states) override;
     void beginPolling() override;
     CursorPoint cursorPos() override;
-    void setCursorPos(int32_t x, int32_t y) override;
-    void mouseEvent(uint32_t flags, int32_t data) override;
-    void keybdEvent(uint8_t vk, uint8_t scan, uint32_t flags) override;
+    uint64_t userPressCount(int32_t vk) override;
+    void sendKey(int32_t vk, bool down) override;
+    void sendButton(int32_t vk, bool down) override;
+    void moveCursor(int32_t x, int32_t y) override;
+    void turnWheel(WheelAxis axis, int32_t delta) override;
+    uint32_t scanCode(int32_t vk) override;
+    std::string keyName(uint32_t scan) override;
+    HotkeyGrab grabHotkey(int32_t id, int32_t vk, uint32_t modifiers) override;
+    void releaseHotkeys() override;
+    std::vector<int32_t> takeHotkeyPresses() override;
     int32_t tickCount() override;
     std::chrono::nanoseconds monotonicNow() override;
     void sleep(int32_t ms) override;
     void sleepUntil(std::chrono::nanoseconds deadline) override;
-    uint32_t mapVirtualKey(uint32_t code, uint32_t mapType) override;
-    std::string keyNameText(int32_t lParam) override;
 
 private:
-    X11InputBackend(Display* display, int xiOpcode, int pointerId, int xkbEventBase);
+    struct Grab {
+        int keycode;
+        unsigned modifiers;
+    };
+    bool connect(std::string& whyNot);
+    bool ready();
     void drainEvents();
+    void observeRawKey(int keycode, int sourceId, bool press);
+    void onHotkeyEvent(const XKeyEvent& event);
     void refreshKeys();
     void refreshPointer();
     void loadKeyMap();
+    void findXTestDevices();
+    unsigned numLockMask();
+    void ungrab(const Grab& grab);
     bool heldByInjection(int keycode) const;
     void fakeButton(unsigned button, bool press);
 
-    Display* m_display;
-    Window m_root;
-    int m_xiOpcode;
-    int m_pointerId;
-    int m_xkbEventBase;
+    std::string m_displayName;
+    bool m_tried = false;
+    std::string m_whyNot;
+    Display* m_display = nullptr;
+    Window m_root = 0;
+    int m_xiOpcode = 0;
+    int m_pointerId = -1;
+    int m_xkbEventBase = 0;
     X11KeyMap m_map;
     TapLatch m_keyLatch;
     TapLatch m_buttonLatch;
@@ -62,7 +84,14 @@ private:
     bool m_mapStale = false;
     std::chrono::nanoseconds m_lastKeyQuery{0};
     std::chrono::nanoseconds m_lastPointerQuery{0};
-    std::array<bool, 256> m_injectedDown{}; // virtual keys this backend pressed and not released
+    std::array<bool, 256> m_injectedDown{};       // virtual keys this backend pressed and not released
+    std::array<uint8_t, 256> m_injectedPending{}; // key codes pressed here whose raw event is still due
+    std::array<uint64_t, 256> m_userPresses{};    // by virtual key
+    std::vector<int> m_xtestDevices;              // the server's devices that XTest injects through
+    std::array<int32_t, 2> m_wheelRest{};         // 120ths not yet turned, per axis
+    std::map<int32_t, Grab> m_grabs;
+    std::array<bool, 256> m_hotkeyDown{}; // by key code: repeats of a held hotkey are not presses
+    std::vector<int32_t> m_hotkeyPresses;
 };
 
 } // namespace tvk

@@ -1,0 +1,144 @@
+// The X11 backend's wheel, user-press and hotkey services against a real X server.
+// GoogleTest comes before the X headers, whose macros (None, Bool) clash with its names.
+#include <gtest/gtest.h>
+
+#include "XDriver.h"
+
+#include "recorder/VirtualKeys.h"
+#include "recorder/x11/X11Backend.h"
+
+#include <X11/keysym.h>
+
+#include <cstdlib>
+#include <thread>
+
+namespace tvk::testing {
+namespace {
+
+using namespace std::chrono_literals;
+
+class X11ServicesTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        const char* name = displayForTests();
+        if (!name) {
+            if (std::getenv("TVK_REQUIRE_X")) FAIL() << "TVK_REQUIRE_X is set but DISPLAY is not";
+            GTEST_SKIP() << "no DISPLAY";
+        }
+        driver = std::make_unique<XDriver>(name);
+        ASSERT_TRUE(driver->ok()) << "cannot open " << name;
+        std::string why;
+        backend = createX11Backend(name, &why);
+        ASSERT_TRUE(backend) << why;
+    }
+
+    // Waits until `done` holds, asking again every few milliseconds.
+    static bool eventually(const std::function<bool()>& done) {
+        const auto deadline = std::chrono::steady_clock::now() + 10s;
+        while (!done()) {
+            if (std::chrono::steady_clock::now() > deadline) return false;
+            std::this_thread::sleep_for(5ms);
+        }
+        return true;
+    }
+
+    std::unique_ptr<XDriver> driver;
+    std::shared_ptr<InputBackend> backend;
+};
+
+TEST_F(X11ServicesTest, WheelClicksOneButtonPerNotchAndCarriesTheRest) {
+    driver->showLoggingWindow();
+    backend->moveCursor(100, 100);
+    const std::vector<std::pair<WheelAxis, int32_t>> turns{
+        {WheelAxis::Vertical, 60},     // half a notch: nothing yet
+        {WheelAxis::Vertical, 60},     // completes it: one click up
+        {WheelAxis::Vertical, -250},   // two clicks down, 10 left over
+        {WheelAxis::Horizontal, 130},  // one click right, the vertical rest stays apart
+        {WheelAxis::Horizontal, -250}, // with the 10 kept: two clicks left
+        {WheelAxis::Vertical, 110},    // with the -10 kept: one click up
+    };
+    for (const auto& [axis, delta] : turns)
+        backend->turnWheel(axis, delta);
+    const std::vector<unsigned> expected{4, 5, 5, 7, 6, 6};
+    const auto presses = [](const std::vector<XEvent>& events) {
+        std::vector<unsigned> out;
+        for (const auto& e : events)
+            if (e.type == ButtonPress) out.push_back(e.xbutton.button);
+        return out;
+    };
+    driver->collect([&](const std::vector<XEvent>& events) { return presses(events).size() >= expected.size(); }, 10s);
+    EXPECT_EQ(presses(driver->logged()), expected);
+}
+
+TEST_F(X11ServicesTest, InjectedPressesAreNotTheUsersButAnotherClientsAre) {
+    const int escape = driver->keycodeOfName("ESC");
+    ASSERT_GT(escape, 8);
+    const uint64_t before = backend->userPressCount(vk::Escape);
+    for (int i = 0; i < 3; ++i) {
+        backend->sendKey(vk::Escape, true);
+        backend->sendKey(vk::Escape, false);
+    }
+    // A press of another client comes after ours: once it is counted, ours have been seen too.
+    driver->tapKey(escape);
+    ASSERT_TRUE(eventually([&] { return backend->userPressCount(vk::Escape) > before; }));
+    std::this_thread::sleep_for(50ms);
+    EXPECT_EQ(backend->userPressCount(vk::Escape), before + 1);
+    EXPECT_EQ(backend->userPressCount(vk::Return), 0u);
+}
+
+TEST_F(X11ServicesTest, HotkeysWorkUnderLockModifiersAndATakenOneIsReported) {
+    const int f9 = driver->keycodeOfName("FK09");
+    const int f10 = driver->keycodeOfName("FK10");
+    const int control = driver->keycodeOfName("LCTL");
+    const int caps = driver->keycodeOfName("CAPS");
+    const int numLock = driver->keycodeOfName("NMLK");
+    ASSERT_TRUE(f9 > 8 && f10 > 8 && control > 8 && caps > 8 && numLock > 8);
+    // Another program holds Ctrl+F9.
+    XGrabKey(driver->display(), f9, ControlMask, DefaultRootWindow(driver->display()), False, GrabModeAsync,
+             GrabModeAsync);
+    XSync(driver->display(), False);
+
+    EXPECT_EQ(backend->grabHotkey(1, vk::F1 + 8, modifier::Control), HotkeyGrab::Taken);
+    EXPECT_EQ(backend->grabHotkey(2, vk::F1 + 9, modifier::Control), HotkeyGrab::Grabbed);
+    EXPECT_EQ(backend->grabHotkey(3, vk::F1 + 9, modifier::Control | modifier::Shift), HotkeyGrab::Grabbed);
+    EXPECT_EQ(backend->grabHotkey(4, vk::LButton, 0), HotkeyGrab::NoSuchKey);
+
+    const auto pressCtrlF10 = [&] {
+        driver->key(control, true);
+        driver->tapKey(f10);
+        driver->key(control, false);
+    };
+    std::vector<int32_t> seen;
+    const auto collect = [&](size_t count) {
+        return eventually([&] {
+            for (int32_t id : backend->takeHotkeyPresses())
+                seen.push_back(id);
+            return seen.size() >= count;
+        });
+    };
+    pressCtrlF10();
+    ASSERT_TRUE(collect(1));
+    driver->tapKey(caps); // Caps Lock on
+    pressCtrlF10();
+    ASSERT_TRUE(collect(2));
+    driver->tapKey(numLock); // and Num Lock
+    pressCtrlF10();
+    ASSERT_TRUE(collect(3));
+    driver->tapKey(caps);
+    driver->tapKey(numLock);
+    driver->tapKey(f10); // without Ctrl: no hotkey
+    std::this_thread::sleep_for(100ms);
+    for (int32_t id : backend->takeHotkeyPresses())
+        seen.push_back(id);
+    EXPECT_EQ(seen, (std::vector<int32_t>{2, 2, 2}));
+
+    // Given back, the combination is free for another program.
+    backend->releaseHotkeys();
+    XUngrabKey(driver->display(), f9, ControlMask, DefaultRootWindow(driver->display()));
+    XSync(driver->display(), False);
+    EXPECT_EQ(backend->grabHotkey(1, vk::F1 + 8, modifier::Control), HotkeyGrab::Grabbed);
+    backend->releaseHotkeys();
+}
+
+} // namespace
+} // namespace tvk::testing
