@@ -1,6 +1,7 @@
 #include "recorder/clsRecorder.h"
 
 #include "events/RuntimeError.h"
+#include "recorder/StopTrim.h"
 #include "recorder/VirtualKeys.h"
 
 #include <cmath>
@@ -11,6 +12,9 @@ namespace tvk {
 namespace {
 
 using namespace std::chrono_literals;
+
+// The longest a replay goes without letting the window system run.
+constexpr auto kYieldPeriod = 10ms;
 
 // Counts a running loop for isRecording / isReplaying, also when the loop ends by an error.
 class DepthGuard {
@@ -64,6 +68,34 @@ void clsRecorder::StopProcess() {
     m_stopRequested = true;
 }
 
+void clsRecorder::StopProcess(std::vector<int32_t> gestureKeys) {
+    m_gestureKeys = std::move(gestureKeys);
+    StopProcess();
+}
+
+void clsRecorder::watchStopKey(bool on) {
+    m_watchingStopKey = on && m_stopKey > 0 && m_stopKey <= 255;
+    m_stoppedByUser = false;
+    if (m_watchingStopKey) m_stopKeyPresses = m_backend->userPressCount(m_stopKey);
+}
+
+void clsRecorder::checkStopKey() {
+    if (!m_watchingStopKey || m_stoppedByUser) return;
+    if (m_backend->userPressCount(m_stopKey) == m_stopKeyPresses) return;
+    m_stoppedByUser = true;
+    m_stopRequested = true;
+}
+
+void clsRecorder::yieldNow() {
+    m_backend->yield();
+    m_lastYield = m_backend->monotonicNow();
+    checkStopKey();
+}
+
+void clsRecorder::yieldIfDue() {
+    if (m_backend->monotonicNow() - m_lastYield >= kYieldPeriod) yieldNow();
+}
+
 void clsRecorder::InitiateRecording(int32_t lngInterval) {
     // Handlers run inside the yields may drop the last outside reference to this recorder.
     const auto self = weak_from_this().lock();
@@ -72,7 +104,11 @@ void clsRecorder::InitiateRecording(int32_t lngInterval) {
     DepthGuard depth(m_recordingDepth);
 
     m_stopRequested = false;
-    m_mouseDetail = requireEvents()->MouseUpDetail;
+    m_gestureKeys.clear();
+    const auto recordedList = requireEvents();
+    const int32_t first = recordedList->EventCount;
+    std::vector<bool> own; // per event of this recording: it went to one of the program's windows
+    m_mouseDetail = recordedList->MouseUpDetail;
     int32_t stamp = backend->tickCount();
     int64_t countdown = 0;
     CursorPoint current;
@@ -96,7 +132,12 @@ void clsRecorder::InitiateRecording(int32_t lngInterval) {
             } else {
                 addWaitEvent(stamp); // a key keeps the position last read
             }
-            requireEvents()->AddEvent(type, down, current.x, current.y, k);
+            const auto list = requireEvents();
+            list->AddEvent(type, down, current.x, current.y, k);
+            if (list == recordedList && list->EventCount > first) {
+                own.resize(static_cast<size_t>(list->EventCount - first));
+                own.back() = m_ownInput && m_ownInput(k, current);
+            }
             lastRecorded = backend->cursorPos();
         }
         m_keyStates = now;
@@ -115,6 +156,22 @@ void clsRecorder::InitiateRecording(int32_t lngInterval) {
         backend->sleep(lngInterval);
         backend->yield();
     }
+    trimStopGesture(*recordedList, first, own);
+}
+
+void clsRecorder::trimStopGesture(clsEvents& list, int32_t first, std::vector<bool>& own) {
+    // Only a list that holds exactly what this recording appended (no handler replaced or cut it).
+    if (Events.get() != &list || list.EventCount < first) return;
+    own.resize(static_cast<size_t>(list.EventCount - first));
+    StopGesture stop;
+    stop.gestureKeys = std::move(m_gestureKeys);
+    m_gestureKeys.clear();
+    for (int32_t k = 8; k <= 255; ++k) {
+        if (m_keyStates[static_cast<size_t>(k)]) stop.heldKeys.push_back(k);
+    }
+    const int32_t cut = stopTailStart(list, first, own, stop);
+    for (int32_t i = list.EventCount - 1; i >= cut; --i)
+        list.RemoveEvent(i);
 }
 
 void clsRecorder::addWaitEvent(int32_t& stamp) {
@@ -141,9 +198,14 @@ void clsRecorder::ReplayEvents(int32_t StartIndex, int32_t EndIndex) {
         m_mouseDetail = list->MouseUpDetail;
     }
     DepthGuard depth(m_replayDepth);
+    if (m_watchingStopKey && m_stoppedByUser) return;
 
+    const auto passStart = backend->monotonicNow();
+    bool acted = false;                                  // whether this pass injected or waited at all
     std::optional<std::chrono::nanoseconds> scheduleEnd; // where the last wait was due to end
     for (int64_t i = StartIndex; i <= EndIndex; ++i) {
+        // Whatever the list holds, the window system gets its turn at least every slice.
+        yieldIfDue();
         if (m_stopRequested) return;
         const auto index = static_cast<int32_t>(i);
         bool cancel = false;
@@ -156,20 +218,29 @@ void clsRecorder::ReplayEvents(int32_t StartIndex, int32_t EndIndex) {
         const bool pressed = list->EventPressed(index) != 0;
         switch (list->EventType(index)) {
         case Wait:
+            acted = acted || data > 0;
             waitInterval(data, scheduleEnd);
             break;
         case MouseClick:
+            acted = true;
             replayClick(*list, index, data, pressed);
             break;
         case MouseMove:
+            acted = true;
             replayMove(*list, index);
             break;
         case KeyBoard:
+            acted = true;
             replayKey(data, pressed);
             break;
         default:
             break; // codes written by scripts are ignored
         }
+    }
+    // A pass that did nothing idles one slice, so that endless passes of it do not spin.
+    if (!acted && !m_stopRequested) {
+        backend->sleepUntil(passStart + kYieldPeriod);
+        yieldNow();
     }
 }
 
@@ -224,9 +295,18 @@ void clsRecorder::waitInterval(int32_t ms, std::optional<std::chrono::nanosecond
         stepGlide();
         ++slices;
         m_backend->sleepUntil(start + std::chrono::milliseconds(slices * 10));
-        m_backend->yield();
+        yieldNow();
+        if (m_stopRequested) return; // a stop ends the wait at once: nothing follows it
     }
-    if (ms > 0) m_backend->sleepUntil(start + std::chrono::milliseconds(slices * 10 + ms));
+    if (ms <= 0) return;
+    const auto end = start + std::chrono::milliseconds(slices * 10 + ms);
+    // A short wait after work since the last yield must not stretch the time without one.
+    if (const auto yieldDue = m_lastYield + kYieldPeriod; yieldDue < end) {
+        m_backend->sleepUntil(yieldDue);
+        yieldNow();
+        if (m_stopRequested) return;
+    }
+    m_backend->sleepUntil(end);
 }
 
 void clsRecorder::stepGlide() {

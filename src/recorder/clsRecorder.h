@@ -5,6 +5,7 @@
 #include "recorder/InputBackend.h"
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -23,14 +24,28 @@ public:
 
     std::shared_ptr<clsEvents> Events; // the list recorded into and replayed; set by the owner
 
-    // Polls every lngInterval ms and appends one event per change until StopProcess.
+    // Polls every lngInterval ms and appends one event per change until StopProcess. When it
+    // stops, the trailing gesture that stopped it is removed (see stopTailStart): presses of keys
+    // still held, input to the program's own windows (setOwnInputTest) and the stop's gesture keys.
     // Raises 91 without a list and 5 for an interval below 1.
     void InitiateRecording(int32_t lngInterval);
-    // Replays StartIndex..EndIndex once (indices IsEvent rejects become 0 / EventCount - 1).
+    // Replays StartIndex..EndIndex once (indices IsEvent rejects become 0 / EventCount - 1),
+    // yielding at least every 10 ms; a pass that injects and waits nothing idles for 10 ms.
     // Raises 91 without a list and 6 for a key code outside 0..255 (the replay ends there).
     void ReplayEvents(int32_t StartIndex, int32_t EndIndex);
-    // Ends every running loop at its next step.
+    // Ends every running loop at its next step (a wait ends at its next slice).
     void StopProcess();
+    // The same, for a stop by a gesture whose keys (a hotkey and its modifiers) a recording drops.
+    void StopProcess(std::vector<int32_t> gestureKeys);
+
+    // The panic key: while watched, a press of it that the backend did not inject stops the
+    // replays and every later one until watched again. 0 (or a code outside 1..255) turns it off.
+    void setStopKey(int32_t vk) { m_stopKey = vk; }
+    // Starts (on) or ends watching; either way forgets an earlier stop by the user.
+    void watchStopKey(bool on);
+    bool stoppedByUser() const { return m_stoppedByUser; }
+    // Says whether recorded input of vk at a position went to one of the program's own windows.
+    void setOwnInputTest(std::function<bool(int32_t vk, CursorPoint at)> test) { m_ownInput = std::move(test); }
 
     // Raised before each replayed event; any subscriber may set Cancel to skip it.
     Signal<int32_t, bool&> ExecutingEvent;
@@ -54,6 +69,10 @@ private:
     std::shared_ptr<clsEvents> requireEvents() const;
     void addWaitEvent(int32_t& stamp);
     void selectMouseDetail(bool pressed);
+    void yieldNow();
+    void yieldIfDue();
+    void checkStopKey();
+    void trimStopGesture(clsEvents& list, int32_t first, std::vector<bool>& own);
     void waitInterval(int32_t ms, std::optional<std::chrono::nanoseconds>& scheduleEnd);
     void stepGlide();
     void replayClick(const clsEvents& list, int32_t index, int32_t data, bool pressed);
@@ -67,6 +86,13 @@ private:
     bool m_stopRequested = false;
     std::array<bool, 256> m_heldKeys{};
     std::vector<int32_t> m_heldButtons; // in the order the replay pressed them
+    std::chrono::nanoseconds m_lastYield{0};
+    int32_t m_stopKey = 0;
+    bool m_watchingStopKey = false;
+    bool m_stoppedByUser = false;
+    uint64_t m_stopKeyPresses = 0; // the user's presses of the stop key when watching began
+    std::vector<int32_t> m_gestureKeys;
+    std::function<bool(int32_t, CursorPoint)> m_ownInput;
     int m_recordingDepth = 0;
     int m_replayDepth = 0;
 };

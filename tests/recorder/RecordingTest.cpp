@@ -95,18 +95,27 @@ TEST_F(RecordingTest, WaitExcludesTimeSpentInTheListHandlers) {
 TEST_F(RecordingTest, WaitsStayPositiveAcrossTheTickCountWrap) {
     backend->setTickBase(std::numeric_limits<int32_t>::max() - 15);
     backend->scheduleKey(35, 'A', true);
+    backend->scheduleKey(45, 'A', false);
     stopAt(60);
     recorder->InitiateRecording(10);
-    EXPECT_EQ(eventsOf(*list), (std::vector<Ev>{waitEv(40), keyEv('A', true)}));
+    EXPECT_EQ(eventsOf(*list), (std::vector<Ev>{waitEv(40), keyEv('A', true), waitEv(10), keyEv('A', false)}));
 }
 
 TEST_F(RecordingTest, StopFromAHandlerEndsTheLoopAfterThatPoll) {
-    backend->scheduleKey(15, 'B', true); // seen at the poll at 20
-    backend->scheduleKey(25, 'C', true); // after the last poll: never seen
-    stopAt(30);                          // runs in the yield after the poll at 20
+    backend->scheduleKey(5, 'B', true);   // seen at the poll at 10
+    backend->scheduleKey(15, 'B', false); // seen at the poll at 20
+    backend->scheduleKey(25, 'C', true);  // after the last poll: never seen
+    stopAt(30);                           // runs in the yield after the poll at 20
     recorder->InitiateRecording(10);
-    EXPECT_EQ(eventsOf(*list), (std::vector<Ev>{waitEv(20), keyEv('B', true)}));
+    EXPECT_EQ(eventsOf(*list), (std::vector<Ev>{waitEv(10), keyEv('B', true), waitEv(10), keyEv('B', false)}));
     EXPECT_DOUBLE_EQ(nowMs(), 30.0);
+}
+
+TEST_F(RecordingTest, AKeyStillHeldAtTheStopIsNotRecorded) {
+    backend->scheduleKey(15, 'B', true);
+    stopAt(30);
+    recorder->InitiateRecording(10);
+    EXPECT_EQ(eventsOf(*list), (std::vector<Ev>{waitEv(20)}));
 }
 
 TEST_F(RecordingTest, RejectsAMissingListAndANonPositiveInterval) {
@@ -149,10 +158,11 @@ TEST_F(RecordingTest, HandlerDroppingTheRecorderDoesNotEndTheRunningLoopUnsafely
     clsRecorder* raw = recorder.get();
     backend->scheduleAction(20, [this] { recorder.reset(); });
     backend->scheduleKey(25, 'Z', true);
-    backend->scheduleAction(40, [raw] { raw->StopProcess(); }); // alive until the loop returns
+    backend->scheduleKey(35, 'Z', false);
+    backend->scheduleAction(50, [raw] { raw->StopProcess(); }); // alive until the loop returns
     raw->InitiateRecording(10);
     EXPECT_TRUE(weak.expired());
-    EXPECT_EQ(eventsOf(*list), (std::vector<Ev>{waitEv(30), keyEv('Z', true)}));
+    EXPECT_EQ(eventsOf(*list), (std::vector<Ev>{waitEv(30), keyEv('Z', true), waitEv(10), keyEv('Z', false)}));
 }
 
 TEST_F(RecordingTest, ReplayNestedInARecordingIsRecorded) {
@@ -163,9 +173,12 @@ TEST_F(RecordingTest, ReplayNestedInARecordingIsRecorded) {
         recorder->ReplayEvents(0, -1);
         recorder->Events = list;
     });
+    backend->scheduleKey(35, 'U', true); // the user goes on, so N is not the stop's
+    backend->scheduleKey(45, 'U', false);
     stopAt(60);
     recorder->InitiateRecording(10);
-    EXPECT_EQ(eventsOf(*list), (std::vector<Ev>{waitEv(20), keyEv('N', true)}));
+    EXPECT_EQ(eventsOf(*list), (std::vector<Ev>{waitEv(20), keyEv('N', true), waitEv(20), keyEv('U', true), waitEv(10),
+                                                keyEv('U', false)}));
 }
 
 TEST_F(RecordingTest, OneStopEndsANestedReplayAndTheRecording) {
@@ -177,12 +190,12 @@ TEST_F(RecordingTest, OneStopEndsANestedReplayAndTheRecording) {
         recorder->Events = source;
         recorder->ReplayEvents(0, -1);
     });
-    stopAt(35); // inside the replay's wait, which still runs out (until 50)
+    stopAt(35); // inside the replay's wait, which ends at its next slice
     recorder->InitiateRecording(10);
     EXPECT_EQ(list->EventCount, 0);
     ASSERT_EQ(injectionsOf(Kind::Key).size(), 1u);
     EXPECT_EQ(injectionsOf(Kind::Key)[0].code, 'N');
-    EXPECT_DOUBLE_EQ(nowMs(), 50.0);
+    EXPECT_DOUBLE_EQ(nowMs(), 40.0);
 }
 
 } // namespace

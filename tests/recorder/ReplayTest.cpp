@@ -222,12 +222,12 @@ TEST_F(ReplayTest, EventIsReadAfterItsNotification) {
     EXPECT_DOUBLE_EQ(nowMs(), 30.0);
 }
 
-TEST_F(ReplayTest, StopDuringALongWaitTakesEffectWhenTheWaitRunsOut) {
+TEST_F(ReplayTest, StopDuringALongWaitEndsItAtTheNextSlice) {
     add(Wait, false, 0, 0, 1000);
     add(KeyBoard, true, 0, 0, 'A');
-    stopAt(100);
+    stopAt(95);
     recorder->ReplayEvents(0, -1);
-    EXPECT_DOUBLE_EQ(nowMs(), 1000.0);
+    EXPECT_DOUBLE_EQ(nowMs(), 100.0);
     EXPECT_TRUE(injectionsOf(Kind::Key).empty());
 
     // A stop requested between two calls is forgotten by the next one.
