@@ -1,8 +1,11 @@
 // Start-up: the language, then the main window; the program lives as long as its windows.
 #include "app/BackendStarter.h"
 #include "app/HotkeyCommands.h"
+#include "app/cli/ConsoleCommands.h"
+#include "app/cli/ConsoleOptions.h"
 #include "app/main/frmMain.h"
 #include "app/modMain.h"
+#include "support/clsSettings.h"
 
 #include <QApplication>
 #include <QIcon>
@@ -12,8 +15,10 @@
 #include "recorder/x11/X11Backend.h"
 #endif
 
+#include <cstdio>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -26,6 +31,24 @@ std::shared_ptr<tvk::InputBackend> makeBackend() {
 #endif
 }
 
+// `tavrimoskel record|replay ...`: no window, no window manager, only the X display.
+int runConsole(int argc, char** argv, const std::vector<std::string>& args) {
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("Tavrimoskel"));
+    bool ok = false;
+    const int stopKey =
+        tvk::settings().Setting(QStringLiteral("Replay"), QStringLiteral("StopKey"), QStringLiteral("27")).toInt(&ok);
+    auto openBackend = [](std::string& whyNot) -> std::shared_ptr<tvk::InputBackend> {
+        std::shared_ptr<tvk::InputBackend> backend = makeBackend();
+        if (!backend) {
+            whyNot = "this build has no X11 input backend";
+            return nullptr;
+        }
+        return backend->start(&whyNot) ? backend : nullptr;
+    };
+    return tvk::runConsoleCommand(args, openBackend, ok ? stopKey : 27, stdout, stderr);
+}
+
 void reportNoBackend(const std::string& whyNot) {
     QMessageBox::critical(nullptr, QStringLiteral("Tavrimoskel"),
                           QStringLiteral("Tavrimoskel records and replays input on an X11 desktop, "
@@ -36,6 +59,8 @@ void reportNoBackend(const std::string& whyNot) {
 } // namespace
 
 int main(int argc, char** argv) {
+    const std::vector<std::string> args(argv + (argc > 0 ? 1 : 0), argv + argc);
+    if (tvk::isConsoleCommand(args)) return runConsole(argc, argv, args);
     // The input backend speaks X11; on a Wayland session the windows use XWayland alike.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && !qEnvironmentVariableIsEmpty("DISPLAY"))
         qputenv("QT_QPA_PLATFORM", "xcb");

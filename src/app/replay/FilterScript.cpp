@@ -9,11 +9,9 @@
 
 namespace tvk {
 
-FilterScript::FilterScript() : m_engine(std::make_unique<ScriptControl>()) {
-    m_engine->setLanguage("VBScript");
-    // A filter that never returns must not freeze the replay: the call ends with an error after
-    // this long, which lets the event run.
-    m_engine->setTimeBudget(std::chrono::milliseconds(1000));
+namespace {
+
+script::ScriptHost messageBoxHost() {
     script::ScriptHost host;
     host.msgBox = [](const std::string& prompt, int buttons, const std::string& title) {
         QMessageBox box(QMessageBox::NoIcon, QString::fromStdString(title.empty() ? "Tavrimoskel" : title),
@@ -39,7 +37,19 @@ FilterScript::FilterScript() : m_engine(std::make_unique<ScriptControl>()) {
             return 1;
         }
     };
-    m_engine->setHost(host);
+    return host;
+}
+
+} // namespace
+
+FilterScript::FilterScript() : FilterScript(messageBoxHost()) {}
+
+FilterScript::FilterScript(script::ScriptHost host) : m_engine(std::make_unique<ScriptControl>()) {
+    m_engine->setLanguage("VBScript");
+    // A filter that never returns must not freeze the replay: the call ends with an error after
+    // this long, which lets the event run.
+    m_engine->setTimeBudget(std::chrono::milliseconds(1000));
+    m_engine->setHost(std::move(host));
 }
 
 FilterScript::~FilterScript() = default;

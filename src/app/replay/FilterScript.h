@@ -1,5 +1,7 @@
 #pragma once
 
+#include "script/ScriptHost.h"
+
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -20,7 +22,10 @@ public:
         int column;
     };
 
+    // Message boxes of the script appear as Qt message boxes.
     FilterScript();
+    // The script's message boxes and output go to `host` (a console command has no windows).
+    explicit FilterScript(script::ScriptHost host);
     ~FilterScript();
 
     // Resets the engine, adds `code`, then the objects StoredEvents and CurrentEvents (their
