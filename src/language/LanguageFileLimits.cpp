@@ -205,11 +205,13 @@ std::optional<LanguageFileLimits::Violation> LanguageFileLimits::check(std::stri
         return Violation{"the file is no language file: it is larger than " + std::to_string(kMaxFileBytes) + " bytes",
                          1, 1};
     }
+    // The bytes are checked as they stand too: the parser reads a file as bytes when the encoding its
+    // declaration names does not fit the file (a file of single bytes that claims UTF-16, say).
+    if (auto violation = Scanner().run(bytes)) return violation;
     const std::string encoding = encodingOf(bytes);
-    if (!keepsAsciiBytes(encoding)) {
-        if (const auto utf8 = toUtf8(bytes, encoding)) return Scanner().run(*utf8);
-    }
-    return Scanner().run(bytes);
+    if (keepsAsciiBytes(encoding)) return std::nullopt;
+    const auto utf8 = toUtf8(bytes, encoding);
+    return utf8 ? Scanner().run(*utf8) : std::nullopt;
 }
 
 } // namespace tvk

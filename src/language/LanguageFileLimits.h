@@ -10,8 +10,8 @@ namespace tvk {
 // Limits a language file must keep before the XML parser sees it. Real language files stay far below
 // them; a file beyond them is refused as not being a language file, quickly and in memory bounded by its
 // size, where the parser's own cost would grow with their square (attributes of one element) or without
-// end. The check is one linear pass over the file's characters, decoded to UTF-8 where the file's
-// encoding could hide markup in multi-byte characters.
+// end. The check is a linear pass over the file's bytes and, where its encoding could hide markup in
+// multi-byte characters, a second one over its text decoded to UTF-8.
 class LanguageFileLimits {
 public:
     static constexpr std::size_t kMaxFileBytes = std::size_t{16} << 20;

@@ -47,8 +47,9 @@ public:
     // cannot hold (a control character, bytes that are not UTF-8). Memory is unchanged.
     void SaveXML(const std::string& sFile) const;
     // Replaces the databases by those of `sFile`. A missing file changes nothing; a file that is not
-    // well-formed leaves no databases and reports through the parse error handler; a well-formed file
-    // that breaks the format raises 91, 94, 13 or 9 and keeps what was appended before the fault.
+    // well-formed, cannot be read or breaks LanguageFileLimits leaves no databases and reports through
+    // the parse error handler; a well-formed file that breaks the format raises 91, 94, 13 or 9 and
+    // keeps what was appended before the fault.
     void LoadXML(const std::string& sFile);
 
     // Appends a database / an entry and returns its index. AppendEntry raises 9 for a bad `Index`.

@@ -429,6 +429,15 @@ TEST_F(language_File, AttributesCannotHideInAnEncodingThatReusesAsciiBytes) {
     ASSERT_EQ(messages.size(), 1u);
     EXPECT_NE(messages[0].find("attributes on one element"), std::string::npos) << messages[0];
 
+    // A file of single bytes that claims UTF-16 is read as bytes by the parser: so is it checked.
+    messages.clear();
+    xml = "<?xml version=\"1.0\" encoding=\"UTF-16\"?><language name=\"n\" version=\"v\"><database";
+    for (int i = 0; i < 200; ++i)
+        xml += " a" + std::to_string(i) + "=\"v\"";
+    ASSERT_EQ(load(xml + "/></language>"), 0);
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_NE(messages[0].find("attributes on one element"), std::string::npos) << messages[0];
+
     EXPECT_EQ(tvk::LanguageFileLimits::encodingOf(std::string("<\0?\0", 4)), "UTF-16LE");
     EXPECT_EQ(tvk::LanguageFileLimits::encodingOf("\xFE\xFF"), "UTF-16BE");
     EXPECT_EQ(tvk::LanguageFileLimits::encodingOf("<?xml version='1.0' encoding = 'Shift_JIS'?><a/>"), "Shift_JIS");
