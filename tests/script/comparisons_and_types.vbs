@@ -68,6 +68,14 @@ deep = Array(Array(Array(1, 2)))
 deep(0)(0)(1) = 9
 AssertEq deep(0)(0)(1), 9, "three levels deep"
 AssertError "q = Array(1) : q(0)(0) = 2", 424, "indexing a non-array element still fails"
+AssertError "undeclared = Array(Array(1)) : undeclared(0)(0) = 2 : If undeclared(0)(0) <> 2 Then Err.Raise 5", 0, _
+    "nested arrays in a variable that was never declared"
+Sub NestedInProcedure()
+    local = Array(Array(1))
+    local(0)(0) = 7
+    AssertEq local(0)(0), 7, "nested arrays in an implicit local"
+End Sub
+NestedInProcedure
 Dim outer, calls
 Set outer = CreateObject("Scripting.Dictionary")
 outer.Add "k", CreateObject("Scripting.Dictionary")
