@@ -13,6 +13,11 @@ n = 0
 AssertEq n = "", False, "number variable against a text literal compares as text, without error"
 n = 10
 AssertEq n = "10", True, "number variable equals the text literal of its value"
+s = "True"
+AssertEq s = True, True, "text variable against True reads the Boolean word"
+n = True
+AssertEq n = "True", True, "Boolean variable against a text literal compares as text"
+AssertError "b = (""maybe"" = False)", 13, "text that is no Boolean word against a Boolean literal"
 n = 5 : s = "4"
 AssertEq n < s, True, "number variable against text variable: a number is less than any text"
 AssertEq s > n, True, "text variable against number variable"
