@@ -18,6 +18,12 @@ Frame& frameOf(CallContext& ctx) {
     return *ctx.frame();
 }
 
+// Standard text of a number a script raises; the engine's own time-out number is an ordinary
+// application number to a script.
+std::string raisedDescription(int number) {
+    return number == TimeoutErrorNumber ? RuntimeError::standardDescription(-1) : errorDescription(number);
+}
+
 // The Err object: the last error seen under On Error Resume Next, and Raise.
 class ErrObject final : public ScriptObject {
 public:
@@ -48,7 +54,7 @@ public:
             // the standard ones.
             std::string description = args.size() > 2 && !args[2].isEmpty() ? toUtf8(args[2])
                                       : !err.description.empty()            ? err.description
-                                                                            : errorDescription(number);
+                                                                            : raisedDescription(number);
             engine().pendingSource = args.size() > 1 && !args[1].isEmpty() ? toUtf8(args[1])
                                      : !err.source.empty()                 ? err.source
                                                                            : RuntimeErrorSource;

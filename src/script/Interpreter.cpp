@@ -277,7 +277,9 @@ Value MemberExpr::eval(Frame& f) {
 
 void MemberExpr::assign(Frame& f, Value v, bool isSet) {
     Value hold;
-    const bool nested = name.empty() && base && (base->kind == ExprKind::IndexVar || base->kind == ExprKind::Member);
+    const bool nested = name.empty() && base &&
+                        (base->kind == ExprKind::IndexVar || base->kind == ExprKind::Member ||
+                         (base->kind == ExprKind::Dynamic && static_cast<DynamicExpr&>(*base).hasParens));
     if (nested) {
         // a(0)(1) = v: when a(0) holds an array, change that element and store the array back.
         hold = base->eval(f);

@@ -339,6 +339,7 @@ Value binaryOp(Op op, const Value& a, const Value& b) {
 Value compareWithLiteral(Op op, const Value& a, const Value& b, bool lhsLiteral, bool rhsLiteral) {
     auto isNumber = [](const Value& v) {
         switch (v.type()) {
+        case VarType::Boolean:
         case VarType::Byte:
         case VarType::Integer:
         case VarType::Long:
@@ -350,12 +351,16 @@ Value compareWithLiteral(Op op, const Value& a, const Value& b, bool lhsLiteral,
             return false;
         }
     };
+    // Text read as the literal's type: a Boolean word for True/False, else a number.
+    auto asTypeOf = [](const Value& text, const Value& literal) {
+        return literal.type() == VarType::Boolean ? Value::boolean(toBool(text)) : Value::dbl(toDouble(text));
+    };
     if (a.isString() && isNumber(b)) {
-        if (rhsLiteral) return compare(op, Value::dbl(toDouble(a)), b);
+        if (rhsLiteral) return compare(op, asTypeOf(a, b), b);
         return compare(op, a, Value::string(toString(b)));
     }
     if (b.isString() && isNumber(a)) {
-        if (lhsLiteral) return compare(op, a, Value::dbl(toDouble(b)));
+        if (lhsLiteral) return compare(op, a, asTypeOf(b, a));
         return compare(op, Value::string(toString(a)), b);
     }
     return binaryOp(op, a, b);

@@ -11,7 +11,7 @@ Value binaryOp(Op op, const Value& a, const Value& b);
 Value unaryOp(Op op, const Value& a);
 // a & b: Null when both are Null, else the two texts joined (Null reads as ""); 14 past the length limit.
 Value concat(const Value& a, const Value& b);
-// A comparison with a literal operand, where text meets a number: the other side takes the
+// A comparison with a literal operand, where text meets a number or Boolean: the other side takes the
 // literal's type (x = "0" : x > 30 is False; n = 0 : n = "" is False), and when both sides are
 // literals the text is read as a number (13 when it is none). Otherwise as binaryOp.
 Value compareWithLiteral(Op op, const Value& a, const Value& b, bool lhsLiteral, bool rhsLiteral);

@@ -180,6 +180,8 @@ std::string errorDescription(int n) {
 
 std::string describe(const RuntimeError& e) {
     std::string d = e.description();
+    // The time-out text belongs to the engine's own abort; a script raising 1000 keeps the generic one.
+    if (e.number() == TimeoutErrorNumber && !d.empty()) return d;
     if (d.empty() || d == RuntimeError::standardDescription(e.number())) return errorDescription(e.number());
     return d;
 }

@@ -311,6 +311,21 @@ TEST(ScriptControlTest, FilterVerdictFollowsNotOfTheResult) {
     EXPECT_THROW(vbNot(Value::string(std::string_view("abc"))), RuntimeError);
 }
 
+TEST(ScriptControlTest, EvalSeesTheGlobalsAndReportsErrors) {
+    ScriptControl sc;
+    sc.setLanguage("VBScript");
+    sc.AddCode("Dim base\nbase = 40\nFunction Two()\nTwo = 2\nEnd Function");
+    EXPECT_EQ(sc.Eval("base + Two()").rawInt(), 42);
+    try {
+        sc.Eval("base +");
+        FAIL() << "no error";
+    } catch (const ScriptError& e) {
+        EXPECT_EQ(e.number(), 1002);
+        EXPECT_TRUE(e.isCompileError());
+    }
+    EXPECT_THROW(sc.Eval("1 / 0"), ScriptError);
+}
+
 TEST(ScriptControlTest, EachEngineKeepsItsOwnLocale) {
     // SetLocale in one engine neither leaks to another nor outlives the call on this thread.
     ScriptControl german, english;

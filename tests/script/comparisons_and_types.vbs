@@ -13,6 +13,11 @@ n = 0
 AssertEq n = "", False, "number variable against a text literal compares as text, without error"
 n = 10
 AssertEq n = "10", True, "number variable equals the text literal of its value"
+s = "True"
+AssertEq s = True, True, "text variable against True reads the Boolean word"
+n = True
+AssertEq n = "True", True, "Boolean variable against a text literal compares as text"
+AssertError "b = (""maybe"" = False)", 13, "text that is no Boolean word against a Boolean literal"
 n = 5 : s = "4"
 AssertEq n < s, True, "number variable against text variable: a number is less than any text"
 AssertEq s > n, True, "text variable against number variable"
@@ -68,6 +73,14 @@ deep = Array(Array(Array(1, 2)))
 deep(0)(0)(1) = 9
 AssertEq deep(0)(0)(1), 9, "three levels deep"
 AssertError "q = Array(1) : q(0)(0) = 2", 424, "indexing a non-array element still fails"
+AssertError "undeclared = Array(Array(1)) : undeclared(0)(0) = 2 : If undeclared(0)(0) <> 2 Then Err.Raise 5", 0, _
+    "nested arrays in a variable that was never declared"
+Sub NestedInProcedure()
+    local = Array(Array(1))
+    local(0)(0) = 7
+    AssertEq local(0)(0), 7, "nested arrays in an implicit local"
+End Sub
+NestedInProcedure
 Dim outer, calls
 Set outer = CreateObject("Scripting.Dictionary")
 outer.Add "k", CreateObject("Scripting.Dictionary")

@@ -31,6 +31,9 @@ Err.Raise 9
 AssertEq Err.Description, "Subscript out of range", "after Clear the standard description"
 AssertEq Err.Source, "Microsoft VBScript runtime error", "after Clear the standard source"
 Err.Clear
+Err.Raise 1000
+AssertEq Err.Description, "Application-defined or object-defined error", "a script's own 1000 is no time-out"
+Err.Clear
 Err.Raise 1001 + vbObjectError, "App", "custom"
 AssertEq Err.Number, vbObjectError + 1001, "application numbers stay as raised"
 AssertEq Err.Description, "custom", "with their description"
