@@ -125,14 +125,17 @@ void clsRecorder::InitiateRecording(int32_t lngInterval) {
 }
 
 void clsRecorder::recordChange(int32_t k, bool down, int32_t& stamp, CursorPoint& current, CursorPoint& lastRecorded) {
+    // Where the platform knows when the change happened, the Wait before it ends then, not at this poll.
+    int32_t at = 0;
+    const bool exact = m_backend->changeTick(k, at);
     int32_t type = KeyBoard;
     if (k >= 1 && k <= 7) {
         selectMouseDetail(down);
-        addWaitEvent(stamp);
+        exact ? addWaitUntil(stamp, at) : addWaitEvent(stamp);
         current = m_backend->cursorPos();
         type = MouseClick;
     } else {
-        addWaitEvent(stamp); // a key keeps the position last read
+        exact ? addWaitUntil(stamp, at) : addWaitEvent(stamp); // a key keeps the position last read
     }
     requireEvents()->AddEvent(type, down, current.x, current.y, k);
     lastRecorded = m_backend->cursorPos();
@@ -157,6 +160,15 @@ void clsRecorder::addWaitEvent(int32_t& stamp) {
     requireEvents()->AddEvent(Wait, false, 0, 0, elapsed);
     // Time spent appending (and in the list's handlers) belongs to no Wait.
     stamp = m_backend->tickCount();
+}
+
+void clsRecorder::addWaitUntil(int32_t& stamp, int32_t at) {
+    // Changes found by one poll may be recorded out of their order (modifiers first): a change
+    // earlier than the last recorded moment adds no Wait and leaves that moment as it is.
+    const int32_t elapsed = tickDifference(at, stamp);
+    if (elapsed <= 0) return;
+    requireEvents()->AddEvent(Wait, false, 0, 0, elapsed);
+    stamp = at;
 }
 
 void clsRecorder::selectMouseDetail(bool pressed) {

@@ -57,6 +57,7 @@ private:
     void recordChange(int32_t k, bool down, int32_t& stamp, CursorPoint& current, CursorPoint& lastRecorded);
     void recordWheel(int32_t& stamp, CursorPoint& current, CursorPoint& lastRecorded);
     void addWaitEvent(int32_t& stamp);
+    void addWaitUntil(int32_t& stamp, int32_t at);
     void selectMouseDetail(bool pressed);
     void waitInterval(int32_t ms, std::optional<std::chrono::nanoseconds>& scheduleEnd);
     void stepGlide();
