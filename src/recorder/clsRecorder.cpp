@@ -274,18 +274,26 @@ void clsRecorder::waitInterval(int32_t ms, std::optional<std::chrono::nanosecond
     // previous one within a slice starts where that one was due to end, so the latency of each
     // wake-up and injection does not add up over a replay either; a longer delay (a slow
     // handler) is not caught up.
+    // At another speed every moment of the wait, its glide steps included, comes 1/speed as late.
+    const auto at = [this](int64_t recordedMs) {
+        return std::chrono::nanoseconds(std::llround(static_cast<double>(recordedMs) * 1e6 / m_speed));
+    };
     const auto now = m_backend->monotonicNow();
     const auto start = scheduleEnd && now - *scheduleEnd <= 10ms ? *scheduleEnd : now;
-    scheduleEnd = start + std::chrono::milliseconds(ms);
+    scheduleEnd = start + at(ms);
     int64_t slices = 0;
     while (ms > 10) {
         ms -= 10;
         stepGlide();
         ++slices;
-        m_backend->sleepUntil(start + std::chrono::milliseconds(slices * 10));
+        m_backend->sleepUntil(start + at(slices * 10));
         m_backend->yield();
     }
-    if (ms > 0) m_backend->sleepUntil(start + std::chrono::milliseconds(slices * 10 + ms));
+    if (ms > 0) m_backend->sleepUntil(start + at(slices * 10 + ms));
+}
+
+void clsRecorder::setSpeed(double speed) {
+    m_speed = std::isfinite(speed) ? std::clamp(speed, kMinSpeed, kMaxSpeed) : 1.0;
 }
 
 void clsRecorder::stepGlide() {

@@ -32,6 +32,12 @@ public:
     // Ends every running loop at its next step.
     void StopProcess();
 
+    static constexpr double kMinSpeed = 0.1, kMaxSpeed = 10;
+    // Replays run `speed` times as fast: waits and the glide's steps last 1/speed of their time.
+    // Clamped to kMinSpeed..kMaxSpeed; a value that is no number means 1.
+    void setSpeed(double speed);
+    double speed() const { return m_speed; }
+
     // Raised before each replayed event; any subscriber may set Cancel to skip it.
     Signal<int32_t, bool&> ExecutingEvent;
 
@@ -68,6 +74,7 @@ private:
 
     std::shared_ptr<InputBackend> m_backend;
     int32_t m_mouseDetail = 50;
+    double m_speed = 1;
     KeyStateTable m_keyStates{};
     Glide m_glide;
     bool m_stopRequested = false;
