@@ -303,10 +303,10 @@ void X11InputBackend::observeRawMotion(const XIRawEvent& raw) {
 
 void X11InputBackend::measureServerClock() {
     // A property change is stamped with the server's time: halfway through the round trip.
-    static const Atom clockAtom = XInternAtom(m_display, "_TVK_CLOCK", False);
+    if (m_clockAtom == None) m_clockAtom = XInternAtom(m_display, "_TVK_CLOCK", False);
     const auto before = monotonicNow();
     const unsigned char none = 0;
-    XChangeProperty(m_display, m_clockWindow, clockAtom, XA_INTEGER, 8, PropModeReplace, &none, 0);
+    XChangeProperty(m_display, m_clockWindow, m_clockAtom, XA_INTEGER, 8, PropModeReplace, &none, 0);
     XFlush(m_display);
     XEvent event;
     XWindowEvent(m_display, m_clockWindow, PropertyChangeMask, &event);

@@ -110,7 +110,8 @@ private:
     };
     std::vector<ScrollAxis> m_scrollAxes; // of every device that scrolls smoothly
     WheelAccumulator m_wheel;
-    Window m_clockWindow = 0;              // receives the property change that reads the server's clock
+    Window m_clockWindow = 0; // receives the property change that reads the server's clock
+    Atom m_clockAtom = 0;
     uint32_t m_serverToTick = 0;           // added to a server time gives the tick count
     std::array<bool, 256> m_changeTimed{}; // by virtual key: the last poll knows when it changed
     std::array<int32_t, 256> m_changeTick{};
