@@ -62,6 +62,13 @@ public:
     // Starts a run of polls: input seen before is history, and the next poll reports the present
     // state only (a backend that latches short taps forgets what it latched while nobody polled).
     virtual void beginPolling() {}
+    // When the change of vk that the last poll reported happened, on the clock of tickCount;
+    // false when the platform does not know (the change is then as old as the poll).
+    virtual bool changeTick(int32_t vk, int32_t& tick) {
+        (void)vk;
+        (void)tick;
+        return false;
+    }
     // The user's wheel turns since the last call (or beginPolling), each axis summed.
     virtual WheelTurns takeWheelTurns() { return {}; }
     // Presses since beginPolling of keys that have no virtual-key code and so cannot be recorded.

@@ -182,14 +182,17 @@ void clsRecorder::trimStopGesture(clsEvents& list, int32_t first, std::vector<bo
 }
 
 void clsRecorder::recordChange(int32_t k, bool down, int32_t& stamp, CursorPoint& current, CursorPoint& lastRecorded) {
+    // Where the platform knows when the change happened, the Wait before it ends then, not at this poll.
+    int32_t at = 0;
+    const bool exact = m_backend->changeTick(k, at);
     int32_t type = KeyBoard;
     if (k >= 1 && k <= 7) {
         selectMouseDetail(down);
-        addWaitEvent(stamp);
+        exact ? addWaitUntil(stamp, at) : addWaitEvent(stamp);
         current = m_backend->cursorPos();
         type = MouseClick;
     } else {
-        addWaitEvent(stamp); // a key keeps the position last read
+        exact ? addWaitUntil(stamp, at) : addWaitEvent(stamp); // a key keeps the position last read
     }
     requireEvents()->AddEvent(type, down, current.x, current.y, k);
     lastRecorded = m_backend->cursorPos();
@@ -214,6 +217,15 @@ void clsRecorder::addWaitEvent(int32_t& stamp) {
     requireEvents()->AddEvent(Wait, false, 0, 0, elapsed);
     // Time spent appending (and in the list's handlers) belongs to no Wait.
     stamp = m_backend->tickCount();
+}
+
+void clsRecorder::addWaitUntil(int32_t& stamp, int32_t at) {
+    // Changes found by one poll may be recorded out of their order (modifiers first): a change
+    // earlier than the last recorded moment adds no Wait and leaves that moment as it is.
+    const int32_t elapsed = tickDifference(at, stamp);
+    if (elapsed <= 0) return;
+    requireEvents()->AddEvent(Wait, false, 0, 0, elapsed);
+    stamp = at;
 }
 
 void clsRecorder::selectMouseDetail(bool pressed) {
@@ -333,27 +345,38 @@ void clsRecorder::waitInterval(int32_t ms, std::optional<std::chrono::nanosecond
     // previous one within a slice starts where that one was due to end, so the latency of each
     // wake-up and injection does not add up over a replay either; a longer delay (a slow
     // handler) is not caught up.
+    // At another speed every moment of the wait, its glide steps included, comes 1/speed as late.
+    const auto at = [this](int64_t recordedMs) {
+        return std::chrono::nanoseconds(std::llround(static_cast<double>(recordedMs) * 1e6 / m_speed));
+    };
     const auto now = m_backend->monotonicNow();
     const auto start = scheduleEnd && now - *scheduleEnd <= 10ms ? *scheduleEnd : now;
-    scheduleEnd = start + std::chrono::milliseconds(ms);
+    scheduleEnd = start + at(ms);
     int64_t slices = 0;
     while (ms > 10) {
         ms -= 10;
         stepGlide();
         ++slices;
-        m_backend->sleepUntil(start + std::chrono::milliseconds(slices * 10));
+        // Slow replays stretch a slice beyond the yield period: it still yields in time.
+        if (!sleepYielding(start + at(slices * 10))) return;
         yieldNow();
         if (m_stopRequested) return; // a stop ends the wait at once: nothing follows it
     }
-    if (ms <= 0) return;
-    const auto end = start + std::chrono::milliseconds(slices * 10 + ms);
-    // A short wait after work since the last yield must not stretch the time without one.
-    if (const auto yieldDue = m_lastYield + kYieldPeriod; yieldDue < end) {
-        m_backend->sleepUntil(yieldDue);
+    if (ms > 0) sleepYielding(start + at(slices * 10 + ms));
+}
+
+bool clsRecorder::sleepYielding(std::chrono::nanoseconds deadline) {
+    for (auto due = m_lastYield + kYieldPeriod; due < deadline; due = m_lastYield + kYieldPeriod) {
+        m_backend->sleepUntil(due);
         yieldNow();
-        if (m_stopRequested) return;
+        if (m_stopRequested) return false;
     }
-    m_backend->sleepUntil(end);
+    m_backend->sleepUntil(deadline);
+    return true;
+}
+
+void clsRecorder::setSpeed(double speed) {
+    m_speed = std::isfinite(speed) ? std::clamp(speed, kMinSpeed, kMaxSpeed) : 1.0;
 }
 
 void clsRecorder::stepGlide() {

@@ -47,6 +47,12 @@ public:
     // Says whether recorded input of vk at a position went to one of the program's own windows.
     void setOwnInputTest(std::function<bool(int32_t vk, CursorPoint at)> test) { m_ownInput = std::move(test); }
 
+    static constexpr double kMinSpeed = 0.1, kMaxSpeed = 10;
+    // Replays run `speed` times as fast: waits and the glide's steps last 1/speed of their time.
+    // Clamped to kMinSpeed..kMaxSpeed; a value that is no number means 1.
+    void setSpeed(double speed);
+    double speed() const { return m_speed; }
+
     // Raised before each replayed event; any subscriber may set Cancel to skip it.
     Signal<int32_t, bool&> ExecutingEvent;
 
@@ -72,12 +78,15 @@ private:
     void recordChange(int32_t k, bool down, int32_t& stamp, CursorPoint& current, CursorPoint& lastRecorded);
     void recordWheel(int32_t& stamp, CursorPoint& current, CursorPoint& lastRecorded);
     void addWaitEvent(int32_t& stamp);
+    void addWaitUntil(int32_t& stamp, int32_t at);
     void selectMouseDetail(bool pressed);
     void yieldNow();
     void yieldIfDue();
     void checkStopKey();
     void trimStopGesture(clsEvents& list, int32_t first, std::vector<bool>& own);
     void waitInterval(int32_t ms, std::optional<std::chrono::nanoseconds>& scheduleEnd);
+    // Sleeps until `deadline`, yielding at least every yield period; false when a stop came.
+    bool sleepYielding(std::chrono::nanoseconds deadline);
     void stepGlide();
     void replayClick(const clsEvents& list, int32_t index, int32_t data, bool pressed);
     void replayMove(const clsEvents& list, int32_t index);
@@ -86,6 +95,7 @@ private:
 
     std::shared_ptr<InputBackend> m_backend;
     int32_t m_mouseDetail = 50;
+    double m_speed = 1;
     KeyStateTable m_keyStates{};
     Glide m_glide;
     bool m_stopRequested = false;

@@ -7,9 +7,11 @@
 #include "recorder/VirtualKeys.h"
 #include "recorder/clsRecorder.h"
 #include "recorder/simulated/SimulatedBackend.h"
+#include "support/clsSettings.h"
 
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QLocale>
 #include <QPointer>
 #include <QPushButton>
 #include <QTest>
@@ -69,8 +71,10 @@ TEST_F(ReplayWindowTest, WindowStartsWithItsDesignTexts) {
     std::vector<std::string> names;
     for (FormControl* c : w->controls())
         names.push_back(c->name());
-    EXPECT_EQ(names, (std::vector<std::string>{"cmdStart", "cmdCancel", "lblStart", "lblEndIndex", "lblLoops",
-                                               "txtInput", "txtInput", "txtInput", "lblEstimatedTime"}));
+    EXPECT_EQ(names,
+              (std::vector<std::string>{"cmdStart", "cmdCancel", "lblStart", "lblEndIndex", "lblLoops", "txtInput",
+                                        "txtInput", "txtInput", "lblEstimatedTime", "lblSpeed", "txtSpeed"}));
+    EXPECT_EQ(w->speedBox()->text(), "1");
 }
 
 TEST_F(ReplayWindowTest, CapturingEveryControlGivesTheCaptionThenEachControlsText) {
@@ -90,6 +94,8 @@ TEST_F(ReplayWindowTest, CapturingEveryControlGivesTheCaptionThenEachControlsTex
         {"txtInput", "TextBox", "-1"},
         {"txtInput", "TextBox", "0"},
         {"lblEstimatedTime", "Label", "&Estimated run time: 00:00:00:0000"},
+        {"lblSpeed", "Label", "Spee&d:"},
+        {"txtSpeed", "TextBox", "1"},
     };
     ASSERT_EQ(db.Entries.size(), expected.size());
     for (size_t i = 0; i < expected.size(); ++i) {
@@ -121,6 +127,37 @@ TEST_F(ReplayWindowTest, EstimateTexts) {
     EXPECT_EQ(w->estimateCaption(), "&Estimated run time: N/A");
 }
 
+TEST_F(ReplayWindowTest, SpeedDividesTheEstimateAcceptsTheLocaleDecimalAndIsStored) {
+    main->Events->AddEvent(Wait, false, 0, 0, 0);
+    main->Events->AddEvent(Wait, false, 0, 0, 0);
+    main->Events->setEventTime(0, 1000);
+    main->Events->setEventTime(1, 4500);
+    const QLocale before;
+    QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+    frmReplay* w = open();
+    struct Case {
+        const char* text;
+        double speed;
+        const char* estimate;
+    };
+    const std::vector<Case> cases{
+        {"2", 2, "00:00:01:0750"},    {"2,5", 2.5, "00:00:01:0400"}, {" 0.5 ", 0.5, "00:00:07:0000"},
+        {"100", 10, "00:00:00:0350"}, {"0", 0.1, "00:00:35:0000"},   {"fast", 1, "00:00:03:0500"},
+        {"", 1, "00:00:03:0500"},
+    };
+    for (const auto& c : cases) {
+        w->speedBox()->setText(QString::fromLatin1(c.text));
+        EXPECT_DOUBLE_EQ(w->speed(), c.speed) << c.text;
+        EXPECT_EQ(w->estimateCaption(), QStringLiteral("&Estimated run time: ") + QString::fromLatin1(c.estimate))
+            << c.text;
+    }
+    QLocale::setDefault(before);
+    w->speedBox()->setText("4");
+    w->cmdStart_Click();
+    EXPECT_DOUBLE_EQ(main->Recorder->speed(), 4) << "Start replays at the box's speed";
+    EXPECT_EQ(settings().Setting("Replay", "Speed"), "4") << "the speed is kept for the next start";
+}
+
 TEST_F(ReplayWindowTest, EmptyListEstimatesZeroAndStartReturnsAtOnce) {
     frmReplay* w = open();
     EXPECT_EQ(w->estimateCaption(), "&Estimated run time: 00:00:00:0000");
@@ -145,8 +182,8 @@ TEST_F(ReplayWindowTest, OnlyDigitsMinusAndBackspaceCanBeTyped) {
     EXPECT_EQ(box->text(), "-");
     // Tab is no typed character: it still moves on, through the controls in their designed order.
     ASSERT_TRUE(QTest::qWaitForWindowExposed(w));
-    EXPECT_EQ(test::tabOrderFrom(w->startButton(), 5),
-              (QStringList{"cmdStart", "cmdCancel", "txtInput", "txtInput", "txtInput", "cmdStart"}));
+    EXPECT_EQ(test::tabOrderFrom(w->startButton(), 6),
+              (QStringList{"cmdStart", "cmdCancel", "txtInput", "txtInput", "txtInput", "txtSpeed", "cmdStart"}));
     EXPECT_EQ(test::tabOrderFrom(box, 1), (QStringList{"txtInput", "txtInput"}));
     EXPECT_TRUE(w->input(1)->hasFocus());
 }

@@ -61,6 +61,22 @@ TEST_F(RecordingTest, WheelTurnsOfOnePollBecomeOneEventPerAxisWhateverTheDetail)
                                                 wheelEv(-60, true, 40, 50), waitEv(10), wheelEv(-120, false, 41, 52)}));
 }
 
+TEST_F(RecordingTest, WaitsEndAtTheMomentsThePlatformGivesItsChanges) {
+    backend->setReportChangeTimes(true);
+    backend->scheduleKey(13, 'A', true);
+    backend->scheduleKey(58, 'A', false);
+    backend->scheduleKey(61, vk::LButton, true);
+    backend->scheduleCursor(85, 5, 5); // a move has no time of its own: stamped at the poll (90)
+    backend->scheduleKey(77, vk::RShift, true);
+    backend->scheduleKey(79, 'B', true);
+    stopAt(100);
+    recorder->InitiateRecording(10);
+    EXPECT_EQ(eventsOf(*list),
+              (std::vector<Ev>{waitEv(13), keyEv('A', true), waitEv(45), keyEv('A', false), waitEv(3),
+                               clickEv(vk::LButton, true, 0, 0), waitEv(16), keyEv(vk::Shift, true),
+                               keyEv(vk::RShift, true), waitEv(2), keyEv('B', true), waitEv(11), moveEv(5, 5)}));
+}
+
 TEST_F(RecordingTest, ButtonsCarryTheCursorOfTheirChangeAndKeysTheLastRead) {
     backend->setCursor(300, 200); // the first poll records where the cursor is
     backend->scheduleCursor(22, 310, 205);

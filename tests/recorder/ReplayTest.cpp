@@ -132,13 +132,26 @@ TEST_F(ReplayTest, WaitSlicesStepTheGlideAndSleepTheRest) {
         int32_t ms;
         std::vector<double> sleepEnds;
         size_t steps;
+        double speed = 1;
     };
     const std::vector<Case> cases{
-        {25, {10, 20, 25}, 2}, {10, {10}, 0}, {11, {10, 11}, 1}, {0, {}, 0}, {-5, {}, 0}, {20, {10, 20}, 1},
+        {25, {10, 20, 25}, 2},
+        {10, {10}, 0},
+        {11, {10, 11}, 1},
+        {0, {}, 0},
+        {-5, {}, 0},
+        {20, {10, 20}, 1},
+        // Other speeds keep the steps and shorten or stretch every slice.
+        {25, {2.5, 5, 6.25}, 2, 4},
+        {25, {20, 40, 50}, 2, 0.5},
+        {25, {1, 2, 2.5}, 2, 1000},  // at most 10 times as fast
+        {10, {100}, 0, 0.001},       // at least a tenth
+        {10, {10}, 0, std::nan("")}, // no number: as recorded
     };
     for (const auto& c : cases) {
         backend = std::make_shared<SimulatedBackend>();
         recorder = std::make_shared<clsRecorder>(backend);
+        recorder->setSpeed(c.speed);
         list = makeList();
         recorder->Events = list;
         list->MouseUpDetail = 10000; // a long glide that every slice steps
@@ -148,7 +161,7 @@ TEST_F(ReplayTest, WaitSlicesStepTheGlideAndSleepTheRest) {
         std::vector<double> ends;
         for (auto t : backend->sleepEnds())
             ends.push_back(std::chrono::duration<double, std::milli>(t).count());
-        EXPECT_EQ(ends, c.sleepEnds) << "wait " << c.ms;
+        EXPECT_EQ(ends, c.sleepEnds) << "wait " << c.ms << " at speed " << c.speed;
         EXPECT_EQ(cursorMoves().size(), c.steps) << "wait " << c.ms;
         EXPECT_EQ(backend->yieldCount(), static_cast<int>(c.steps)) << "wait " << c.ms;
     }

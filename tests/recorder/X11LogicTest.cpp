@@ -71,6 +71,31 @@ TEST(TapLatchTest, BurstsAreBoundedAndEndInTheLastState) {
     EXPECT_TRUE(latch.report(300, true));
 }
 
+TEST(TapLatchTest, EachHandedOutTransitionKeepsItsEventTime) {
+    TapLatch latch;
+    uint32_t time = 0;
+    EXPECT_FALSE(latch.report(1, false));
+    EXPECT_FALSE(latch.reportedTime(1, time)) << "the server's state has no event time";
+    latch.observe(1, true, 1000);
+    latch.observe(1, false, 1004);
+    EXPECT_TRUE(latch.report(1, false));
+    ASSERT_TRUE(latch.reportedTime(1, time));
+    EXPECT_EQ(time, 1000u);
+    EXPECT_FALSE(latch.report(1, false));
+    ASSERT_TRUE(latch.reportedTime(1, time));
+    EXPECT_EQ(time, 1004u);
+    EXPECT_FALSE(latch.report(1, false));
+    EXPECT_FALSE(latch.reportedTime(1, time));
+    // A burst beyond the bound keeps the newest time for the state it ends in.
+    for (uint32_t i = 0; i < 20; ++i)
+        latch.observe(1, i % 2 == 0, 2000 + i);
+    while (latch.pending(1))
+        latch.report(1, false);
+    ASSERT_TRUE(latch.reportedTime(1, time));
+    EXPECT_EQ(time, 2019u);
+    EXPECT_FALSE(latch.reportedTime(-1, time));
+}
+
 X11Key key(int keycode, const char* name, unsigned long keysym, std::vector<std::string> aliases = {}) {
     return {keycode, name, keysym, std::move(aliases)};
 }

@@ -19,8 +19,12 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QLocale>
 #include <QMessageBox>
 #include <QPushButton>
+
+#include <algorithm>
+#include <cmath>
 
 namespace tvk {
 
@@ -74,13 +78,25 @@ frmReplay::frmReplay(QWidget* owner) : QDialog(owner), QtForm(this), m_script(st
     m_lblEstimatedTime->setObjectName(QStringLiteral("lblEstimatedTime"));
     m_lblEstimatedTime->setAlignment(Qt::AlignHCenter | Qt::AlignVCenter);
     setLabelCaption(m_lblEstimatedTime, QStringLiteral("&Estimated run time:"));
-    placeTwips(m_lblEstimatedTime, 0, 1920, 5535, 255, s);
+    placeTwips(m_lblEstimatedTime, 0, 2100, 5535, 255, s);
+
+    // The speed row below the loops, as the other boxes are laid out.
+    m_txtSpeed =
+        new QLineEdit(settings().Setting(QStringLiteral("Replay"), QStringLiteral("Speed"), QStringLiteral("1")), this);
+    m_txtSpeed->setObjectName(QStringLiteral("txtSpeed"));
+    placeTwips(m_txtSpeed, 2520, 1680, 2415, 285, s);
+    m_lblSpeed = new QLabel(this);
+    m_lblSpeed->setObjectName(QStringLiteral("lblSpeed"));
+    m_lblSpeed->setBuddy(m_txtSpeed);
+    setLabelCaption(m_lblSpeed, QStringLiteral("Spee&d:"));
+    placeTwips(m_lblSpeed, 600, 1680, 1815, 255, s);
 
     // Tab order as designed: Start, Cancel, then the three boxes.
     setTabOrder(m_cmdStart, m_cmdCancel);
     setTabOrder(m_cmdCancel, m_txtInput[0]);
     setTabOrder(m_txtInput[0], m_txtInput[1]);
     setTabOrder(m_txtInput[1], m_txtInput[2]);
+    setTabOrder(m_txtInput[2], m_txtSpeed);
 
     addControl(m_cmdStart, "CommandButton");
     addControl(m_cmdCancel, "CommandButton");
@@ -89,11 +105,17 @@ frmReplay::frmReplay(QWidget* owner) : QDialog(owner), QtForm(this), m_script(st
     for (QLineEdit* box : m_txtInput)
         addControl(box, "TextBox");
     addControl(m_lblEstimatedTime, "Label");
+    addControl(m_lblSpeed, "Label");
+    addControl(m_txtSpeed, "TextBox");
 
     connect(m_cmdStart, &QPushButton::clicked, this, [this] { cmdStart_Click(); });
     connect(m_cmdCancel, &QPushButton::clicked, this, [this] { cmdCancel_Click(); });
     for (QLineEdit* box : m_txtInput)
         connect(box, &QLineEdit::textChanged, this, [this] { txtInput_Change(); });
+    connect(m_txtSpeed, &QLineEdit::textChanged, this, [this] {
+        txtInput_Change();
+        settings().setSetting(QStringLiteral("Replay"), QStringLiteral("Speed"), m_txtSpeed->text());
+    });
 
     setFixedSize(scaled(369, s), scaled(217, s));
     language().ProcessForm(*this);
@@ -156,8 +178,10 @@ void frmReplay::txtInput_Change() {
         if (loops >= 0 && refRecorder && refRecorder->Events) {
             const int32_t span = GetEventSpan(*refRecorder->Events, readBoxInteger(m_txtInput[0]->text().toStdString()),
                                               readBoxInteger(m_txtInput[1]->text().toStdString()));
-            if (const auto total = estimateRunTime(loops, span))
-                caption = prefix + QString::fromStdString(FormatTime(*total));
+            if (const auto total = estimateRunTime(loops, span)) {
+                const auto atSpeed = static_cast<int64_t>(std::llround(static_cast<double>(*total) / speed()));
+                caption = prefix + QString::fromStdString(FormatTime(atSpeed));
+            }
         } else if (loops >= 0) {
             caption = prefix + QString::fromStdString(FormatTime(0));
         }
@@ -165,6 +189,15 @@ void frmReplay::txtInput_Change() {
         // A number beyond any range, or a list a script left unreadable: no estimate.
     }
     setLabelCaption(m_lblEstimatedTime, caption);
+}
+
+double frmReplay::speed() const {
+    QString text = m_txtSpeed->text().trimmed();
+    text.replace(QLocale().decimalPoint(), QStringLiteral("."));
+    bool ok = false;
+    const double value = QLocale::c().toDouble(text, &ok);
+    if (!ok || !std::isfinite(value)) return 1;
+    return std::clamp(value, clsRecorder::kMinSpeed, clsRecorder::kMaxSpeed);
 }
 
 QString frmReplay::estimateCaption() const {
@@ -224,6 +257,7 @@ void frmReplay::cmdStart_Click() {
             ++run->pass;
             const int32_t start = readBoxInteger(m_txtInput[0]->text().toStdString());
             const int32_t end = readBoxInteger(m_txtInput[1]->text().toStdString());
+            recorder->setSpeed(speed());
             recorder->ReplayEvents(start, end);
             // A negative count replays until stopped; a count n gives n + 1 passes.
             if (passes >= 0 && --passes < 0) break;

@@ -42,6 +42,10 @@ public:
 
     QString estimateCaption() const;
     QLineEdit* input(int index) const { return m_txtInput[static_cast<size_t>(index)]; }
+    QLineEdit* speedBox() const { return m_txtSpeed; }
+    // The speed the box's text gives (a decimal in the user's locale or with a point, bounded to
+    // what a replay allows); 1 when the text is no number.
+    double speed() const;
     QPushButton* startButton() const { return m_cmdStart; }
     bool isReplaying() const { return m_run != nullptr; }
 
@@ -67,6 +71,8 @@ private:
     QPushButton* m_cmdCancel = nullptr;
     QLabel* m_lblEstimatedTime = nullptr;
     std::array<QLineEdit*, 3> m_txtInput{};
+    QLabel* m_lblSpeed = nullptr;
+    QLineEdit* m_txtSpeed = nullptr;
     QPointer<frmMain> m_main;
     std::unique_ptr<FilterScript> m_script;
     std::shared_ptr<RunState> m_run; // the replay in progress, if any

@@ -146,6 +146,12 @@ void SimulatedBackend::scheduleWheel(int64_t atMs, WheelAxis axis, int32_t delta
     schedule({std::chrono::milliseconds(atMs), 0, 3, axis == WheelAxis::Vertical ? 0 : 1, delta, {}});
 }
 
+bool SimulatedBackend::changeTick(int32_t code, int32_t& tick) {
+    if (!m_reportChangeTimes || code < 0 || code > 255) return false;
+    tick = m_changeTick[static_cast<size_t>(code)];
+    return true;
+}
+
 void SimulatedBackend::setKeyDown(int32_t code, bool down) {
     userKey(code, down);
 }
@@ -163,6 +169,12 @@ void SimulatedBackend::applyDueChanges() {
     auto it = m_timeline.begin();
     while (it != m_timeline.end() && it->at <= m_now) {
         if (it->kind == 0) {
+            if (inKeyRange(it->a)) {
+                const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(it->at).count();
+                const auto tick = static_cast<int32_t>(static_cast<uint32_t>(m_tickBase) + static_cast<uint32_t>(ms));
+                m_changeTick[static_cast<size_t>(it->a)] = tick;
+                if (const int32_t generic = vk::genericOf(it->a)) m_changeTick[static_cast<size_t>(generic)] = tick;
+            }
             userKey(it->a, it->b != 0);
             it = m_timeline.erase(it);
         } else if (it->kind == 1) {

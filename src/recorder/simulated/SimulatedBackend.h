@@ -56,6 +56,7 @@ public:
         m_wheel = {};
     }
     WheelTurns takeWheelTurns() override { return std::exchange(m_wheel, {}); }
+    bool changeTick(int32_t vk, int32_t& tick) override;
     int32_t unrecordableKeyPresses() override { return m_unmappedPresses; }
 
     // ---- Test control ----
@@ -66,6 +67,8 @@ public:
     void scheduleKey(int64_t atMs, int32_t vk, bool down);
     void scheduleCursor(int64_t atMs, int32_t x, int32_t y);
     void scheduleAction(int64_t atMs, std::function<void()> action);
+    // Scheduled key changes report the moment they were scheduled for (as an event stream would).
+    void setReportChangeTimes(bool on) { m_reportChangeTimes = on; }
     // The user turns the wheel by delta 120ths.
     void scheduleWheel(int64_t atMs, WheelAxis axis, int32_t delta);
     // Immediate changes of the simulated user's input (not logged as injections).
@@ -119,6 +122,8 @@ private:
     std::vector<int32_t> m_hotkeyPresses;
     int32_t m_unmappedPresses = 0;
     WheelTurns m_wheel;
+    bool m_reportChangeTimes = false;
+    std::array<int32_t, 256> m_changeTick{};
 };
 
 } // namespace tvk

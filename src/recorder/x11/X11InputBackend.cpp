@@ -4,6 +4,7 @@
 #include "recorder/x11/X11Backend.h"
 
 #include <X11/XKBlib.h>
+#include <X11/Xatom.h>
 #include <X11/extensions/XInput2.h>
 #include <X11/extensions/XTest.h>
 #include <X11/keysym.h>
@@ -159,6 +160,10 @@ bool X11InputBackend::connect(std::string& whyNot) {
                           XkbModifierLockMask | XkbGroupStateMask);
     // A held hotkey then repeats as presses alone, which are told from new presses.
     XkbSetDetectableAutoRepeat(m_display, True, nullptr);
+    XSetWindowAttributes attributes{};
+    attributes.event_mask = PropertyChangeMask;
+    m_clockWindow =
+        XCreateWindow(m_display, m_root, 0, 0, 1, 1, 0, 0, InputOnly, CopyFromParent, CWEventMask, &attributes);
     findXTestDevices();
     findScrollAxes();
     loadKeyMap();
@@ -205,13 +210,14 @@ void X11InputBackend::drainEvents() {
             switch (cookie->evtype) {
             case XI_RawKeyPress:
             case XI_RawKeyRelease:
-                observeRawKey(raw->detail, raw->sourceid, cookie->evtype == XI_RawKeyPress);
+                observeRawKey(raw->detail, raw->sourceid, cookie->evtype == XI_RawKeyPress, raw->time);
                 break;
             case XI_RawButtonPress:
             case XI_RawButtonRelease:
                 if (cookie->evtype == XI_RawButtonPress) m_wheel.button(raw->detail, raw->flags & XIPointerEmulated);
                 if (raw->detail > 0 && raw->detail < 32) {
-                    m_buttonLatch.observe(raw->detail, cookie->evtype == XI_RawButtonPress);
+                    m_buttonLatch.observe(raw->detail, cookie->evtype == XI_RawButtonPress,
+                                          static_cast<uint32_t>(raw->time));
                 }
                 m_pointerStale = true;
                 break;
@@ -246,8 +252,8 @@ void X11InputBackend::drainEvents() {
     if (m_mapStale) loadKeyMap();
 }
 
-void X11InputBackend::observeRawKey(int keycode, int sourceId, bool press) {
-    m_keyLatch.observe(keycode, press);
+void X11InputBackend::observeRawKey(int keycode, int sourceId, bool press, Time time) {
+    m_keyLatch.observe(keycode, press, static_cast<uint32_t>(time));
     m_keysStale = true;
     if (!press || keycode < 0 || keycode > 255) return;
     // A press from a device other than XTest is the user's. One through XTest is ours while
@@ -293,6 +299,38 @@ void X11InputBackend::observeRawMotion(const XIRawEvent& raw) {
         }
         ++index;
     }
+}
+
+void X11InputBackend::measureServerClock() {
+    // A property change is stamped with the server's time: halfway through the round trip.
+    if (m_clockAtom == None) m_clockAtom = XInternAtom(m_display, "_TVK_CLOCK", False);
+    const auto before = monotonicNow();
+    const unsigned char none = 0;
+    XChangeProperty(m_display, m_clockWindow, m_clockAtom, XA_INTEGER, 8, PropModeReplace, &none, 0);
+    XFlush(m_display);
+    XEvent event;
+    XWindowEvent(m_display, m_clockWindow, PropertyChangeMask, &event);
+    const auto middle = before + (monotonicNow() - before) / 2;
+    const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(middle).count();
+    m_serverToTick = static_cast<uint32_t>(ms) - static_cast<uint32_t>(event.xproperty.time);
+}
+
+int32_t X11InputBackend::tickOfServerTime(uint32_t time) {
+    const auto tick = static_cast<int32_t>(time + m_serverToTick);
+    // Nothing happened after now: a clock measured a little late is corrected by what it sees.
+    const int32_t now = tickCount();
+    const auto ahead = static_cast<int32_t>(static_cast<uint32_t>(tick) - static_cast<uint32_t>(now));
+    if (ahead > 0) {
+        m_serverToTick -= static_cast<uint32_t>(ahead);
+        return now;
+    }
+    return tick;
+}
+
+bool X11InputBackend::changeTick(int32_t code, int32_t& tick) {
+    if (code < 0 || code > 255 || !m_changeTimed[static_cast<size_t>(code)]) return false;
+    tick = m_changeTick[static_cast<size_t>(code)];
+    return true;
 }
 
 WheelTurns X11InputBackend::takeWheelTurns() {
@@ -366,9 +404,21 @@ void X11InputBackend::readKeyStates(KeyStateTable& states) {
     if (m_keysStale || now - m_lastKeyQuery > kKeyResync) refreshKeys();
     if (m_pointerStale || now - m_lastPointerQuery > kPointerResync) refreshPointer();
 
+    // Changes handed out from the event stream carry the server's time of the press or release.
+    m_changeTimed.fill(false);
+    const auto stamp = [&](const TapLatch& latch, int code, const std::vector<uint8_t>& vks) {
+        uint32_t time = 0;
+        if (!latch.reportedTime(code, time)) return;
+        const int32_t tick = tickOfServerTime(time);
+        for (uint8_t vk : vks) {
+            m_changeTimed[vk] = true;
+            m_changeTick[vk] = tick;
+        }
+    };
     for (int kc = 8; kc <= 255; ++kc) {
         auto& pressedAs = m_pressedAs[static_cast<size_t>(kc)];
         if (!m_keyLatch.report(kc, m_keyDown[static_cast<size_t>(kc)])) {
+            stamp(m_keyLatch, kc, pressedAs); // a release: the codes the key went down as
             pressedAs.clear();
             continue;
         }
@@ -379,10 +429,12 @@ void X11InputBackend::readKeyStates(KeyStateTable& states) {
         }
         for (uint8_t code : pressedAs)
             states[code] = true;
+        stamp(m_keyLatch, kc, pressedAs);
     }
     for (const auto& [button, code] : kButtons) {
         if (m_buttonLatch.report(static_cast<int>(button), m_buttonDown[button]))
             states[static_cast<size_t>(code)] = true;
+        stamp(m_buttonLatch, static_cast<int>(button), {static_cast<uint8_t>(code)});
     }
     states[0] = states[255] = false;
 }
@@ -395,6 +447,7 @@ void X11InputBackend::beginPolling() {
     refreshKeys();
     refreshPointer();
     findScrollAxes(); // a mouse may have been plugged in since
+    measureServerClock();
     m_wheel.reset();
     m_unrecordable = 0;
     // Keys down now were pressed before: they count as known, whatever their codes.

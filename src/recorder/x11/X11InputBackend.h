@@ -51,6 +51,7 @@ public:
     void sleepUntil(std::chrono::nanoseconds deadline) override;
     int32_t unrecordableKeyPresses() override { return m_unrecordable; }
     WheelTurns takeWheelTurns() override;
+    bool changeTick(int32_t vk, int32_t& tick) override;
 
 private:
     struct Grab {
@@ -60,7 +61,9 @@ private:
     bool connect(std::string& whyNot);
     bool ready();
     void drainEvents();
-    void observeRawKey(int keycode, int sourceId, bool press);
+    void observeRawKey(int keycode, int sourceId, bool press, Time time);
+    void measureServerClock();
+    int32_t tickOfServerTime(uint32_t time);
     void onHotkeyEvent(const XKeyEvent& event);
     void refreshKeys();
     void refreshPointer();
@@ -107,6 +110,11 @@ private:
     };
     std::vector<ScrollAxis> m_scrollAxes; // of every device that scrolls smoothly
     WheelAccumulator m_wheel;
+    Window m_clockWindow = 0; // receives the property change that reads the server's clock
+    Atom m_clockAtom = 0;
+    uint32_t m_serverToTick = 0;           // added to a server time gives the tick count
+    std::array<bool, 256> m_changeTimed{}; // by virtual key: the last poll knows when it changed
+    std::array<int32_t, 256> m_changeTick{};
     std::chrono::nanoseconds m_heldBackSince{0};
     std::vector<std::pair<int, unsigned long>> m_boundSpares; // spare key codes given a keysym
     std::array<uint8_t, 256> m_injectedPending{};             // key codes pressed here whose raw event is still due
