@@ -1,9 +1,11 @@
 #include "recorder/VirtualKeys.h"
 #include "recorder/x11/TapLatch.h"
+#include "recorder/x11/X11Backend.h"
 #include "recorder/x11/X11KeyMap.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -131,6 +133,28 @@ TEST(X11KeyMapTest, OtherLayoutsMoveLettersButKeepTheDigitRow) {
     EXPECT_EQ(azerty.virtualKeysOf(48), std::vector<uint8_t>{uint8_t(vk::Oem7)});
     EXPECT_EQ(azerty.nameOfScanCode(48 - 8), "\xC3\x99"); // Ù
     EXPECT_EQ(azerty.nameOfScanCode(34 - 8), "^");
+}
+
+TEST(X11BackendStartTest, ABackendThatCannotConnectSaysWhyAndDoesNothing) {
+    // A display that cannot exist: the connection is only tried when asked for, and fails.
+    auto backend = makeX11Backend("unix:-1");
+    ASSERT_TRUE(backend);
+    backend->sendKey(vk::Escape, true); // before start: tries, fails, does nothing
+    std::string why;
+    EXPECT_FALSE(backend->start(&why));
+    EXPECT_EQ(why, "cannot open the X display");
+    EXPECT_FALSE(backend->isDown(vk::Escape));
+    KeyStateTable states{};
+    states.fill(true);
+    backend->readKeyStates(states);
+    EXPECT_EQ(std::count(states.begin(), states.end(), true), 0);
+    EXPECT_EQ(backend->scanCode('A'), 0u);
+    EXPECT_EQ(backend->keyName(30), "");
+    EXPECT_EQ(backend->userPressCount(vk::Escape), 0u);
+    EXPECT_EQ(backend->grabHotkey(1, vk::F1, modifier::Control), HotkeyGrab::Unsupported);
+    EXPECT_TRUE(backend->takeHotkeyPresses().empty());
+    backend->turnWheel(WheelAxis::Vertical, 120);
+    EXPECT_FALSE(createX11Backend("unix:-1", &why));
 }
 
 } // namespace
