@@ -38,13 +38,14 @@ fail() {
 depends="$(dpkg-deb -f "$deb" Depends)"
 echo "Depends: $depends"
 case "$depends" in *libqt6widgets6*) ;; *) fail "the dependencies miss the Qt widgets library: $depends" ;; esac
+dpkg-deb -c "$deb" >"$work/contents"
 for path in usr/bin/tavrimoskel usr/bin/tavrimoskel-script usr/lib/tavrimoskel/tavrimoskel \
     usr/lib/tavrimoskel/Languages/English.xml usr/share/applications/tavrimoskel.desktop \
     usr/share/mime/packages/tavrimoskel-events.xml usr/share/metainfo/org.tavrimoskel.Tavrimoskel.metainfo.xml \
     usr/share/icons/hicolor/scalable/apps/tavrimoskel.svg \
     usr/share/icons/hicolor/scalable/mimetypes/application-x-tavrimoskel-events.svg \
     usr/share/man/man1/tavrimoskel.1.gz usr/share/man/man1/tavrimoskel-script.1.gz; do
-    dpkg-deb -c "$deb" | grep -q " \./$path\( ->\|$\)" || fail "the package lacks /$path"
+    grep -q " \./$path\( ->\|$\)" "$work/contents" || fail "the package lacks /$path"
 done
 
 lintian --fail-on error --suppress-tags-from-file /dev/null "$deb" | tee "$work/lintian.log" || fail "lintian reports errors"
