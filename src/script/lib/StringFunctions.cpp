@@ -1,4 +1,5 @@
 // String family: Len, Left, Mid, InStr, Replace, Split, Join, Asc, Chr, Escape and the rest.
+#include "script/MemoryMeter.h"
 #include "script/lib/LibArgs.h"
 #include "script/lib/LibraryFamilies.h"
 #include "script/lib/TextFold.h"
@@ -29,6 +30,7 @@ constexpr int32_t MaxBuiltLength = 1 << 28;
 int32_t builtLength(const Value& v) {
     const int32_t n = count(v);
     if (n > MaxBuiltLength) throw RuntimeError(14, "Out of string space");
+    MemoryMeter::require(static_cast<size_t>(n) * sizeof(char16_t));
     return n;
 }
 
@@ -151,7 +153,10 @@ Value replace(CallContext& ctx, std::span<Value> a) {
         out.append(rest, pos, at - pos);
         out += with;
         pos = at + what.size();
-        if (++done % 4096 == 0) ctx.checkTime();
+        if (++done % 4096 == 0) {
+            ctx.checkTime();
+            MemoryMeter::require(out.capacity() * sizeof(char16_t));
+        }
     }
     out.append(rest, pos, u16string::npos);
     return text(std::move(out));
@@ -204,7 +209,10 @@ Value join(CallContext& ctx, std::span<Value> a) {
     for (size_t i = 0; i < arr.data.size(); ++i) {
         if (i) out += delim;
         out += textOf(arr.data[i]);
-        if (i % 4096 == 4095) ctx.checkTime();
+        if (i % 4096 == 4095) {
+            ctx.checkTime();
+            MemoryMeter::require(out.capacity() * sizeof(char16_t));
+        }
     }
     return text(std::move(out));
 }
