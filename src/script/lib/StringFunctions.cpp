@@ -145,8 +145,8 @@ Value replace(CallContext& ctx, std::span<Value> a) {
     if (limit < -1) throw RuntimeError(err::InvalidCall);
     const bool textCompare = textCompareArg(a, 5);
     if (start > s.size()) return text({});
-    const u16string rest = s.substr(start - 1);
-    if (what.empty() || limit == 0) return text(rest);
+    const u16string_view rest = u16string_view(s).substr(start - 1); // no copy of a long text
+    if (what.empty() || limit == 0) return text(u16string(rest));
     const u16string folded = textCompare ? textfold::lower(rest) : u16string();
     const u16string foldedWhat = textCompare ? textfold::lower(what) : u16string();
     const u16string_view hay = textCompare ? u16string_view(folded) : u16string_view(rest);
@@ -157,7 +157,7 @@ Value replace(CallContext& ctx, std::span<Value> a) {
     while (limit == -1 || done < limit) {
         const size_t at = hay.find(needle, pos);
         if (at == u16string::npos) break;
-        out.append(rest, pos, at - pos);
+        out.append(rest.substr(pos, at - pos));
         out += with;
         pos = at + what.size();
         if (++done % 4096 == 0) {
@@ -165,7 +165,7 @@ Value replace(CallContext& ctx, std::span<Value> a) {
             MemoryMeter::require(out.capacity() * sizeof(char16_t));
         }
     }
-    out.append(rest, pos, u16string::npos);
+    out.append(rest.substr(pos));
     checkTimeIfLarge(ctx, out.size());
     return text(std::move(out));
 }
