@@ -144,7 +144,15 @@ void Engine::startBudget() {
 }
 
 void Engine::collectCycles() {
-    CycleCollector::collect(*this);
+    // Class_Terminate of what is collected runs script code, whose ticks must not start another
+    // collection meanwhile.
+    m_collectAt = SIZE_MAX;
+    try {
+        CycleCollector::collect(*this);
+    } catch (...) {
+        m_collectAt = std::max(MemoryMeter::held() * 2, MinCollectAt);
+        throw;
+    }
     m_collectAt = std::max(MemoryMeter::held() * 2, MinCollectAt);
 }
 
