@@ -171,6 +171,13 @@ void Engine::setErr(int number, const std::string& description, const std::strin
     pendingSource.clear();
 }
 
+void Engine::compileOnly(std::u16string_view source) {
+    bool explicitFlag = false;
+    Parser parser(source);
+    m_units.push_back(parser.parseProgram(explicitFlag));
+    Compiler(*this, explicitFlag, nullptr).compileUnit(*m_units.back());
+}
+
 void Engine::runCode(std::u16string_view source, Frame* scope, bool globalScope, int code) {
     if (code < 0) code = scope ? scope->code : 0;
     if (m_stackBase == 0) m_stackBase = stackAddress();

@@ -100,6 +100,9 @@ public:
     // runs its statements. Compile errors throw ScriptError.
     // `code` numbers the text for error reports; -1 takes the number of the code running `scope`.
     void runCode(std::u16string_view source, Frame* scope, bool globalScope, int code = -1);
+    // Parses and compiles source into this engine without running any of it (a check of the text);
+    // throws the first compile error.
+    void compileOnly(std::u16string_view source);
     int addedCode = 0; // AddCode texts so far
     // Compiles and evaluates one expression in the scope of `frame` (Eval).
     Value evalExpression(std::u16string_view source, Frame& frame);
