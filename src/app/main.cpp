@@ -1,4 +1,5 @@
 // Start-up: the language, then the main window; the program lives as long as its windows.
+#include "app/Messages.h"
 #include "app/main/frmMain.h"
 #include "app/modMain.h"
 
@@ -40,9 +41,7 @@ int main(int argc, char** argv) {
     std::shared_ptr<tvk::InputBackend> backend = makeBackend(whyNot);
     if (!backend) {
         QMessageBox::critical(nullptr, QStringLiteral("Tavrimoskel"),
-                              QStringLiteral("Tavrimoskel records and replays input on an X11 desktop, "
-                                             "and cannot use this one:\n%1")
-                                  .arg(QString::fromStdString(whyNot)));
+                              tvk::message("NoDesktop").arg(QString::fromStdString(whyNot)));
         return 1;
     }
     auto* window = new tvk::frmMain(backend);

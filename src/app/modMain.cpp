@@ -1,5 +1,6 @@
 #include "app/modMain.h"
 
+#include "app/Messages.h"
 #include "app/QtForm.h"
 #include "events/RuntimeError.h"
 #include "language/clsLanguage.h"
@@ -39,7 +40,7 @@ clsLanguage& language() {
         clsLanguage l;
         // A file that is not well-formed XML: the texts stay as they are, the user is told why.
         l.setParseErrorHandler([](const std::string& message) {
-            QMessageBox::critical(nullptr, QStringLiteral("Error"), QString::fromStdString(message));
+            QMessageBox::critical(nullptr, tvk::message("LanguageError"), QString::fromStdString(message));
         });
         return l;
     }();
@@ -95,11 +96,9 @@ bool loadLanguageReporting(QWidget* owner) {
         LoadLanguage();
         return true;
     } catch (const RuntimeError& e) {
-        QMessageBox::critical(owner, QStringLiteral("Tavrimoskel"),
-                              QStringLiteral("The language file could not be read completely.\n"
-                                             "Run-time error %1: %2")
-                                  .arg(e.number())
-                                  .arg(QString::fromStdString(e.description())));
+        QMessageBox::critical(
+            owner, QStringLiteral("Tavrimoskel"),
+            message("LanguageIncomplete").arg(e.number()).arg(QString::fromStdString(e.description())));
         return false;
     }
 }

@@ -1,6 +1,7 @@
 #include "app/replay/frmReplay.h"
 
 #include "app/FormGeometry.h"
+#include "app/Messages.h"
 #include "app/NumericText.h"
 #include "app/main/frmMain.h"
 #include "app/modMain.h"
@@ -49,7 +50,7 @@ frmReplay::frmReplay(QWidget* owner) : QDialog(owner), QtForm(this), m_script(st
         m_txtInput[static_cast<size_t>(i)] = box;
     }
     static const char* const labelNames[] = {"lblStart", "lblEndIndex", "lblLoops"};
-    static const char* const labelTexts[] = {"&Start index:", "&End index:", "&Loops (-1 is infinite):"};
+    static const char* const labelTexts[] = {"Start &index:", "&End index:", "&Loops (-1 is infinite):"};
     QLabel* labels[3];
     for (int i = 0; i < 3; ++i) {
         labels[i] = new QLabel(this);
@@ -138,7 +139,7 @@ QString frmReplay::estimatePrefix() const {
 
 void frmReplay::txtInput_Change() {
     const QString prefix = estimatePrefix();
-    QString caption = prefix + QStringLiteral("N/A");
+    QString caption = prefix + message("NotAvailable");
     try {
         const double loops = readNumber(m_txtInput[2]->text().toStdString(), {});
         if (loops >= 0 && refRecorder && refRecorder->Events) {
@@ -181,7 +182,7 @@ void frmReplay::cmdStart_Click() {
     // again rather than closing the window.
     const bool startHadFocus = m_cmdStart->hasFocus();
     m_cmdStart->setEnabled(false);
-    if (main) main->setActivityText(QStringLiteral("Replaying ..."));
+    if (main) main->setActivityText(message("Replaying"));
     int32_t passes = readBoxInteger(m_txtInput[2]->text().toStdString());
 
     std::shared_ptr<clsEvents> stored;
@@ -203,15 +204,10 @@ void frmReplay::cmdStart_Click() {
             if (passes >= 0 && --passes < 0) break;
         }
     } catch (const FilterScript::CompileError& e) {
-        failure = QStringLiteral("The filter script cannot be compiled.\n\nError %1: %2\nLine %3, column %4")
-                      .arg(e.number)
-                      .arg(QString::fromStdString(e.description))
-                      .arg(e.line)
-                      .arg(e.column);
+        failure =
+            message("CompileError").arg(e.number).arg(QString::fromStdString(e.description)).arg(e.line).arg(e.column);
     } catch (const RuntimeError& e) {
-        failure = QStringLiteral("The replay stopped.\n\nRun-time error %1: %2")
-                      .arg(e.number())
-                      .arg(QString::fromStdString(e.description()));
+        failure = message("ReplayStopped").arg(e.number()).arg(QString::fromStdString(e.description()));
     }
 
     // However it ended (and even when a script cleared the flag of the working copy), the

@@ -2,6 +2,7 @@
 
 #include "app/Document.h"
 #include "app/FormGeometry.h"
+#include "app/Messages.h"
 #include "app/NumericText.h"
 #include "app/modMain.h"
 #include "events/RuntimeError.h"
@@ -66,8 +67,8 @@ frmSettings::frmSettings(QWidget* parent) : QDialog(parent), QtForm(this) {
     placeTwips(m_txtMouseDown, 2160, 720, 1815, 285, s);
     lblMouseUp->setBuddy(m_txtMouseUp);
     lblMouseDown->setBuddy(m_txtMouseDown);
-    setLabelCaption(lblMouseUp, QStringLiteral("&Detail at mouse up:"));
-    setLabelCaption(lblMouseDown, QStringLiteral("&Detail at mouse down:"));
+    setLabelCaption(lblMouseUp, QStringLiteral("Detail at mouse &up:"));
+    setLabelCaption(lblMouseDown, QStringLiteral("Detail at mouse do&wn:"));
 
     auto* cmdOk = new QPushButton(QStringLiteral("&Ok"), this);
     cmdOk->setObjectName(QStringLiteral("cmdOk"));
@@ -132,7 +133,9 @@ void frmSettings::SaveSettings() {
     // Both details are read first, so a value the list cannot hold changes nothing at all.
     const int32_t up = readDetailValue(m_txtMouseUp->text().toStdString());
     const int32_t down = readDetailValue(m_txtMouseDown->text().toStdString());
-    settings().setSetting(QStringLiteral("General"), QStringLiteral("Language"), m_cmdLanguage->currentText());
+    // With no language chosen (none matched the loaded one, or its file failed) the stored one stays.
+    if (m_cmdLanguage->currentIndex() >= 0)
+        settings().setSetting(QStringLiteral("General"), QStringLiteral("Language"), m_cmdLanguage->currentText());
     // Every window, this one included, changes language before the window closes; a language file
     // that breaks the format is reported and the details are still written.
     loadLanguageReporting(this);
@@ -149,12 +152,10 @@ void frmSettings::cmdOk_Click() {
         SaveSettings();
     } catch (const RuntimeError& e) {
         // The window stays open so the value can be corrected.
-        const QString message =
-            e.number() == err::Overflow
-                ? QStringLiteral("The mouse detail must be a whole number from -2147483648 "
-                                 "to 2147483647.")
-                : QStringLiteral("Run-time error %1:\n%2").arg(e.number()).arg(QString::fromStdString(e.description()));
-        QMessageBox::warning(this, windowTitle(), message);
+        const QString text = e.number() == err::Overflow
+                                 ? message("DetailRange")
+                                 : message("RuntimeError").arg(e.number()).arg(QString::fromStdString(e.description()));
+        QMessageBox::warning(this, windowTitle(), text);
         return;
     }
     close();
