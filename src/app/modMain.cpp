@@ -86,9 +86,13 @@ void LoadLanguage() {
     } catch (const RuntimeError&) {
         // The databases read before the fault stay loaded: apply them, then report the fault.
         language().UpdateAll(forms);
+        for (QtForm* f : QtForm::loadedForms())
+            f->fitCaptions();
         throw;
     }
     language().UpdateAll(forms);
+    for (QtForm* f : QtForm::loadedForms())
+        f->fitCaptions();
 }
 
 bool loadLanguageReporting(QWidget* owner) {

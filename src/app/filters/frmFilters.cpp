@@ -54,6 +54,7 @@ frmFilters::frmFilters(QWidget* parent) : QWidget(parent), QtForm(this) {
 
     resize(scaled(484, s), scaled(392, s));
     language().ProcessForm(*this);
+    fitCaptions();
 }
 
 void frmFilters::setDocument(std::shared_ptr<Document> document) {

@@ -63,6 +63,7 @@ frmMain::frmMain(std::shared_ptr<InputBackend> backend, QWidget* parent)
     subscribe();
     m_dialog = std::make_unique<clsCommonDialogs>();
     language().ProcessForm(*this);
+    fitCaptions();
 
     // The designed client area lies below the menu bar and holds the list and the status bar.
     const int menuHeight = menuBar()->sizeHint().height();
@@ -74,6 +75,27 @@ frmMain::frmMain(std::shared_ptr<InputBackend> backend, QWidget* parent)
     const int listWidth =
         columns + m_lstEvents->verticalScrollBar()->sizeHint().width() + 2 * m_lstEvents->frameWidth();
     resize(std::max(scaled(484, s), listWidth + 16), scaled(339, s) + menuHeight);
+}
+
+int frmMain::columnDesignWidth(int column) const {
+    // The design widths were made for a smaller font: scale them, and let every header show whole.
+    const int base = column < static_cast<int>(std::size(kColumnWidths)) ? kColumnWidths[column] : 60;
+    const QString header = m_model->headerData(column, Qt::Horizontal, Qt::DisplayRole).toString();
+    int width = std::max(scaled(base, designScale(this)), fontMetrics().horizontalAdvance(header) + 12);
+    if (column == 3) width = std::max(width, fontMetrics().horizontalAdvance(QStringLiteral("VK_XBUTTON2")) + 12);
+    return width;
+}
+
+void frmMain::fitCaptions() {
+    // Columns grow to their translated headers and the window widens to show every column.
+    int columns = 0;
+    for (int c = 0; c < m_model->columnCount(); ++c) {
+        m_lstEvents->setColumnWidth(c, std::max(m_lstEvents->columnWidth(c), columnDesignWidth(c)));
+        columns += m_lstEvents->columnWidth(c);
+    }
+    const int listWidth =
+        columns + m_lstEvents->verticalScrollBar()->sizeHint().width() + 2 * m_lstEvents->frameWidth();
+    if (width() < listWidth + 16) resize(listWidth + 16, height());
 }
 
 frmMain::~frmMain() {
@@ -119,14 +141,7 @@ void frmMain::buildControls() {
     m_lstEvents->installEventFilter(this);
     m_lstEvents->viewport()->installEventFilter(this);
 
-    auto designWidth = [this](int column) {
-        // The design widths were made for a smaller font: scale them, and let every header show whole.
-        const int base = column < static_cast<int>(std::size(kColumnWidths)) ? kColumnWidths[column] : 60;
-        const QString header = m_model->headerData(column, Qt::Horizontal, Qt::DisplayRole).toString();
-        int width = std::max(scaled(base, designScale(this)), fontMetrics().horizontalAdvance(header) + 12);
-        if (column == 3) width = std::max(width, fontMetrics().horizontalAdvance(QStringLiteral("VK_XBUTTON2")) + 12);
-        return width;
-    };
+    auto designWidth = [this](int column) { return columnDesignWidth(column); };
     for (int c = 0; c < m_model->columnCount(); ++c)
         m_lstEvents->setColumnWidth(c, designWidth(c));
     connect(m_model, &QAbstractItemModel::columnsInserted, this,

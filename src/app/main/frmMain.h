@@ -39,6 +39,7 @@ public:
     // while the list holds changes not saved.
     std::string property(std::string_view name) const override;
     void setProperty(std::string_view name, const std::string& value) override;
+    void fitCaptions() override;
 
     // Rebuilds every row from the document's list (one snapshot per event), selecting the last row.
     void UpdateListView();
@@ -83,6 +84,7 @@ private:
     void UpdateStatusBar();
     void selectRow(int row);
     void layoutList();
+    int columnDesignWidth(int column) const;
     void Form_Unload();
     // Asks "Save changes?" when the list holds events changed since they were saved or opened;
     // true when the caller may go on (saved, discarded, or nothing to ask).

@@ -86,6 +86,7 @@ frmReplay::frmReplay(QWidget* owner) : QDialog(owner), QtForm(this), m_script(st
 
     setFixedSize(scaled(369, s), scaled(217, s));
     language().ProcessForm(*this);
+    fitCaptions();
 }
 
 frmReplay::~frmReplay() {
@@ -154,6 +155,7 @@ void frmReplay::txtInput_Change() {
         // A number beyond any range, or a list a script left unreadable: no estimate.
     }
     setLabelCaption(m_lblEstimatedTime, caption);
+    fitCaptions();
 }
 
 QString frmReplay::estimateCaption() const {

@@ -98,6 +98,7 @@ frmSettings::frmSettings(QWidget* parent) : QDialog(parent), QtForm(this) {
 
     setFixedSize(scaled(4860 / 15, s), scaled(4185 / 15, s));
     language().ProcessForm(*this);
+    fitCaptions();
 }
 
 void frmSettings::setDocument(std::shared_ptr<Document> document) {
