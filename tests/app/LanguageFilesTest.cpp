@@ -148,8 +148,9 @@ TEST_F(ShippedLanguagesTest, EveryCaptionFitsItsControl) {
                     caption = label->buddy() ? stripAccessKey(label->text()) : label->text();
                     room = label->contentsRect().width();
                     // A label ends before the box it names.
-                    if (QWidget* buddy = label->buddy(); buddy && buddy->y() < label->geometry().bottom())
+                    if (QWidget* buddy = label->buddy(); buddy && buddy->y() < label->geometry().bottom()) {
                         EXPECT_LE(label->geometry().right(), buddy->x()) << id.toStdString();
+                    }
                 } else if (auto* box = qobject_cast<QGroupBox*>(control)) {
                     caption = stripAccessKey(box->title());
                     room = box->width() - 16;
@@ -160,7 +161,9 @@ TEST_F(ShippedLanguagesTest, EveryCaptionFitsItsControl) {
                     caption = stripAccessKey(button->text());
                     room = button->width() - 4;
                 }
-                if (!caption.isEmpty()) EXPECT_LE(fm.horizontalAdvance(caption), room) << id.toStdString();
+                if (!caption.isEmpty()) {
+                    EXPECT_LE(fm.horizontalAdvance(caption), room) << id.toStdString();
+                }
             }
         }
         // Every column header shows whole, and the window shows every column.
