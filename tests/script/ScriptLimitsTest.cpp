@@ -146,11 +146,11 @@ TEST(ScriptLimitsTest, LongBuiltinsStopAtTheTimeBudget) {
     ScriptControl sc;
     sc.setTimeBudget(std::chrono::minutes(5));
     sc.AddCode("Dim s, parts, x, a\ns = Replace(Space(1000000), \" \", \"ab,\")\nparts = Split(s, \",\")\n"
-               "Set re = New RegExp\nre.Global = True\nre.Pattern = \"b\"\nReDim a(10)\n");
+               "Set re = New RegExp\nre.Global = True\nre.Pattern = \"b\"\nReDim a(1000000)\n");
     const char* calls[] = {
         "x = Split(s, \",\")",       "x = Join(parts, \";\")",   "x = Replace(s, \"a\", \"c\")",
         "x = Filter(parts, \"a\")",  "x = re.Replace(s, \"-\")", "Set x = re.Execute(s)",
-        "ReDim Preserve a(1000000)",
+        "ReDim Preserve a(2000000)",
     };
     sc.setTimeBudget(std::chrono::milliseconds(1));
     for (const char* call : calls) {
