@@ -86,6 +86,9 @@ public:
     virtual void moveCursor(int32_t x, int32_t y) = 0;
     // Turns the wheel by delta 120ths of a notch (positive: away from the user, or to the right).
     virtual void turnWheel(WheelAxis axis, int32_t delta) = 0;
+    // Returns once the platform has taken in everything injected so far, so that a request made
+    // elsewhere afterwards (a window taking the focus) cannot overtake it.
+    virtual void settle() {}
 
     // ---- Keys ----
     // Scan code of the key that types vk, 0 when it has none.

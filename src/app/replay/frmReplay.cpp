@@ -286,6 +286,7 @@ void frmReplay::cmdStart_Click() {
     // The replay usually clicked into another window: take the keyboard back, so that Enter
     // starts again and Escape cancels.
     if (isVisible()) {
+        recorder->backend().settle(); // the last injected key reaches its window before this one
         raise();
         activateWindow();
         if (startHadFocus) m_cmdStart->setFocus();

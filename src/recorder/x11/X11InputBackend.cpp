@@ -498,6 +498,10 @@ void X11InputBackend::sendButton(int32_t code, bool down) {
     }
 }
 
+void X11InputBackend::settle() {
+    if (m_display) XSync(m_display, False);
+}
+
 void X11InputBackend::turnWheel(WheelAxis axis, int32_t delta) {
     if (!ready()) return;
     flushHeldBackKeys();

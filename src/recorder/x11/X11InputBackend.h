@@ -40,6 +40,7 @@ public:
     void sendButton(int32_t vk, bool down) override;
     void moveCursor(int32_t x, int32_t y) override;
     void turnWheel(WheelAxis axis, int32_t delta) override;
+    void settle() override;
     uint32_t scanCode(int32_t vk) override;
     std::string keyName(uint32_t scan) override;
     HotkeyGrab grabHotkey(int32_t id, int32_t vk, uint32_t modifiers) override;
