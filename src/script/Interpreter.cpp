@@ -459,8 +459,8 @@ Value evalCat(BinaryExpr& b, Frame& f) {
     return concatTemporary(std::move(l), directOperand(b.rhsDirect, b.rhsSlot, *b.rhs, f, rt));
 }
 
-// Arithmetic and comparison on operands of fixed shapes (local, literal, nested operation, local
-// array element on the right) with a pure right side: the same evaluation as evalBinary without
+// Arithmetic and comparison on operands of fixed shapes (local, parameter, literal, nested operation,
+// local array element on the right) with a pure right side: the same evaluation as evalBinary without
 // choosing the operand access each time.
 template <BinaryExpr::Direct D>
 [[gnu::always_inline]] inline const Value& shaped(int slot, Expr& e, Frame& f, Value& tmp) {
@@ -489,6 +489,8 @@ template <Op O, BinaryExpr::Direct L> BinaryExpr::EvalFn shapedRight(BinaryExpr:
         return &evalShaped<O, L, BinaryExpr::Direct::Nested>;
     case BinaryExpr::Direct::LocalElement:
         return &evalShaped<O, L, BinaryExpr::Direct::LocalElement>;
+    case BinaryExpr::Direct::Param:
+        return &evalShaped<O, L, BinaryExpr::Direct::Param>;
     default:
         return nullptr;
     }
@@ -502,6 +504,8 @@ template <Op O> BinaryExpr::EvalFn shapedFor(BinaryExpr::Direct l, BinaryExpr::D
         return shapedRight<O, BinaryExpr::Direct::Constant>(r);
     case BinaryExpr::Direct::Nested:
         return shapedRight<O, BinaryExpr::Direct::Nested>(r);
+    case BinaryExpr::Direct::Param:
+        return shapedRight<O, BinaryExpr::Direct::Param>(r);
     default:
         return nullptr;
     }
