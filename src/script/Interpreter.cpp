@@ -260,7 +260,8 @@ Value MemberExpr::eval(Frame& f) {
         return indexValue(array, a.span);
     }
     ScriptObject* o = objectOf(b);
-    std::shared_ptr<ScriptObject> keep = b.objShared();
+    // Holding the value keeps its object box, and so the object, alive (a count without atomics).
+    const Value keep = b;
     const int id = memberIdAt(*this, o);
     if (!args.empty() && typeid(*o) == typeid(ClassInstance)) {
         // A method of a script class of this engine: arguments go ByRef as in any call.
@@ -294,7 +295,7 @@ void MemberExpr::assign(Frame& f, Value v, bool isSet) {
     }
     const Value& b = nested ? hold : base ? base->ref(f, hold) : varSlot(f, withSlot);
     ScriptObject* o = objectOf(b);
-    std::shared_ptr<ScriptObject> keep = b.objShared();
+    const Value keep = b; // keeps the object alive, as in eval
     const int id = memberIdAt(*this, o);
     if (isSet && !v.isObject()) throw RuntimeError(424);
     ArgValues a(args, f);
