@@ -275,7 +275,7 @@ struct StackFrameGuard {
 // Parameter references of a call; small lists stay on the native stack.
 struct ParamRefs {
     static constexpr size_t Inline = 8;
-    Value* inlineRefs[Inline] = {};
+    Value* inlineRefs[Inline]; // the call fills each entry before the callee runs
     std::vector<Value*> heap;
     Value** refs = inlineRefs;
     explicit ParamRefs(size_t n) {
@@ -301,7 +301,8 @@ Value Engine::callProc(const ProcDef& proc, ClassInstance* self, std::span<Value
     return r;
 }
 
-Value Engine::callProc(const ProcDef& proc, ClassInstance* self, ExprList& args, Frame& caller) {
+// Flattened: the frame's push and pop and runProc's guards are inlined into the call path.
+[[gnu::flatten]] Value Engine::callProc(const ProcDef& proc, ClassInstance* self, ExprList& args, Frame& caller) {
     if (args.size() != proc.params.size()) throw RuntimeError(450);
     StackFrameGuard g(m_stack, static_cast<size_t>(proc.localCount));
     // A variable passed ByRef is used in place: the callee's assignments reach it at once, through
