@@ -473,8 +473,8 @@ Value ClassInstance::invokeMember(int id, std::span<Value> args, bool fromInside
         if (args.empty()) return f;
         return indexValue(f, args);
     }
-    if (m.method) return engine().callProc(*m.method, this, args);
-    if (m.get) return engine().callProc(*m.get, this, args);
+    if (m.method) return alive->callProc(*m.method, this, args);
+    if (m.get) return alive->callProc(*m.get, this, args);
     throw RuntimeError(438);
 }
 
@@ -506,7 +506,7 @@ void ClassInstance::assignMember(int id, std::span<Value> args, const Value& val
     if (!p) throw RuntimeError(isSet && m.let ? 424 : 438);
     std::vector<Value> all(args.begin(), args.end());
     all.push_back(isSet || p == m.set ? value : defaultValue(value));
-    engine().callProc(*p, this, all);
+    alive->callProc(*p, this, all);
 }
 
 // ---- Arrays ----

@@ -263,8 +263,8 @@ Value MemberExpr::eval(Frame& f) {
     // Holding the value keeps its object box, and so the object, alive (a count without atomics).
     const Value keep = b;
     const int id = memberIdAt(*this, o);
-    if (!args.empty() && typeid(*o) == typeid(ClassInstance)) {
-        // A method of a script class of this engine: arguments go ByRef as in any call.
+    if (typeid(*o) == typeid(ClassInstance)) {
+        // A method or Property Get of a script class of this engine: arguments go ByRef as in any call.
         auto* inst = static_cast<ClassInstance*>(o);
         int mid = id == ScriptObject::DefaultMember ? inst->cls().defaultMember : id;
         if (inst->ownedBy(&f.eng) && mid >= 1) {
