@@ -921,10 +921,18 @@ Flow DoStmt::exec(Frame& f) {
 }
 
 Flow SelectStmt::exec(Frame& f) {
-    Value subj = subject->eval(f);
+    Value subj = subject->kind == ExprKind::Binary ? nestedValue(*subject, f) : subject->eval(f);
     bool intSubject = isIntOrLong(subj.type());
     for (auto& [items, body] : cases) {
         for (auto& item : items) {
+            if (item.kind == CaseItem::Equal && intSubject && item.a->kind == ExprKind::Literal) {
+                // Case <integer literal>, the common dispatch case: no call, no general comparison.
+                const Value& a = static_cast<LiteralExpr&>(*item.a).value;
+                if (isIntOrLong(a.type())) {
+                    if (subj.rawInt() == a.rawInt()) return execBody(body, f);
+                    continue;
+                }
+            }
             Value tmp;
             const Value& a = item.a->ref(f, tmp);
             bool hit;
@@ -939,10 +947,10 @@ Flow SelectStmt::exec(Frame& f) {
                 Value r = binaryOp(item.op, subj, a);
                 hit = !r.isNull() && truth(r);
             }
-            if (hit) return execBlock(body, f);
+            if (hit) return execBody(body, f);
         }
     }
-    return execBlock(elseBlock, f);
+    return execBody(elseBlock, f);
 }
 
 Flow WithStmt::exec(Frame& f) {
