@@ -465,24 +465,32 @@ const MemberDef& ClassInstance::member(int id, bool fromInside) const {
 }
 
 Value ClassInstance::invokeMember(int id, std::span<Value> args, bool fromInside) {
-    std::shared_ptr<Engine> alive = m_engine.lock(); // held for the whole call
-    if (!alive) throw RuntimeError(424);
+    if (m_engine.expired()) throw RuntimeError(424);
     const MemberDef& m = member(id, fromInside);
     if (m.field >= 0) {
+        // A field runs no script code: the engine need not be held.
         Value& f = fields[static_cast<size_t>(m.field)];
         if (args.empty()) return f;
         return indexValue(f, args);
     }
+    std::shared_ptr<Engine> alive = m_engine.lock(); // held for the whole call
+    if (!alive) throw RuntimeError(424);
     if (m.method) return alive->callProc(*m.method, this, args);
     if (m.get) return alive->callProc(*m.get, this, args);
     throw RuntimeError(438);
 }
 
 void ClassInstance::assignMember(int id, std::span<Value> args, const Value& value, bool isSet, bool fromInside) {
-    std::shared_ptr<Engine> alive = m_engine.lock(); // held for the whole call
-    if (!alive) throw RuntimeError(424);
+    if (m_engine.expired()) throw RuntimeError(424);
     const MemberDef& m = member(id, fromInside);
     if (isSet && !value.isObject()) throw RuntimeError(424);
+    if (m.field >= 0 && args.empty() && !value.isObject()) {
+        // A plain value into a field runs no code of this object: the engine need not be held.
+        fields[static_cast<size_t>(m.field)] = value;
+        return;
+    }
+    std::shared_ptr<Engine> alive = m_engine.lock(); // held for the whole call
+    if (!alive) throw RuntimeError(424);
     if (m.field >= 0) {
         Value v = isSet ? value : defaultValue(value);
         Value& f = fields[static_cast<size_t>(m.field)];
