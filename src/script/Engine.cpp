@@ -320,7 +320,16 @@ Value Engine::callProc(const ProcDef& proc, ClassInstance* self, std::span<Value
         Expr* a = args[i].get();
         if (!a) throw RuntimeError(450);
         refs.refs[i] = &g.base[i + 1];
+        if (a->kind == ExprKind::Literal) {
+            g.base[i + 1] = static_cast<LiteralExpr*>(a)->value;
+            continue;
+        }
         if (proc.params[i].byRef) {
+            if (a->kind == ExprKind::Var) {
+                // A plain variable, without the virtual slot().
+                refs.refs[i] = &variableSlot(caller, static_cast<VarExpr*>(a)->var);
+                continue;
+            }
             if (Value* s = a->slot(caller)) {
                 refs.refs[i] = s;
                 continue;
