@@ -244,12 +244,12 @@ void Engine::checkStack() const {
     if (m_depth >= MaxCallDepth || used > MaxNativeStack) throw RuntimeError(28);
 }
 
-Value Engine::runProc(const ProcDef& proc, ClassInstance* self, Value* locals, Value* const* refs) {
+Value Engine::runProc(const ProcDef& proc, ClassInstance* self, Value* locals, Value* const* refs, bool selfHeld) {
     if (m_depth == 0 && m_stackBase == 0) m_stackBase = stackAddress();
     checkStack();
     tick();
     // Keep Me alive for the whole call, even if the script drops its last reference meanwhile.
-    std::shared_ptr<ClassInstance> keep = self ? self->weak_from_this().lock() : nullptr;
+    std::shared_ptr<ClassInstance> keep = self && !selfHeld ? self->weak_from_this().lock() : nullptr;
     struct Depth {
         int& d;
         explicit Depth(int& x) : d(x) { ++d; }
@@ -295,7 +295,7 @@ Value Engine::callProc(const ProcDef& proc, ClassInstance* self, std::span<Value
         g.base[i + 1] = args[i];
         refs.refs[i] = &g.base[i + 1];
     }
-    Value r = runProc(proc, self, g.base, refs.refs);
+    Value r = runProc(proc, self, g.base, refs.refs, false);
     for (size_t i = 0; i < args.size(); ++i)
         if (proc.params[i].byRef) args[i] = std::move(g.base[i + 1]);
     return r;
@@ -347,7 +347,8 @@ Value Engine::callProc(const ProcDef& proc, ClassInstance* self, std::span<Value
         }
         g.base[i + 1] = a->eval(caller);
     }
-    Value r = runProc(proc, self, g.base, refs.refs);
+    // Me is held by the caller: the member site's value, or the running frame of a method of Me.
+    Value r = runProc(proc, self, g.base, refs.refs, true);
     for (auto& e : elements) {
         // The callee may have resized or replaced the array: write back only where the element still is.
         if (!e.array->isArray()) continue;
@@ -436,12 +437,6 @@ ClassInstance::~ClassInstance() {
         } catch (...) {
         }
     }
-}
-
-Engine& ClassInstance::engine() {
-    std::shared_ptr<Engine> eng = m_engine.lock();
-    if (!eng) throw RuntimeError(424);
-    return *eng; // the engine outlives this call: ScriptControl holds it
 }
 
 std::string ClassInstance::typeName() const {
