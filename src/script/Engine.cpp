@@ -244,12 +244,12 @@ void Engine::checkStack() const {
     if (m_depth >= MaxCallDepth || used > MaxNativeStack) throw RuntimeError(28);
 }
 
-Value Engine::runProc(const ProcDef& proc, ClassInstance* self, Value* locals, Value* const* refs) {
+Value Engine::runProc(const ProcDef& proc, ClassInstance* self, Value* locals, Value* const* refs, bool selfHeld) {
     if (m_depth == 0 && m_stackBase == 0) m_stackBase = stackAddress();
     checkStack();
     tick();
     // Keep Me alive for the whole call, even if the script drops its last reference meanwhile.
-    std::shared_ptr<ClassInstance> keep = self ? self->weak_from_this().lock() : nullptr;
+    std::shared_ptr<ClassInstance> keep = self && !selfHeld ? self->weak_from_this().lock() : nullptr;
     struct Depth {
         int& d;
         explicit Depth(int& x) : d(x) { ++d; }
@@ -275,7 +275,7 @@ struct StackFrameGuard {
 // Parameter references of a call; small lists stay on the native stack.
 struct ParamRefs {
     static constexpr size_t Inline = 8;
-    Value* inlineRefs[Inline] = {};
+    Value* inlineRefs[Inline]; // the call fills each entry before the callee runs
     std::vector<Value*> heap;
     Value** refs = inlineRefs;
     explicit ParamRefs(size_t n) {
@@ -295,13 +295,14 @@ Value Engine::callProc(const ProcDef& proc, ClassInstance* self, std::span<Value
         g.base[i + 1] = args[i];
         refs.refs[i] = &g.base[i + 1];
     }
-    Value r = runProc(proc, self, g.base, refs.refs);
+    Value r = runProc(proc, self, g.base, refs.refs, false);
     for (size_t i = 0; i < args.size(); ++i)
         if (proc.params[i].byRef) args[i] = std::move(g.base[i + 1]);
     return r;
 }
 
-Value Engine::callProc(const ProcDef& proc, ClassInstance* self, ExprList& args, Frame& caller) {
+// Flattened: the frame's push and pop and runProc's guards are inlined into the call path.
+[[gnu::flatten]] Value Engine::callProc(const ProcDef& proc, ClassInstance* self, ExprList& args, Frame& caller) {
     if (args.size() != proc.params.size()) throw RuntimeError(450);
     StackFrameGuard g(m_stack, static_cast<size_t>(proc.localCount));
     // A variable passed ByRef is used in place: the callee's assignments reach it at once, through
@@ -319,7 +320,16 @@ Value Engine::callProc(const ProcDef& proc, ClassInstance* self, ExprList& args,
         Expr* a = args[i].get();
         if (!a) throw RuntimeError(450);
         refs.refs[i] = &g.base[i + 1];
+        if (a->kind == ExprKind::Literal) {
+            g.base[i + 1] = static_cast<LiteralExpr*>(a)->value;
+            continue;
+        }
         if (proc.params[i].byRef) {
+            if (a->kind == ExprKind::Var) {
+                // A plain variable, without the virtual slot().
+                refs.refs[i] = &variableSlot(caller, static_cast<VarExpr*>(a)->var);
+                continue;
+            }
             if (Value* s = a->slot(caller)) {
                 refs.refs[i] = s;
                 continue;
@@ -337,7 +347,8 @@ Value Engine::callProc(const ProcDef& proc, ClassInstance* self, ExprList& args,
         }
         g.base[i + 1] = a->eval(caller);
     }
-    Value r = runProc(proc, self, g.base, refs.refs);
+    // Me is held by the caller: the member site's value, or the running frame of a method of Me.
+    Value r = runProc(proc, self, g.base, refs.refs, true);
     for (auto& e : elements) {
         // The callee may have resized or replaced the array: write back only where the element still is.
         if (!e.array->isArray()) continue;
@@ -428,12 +439,6 @@ ClassInstance::~ClassInstance() {
     }
 }
 
-Engine& ClassInstance::engine() {
-    std::shared_ptr<Engine> eng = m_engine.lock();
-    if (!eng) throw RuntimeError(424);
-    return *eng; // the engine outlives this call: ScriptControl holds it
-}
-
 std::string ClassInstance::typeName() const {
     return utf16ToUtf8(m_cls.name);
 }
@@ -464,24 +469,32 @@ const MemberDef& ClassInstance::member(int id, bool fromInside) const {
 }
 
 Value ClassInstance::invokeMember(int id, std::span<Value> args, bool fromInside) {
-    std::shared_ptr<Engine> alive = m_engine.lock(); // held for the whole call
-    if (!alive) throw RuntimeError(424);
+    if (m_engine.expired()) throw RuntimeError(424);
     const MemberDef& m = member(id, fromInside);
     if (m.field >= 0) {
+        // A field runs no script code: the engine need not be held.
         Value& f = fields[static_cast<size_t>(m.field)];
         if (args.empty()) return f;
         return indexValue(f, args);
     }
-    if (m.method) return engine().callProc(*m.method, this, args);
-    if (m.get) return engine().callProc(*m.get, this, args);
+    std::shared_ptr<Engine> alive = m_engine.lock(); // held for the whole call
+    if (!alive) throw RuntimeError(424);
+    if (m.method) return alive->callProc(*m.method, this, args);
+    if (m.get) return alive->callProc(*m.get, this, args);
     throw RuntimeError(438);
 }
 
 void ClassInstance::assignMember(int id, std::span<Value> args, const Value& value, bool isSet, bool fromInside) {
-    std::shared_ptr<Engine> alive = m_engine.lock(); // held for the whole call
-    if (!alive) throw RuntimeError(424);
+    if (m_engine.expired()) throw RuntimeError(424);
     const MemberDef& m = member(id, fromInside);
     if (isSet && !value.isObject()) throw RuntimeError(424);
+    if (m.field >= 0 && args.empty() && !value.isObject()) {
+        // A plain value into a field runs no code of this object: the engine need not be held.
+        fields[static_cast<size_t>(m.field)] = value;
+        return;
+    }
+    std::shared_ptr<Engine> alive = m_engine.lock(); // held for the whole call
+    if (!alive) throw RuntimeError(424);
     if (m.field >= 0) {
         Value v = isSet ? value : defaultValue(value);
         Value& f = fields[static_cast<size_t>(m.field)];
@@ -505,7 +518,7 @@ void ClassInstance::assignMember(int id, std::span<Value> args, const Value& val
     if (!p) throw RuntimeError(isSet && m.let ? 424 : 438);
     std::vector<Value> all(args.begin(), args.end());
     all.push_back(isSet || p == m.set ? value : defaultValue(value));
-    engine().callProc(*p, this, all);
+    alive->callProc(*p, this, all);
 }
 
 // ---- Arrays ----

@@ -116,7 +116,7 @@ public:
     // Calls a procedure with argument values (Run, GetRef, host invocations of class members).
     Value callProc(const ProcDef& proc, ClassInstance* self, std::span<Value> args);
     // Calls with argument expressions evaluated in `caller`; a variable passed ByRef is the parameter
-    // itself (an array element is copied in and written back).
+    // itself (an array element is copied in and written back). The caller keeps `self` alive.
     Value callProc(const ProcDef& proc, ClassInstance* self, ExprList& args, Frame& caller);
     Value newInstance(ClassDef& cls);
     // Records a library object created by a script (New, CreateObject) and returns it as a value.
@@ -155,7 +155,8 @@ private:
     friend class ClassInstance;  // leaves liveInstances
     friend class CycleCollector; // walks the live objects
 
-    Value runProc(const ProcDef& proc, ClassInstance* self, Value* locals, Value* const* refs);
+    // `selfHeld`: the caller keeps Me alive for the whole call, so no reference is taken here.
+    Value runProc(const ProcDef& proc, ClassInstance* self, Value* locals, Value* const* refs, bool selfHeld);
 
     std::vector<std::unique_ptr<CodeUnit>> m_units;
     ValueStack m_stack;
@@ -200,7 +201,6 @@ public:
     size_t liveIndex = 0; // position in the engine's liveInstances
 
 private:
-    Engine& engine();
     ClassDef& m_cls;
     std::weak_ptr<Engine> m_engine;
     const Engine* m_owner; // identity only; m_engine tells whether it still exists

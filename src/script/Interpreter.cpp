@@ -260,10 +260,11 @@ Value MemberExpr::eval(Frame& f) {
         return indexValue(array, a.span);
     }
     ScriptObject* o = objectOf(b);
-    std::shared_ptr<ScriptObject> keep = b.objShared();
+    // Holding the value keeps its object box, and so the object, alive (a count without atomics).
+    const Value keep = b;
     const int id = memberIdAt(*this, o);
-    if (!args.empty() && typeid(*o) == typeid(ClassInstance)) {
-        // A method of a script class of this engine: arguments go ByRef as in any call.
+    if (typeid(*o) == typeid(ClassInstance)) {
+        // A method or Property Get of a script class of this engine: arguments go ByRef as in any call.
         auto* inst = static_cast<ClassInstance*>(o);
         int mid = id == ScriptObject::DefaultMember ? inst->cls().defaultMember : id;
         if (inst->ownedBy(&f.eng) && mid >= 1) {
@@ -294,7 +295,7 @@ void MemberExpr::assign(Frame& f, Value v, bool isSet) {
     }
     const Value& b = nested ? hold : base ? base->ref(f, hold) : varSlot(f, withSlot);
     ScriptObject* o = objectOf(b);
-    std::shared_ptr<ScriptObject> keep = b.objShared();
+    const Value keep = b; // keeps the object alive, as in eval
     const int id = memberIdAt(*this, o);
     if (isSet && !v.isObject()) throw RuntimeError(424);
     ArgValues a(args, f);
@@ -459,8 +460,8 @@ Value evalCat(BinaryExpr& b, Frame& f) {
     return concatTemporary(std::move(l), directOperand(b.rhsDirect, b.rhsSlot, *b.rhs, f, rt));
 }
 
-// Arithmetic and comparison on operands of fixed shapes (local, literal, nested operation, local
-// array element on the right) with a pure right side: the same evaluation as evalBinary without
+// Arithmetic and comparison on operands of fixed shapes (local, parameter, literal, nested operation,
+// local array element on the right) with a pure right side: the same evaluation as evalBinary without
 // choosing the operand access each time.
 template <BinaryExpr::Direct D>
 [[gnu::always_inline]] inline const Value& shaped(int slot, Expr& e, Frame& f, Value& tmp) {
@@ -489,6 +490,8 @@ template <Op O, BinaryExpr::Direct L> BinaryExpr::EvalFn shapedRight(BinaryExpr:
         return &evalShaped<O, L, BinaryExpr::Direct::Nested>;
     case BinaryExpr::Direct::LocalElement:
         return &evalShaped<O, L, BinaryExpr::Direct::LocalElement>;
+    case BinaryExpr::Direct::Param:
+        return &evalShaped<O, L, BinaryExpr::Direct::Param>;
     default:
         return nullptr;
     }
@@ -502,6 +505,8 @@ template <Op O> BinaryExpr::EvalFn shapedFor(BinaryExpr::Direct l, BinaryExpr::D
         return shapedRight<O, BinaryExpr::Direct::Constant>(r);
     case BinaryExpr::Direct::Nested:
         return shapedRight<O, BinaryExpr::Direct::Nested>(r);
+    case BinaryExpr::Direct::Param:
+        return shapedRight<O, BinaryExpr::Direct::Param>(r);
     default:
         return nullptr;
     }
@@ -916,10 +921,18 @@ Flow DoStmt::exec(Frame& f) {
 }
 
 Flow SelectStmt::exec(Frame& f) {
-    Value subj = subject->eval(f);
+    Value subj = subject->kind == ExprKind::Binary ? nestedValue(*subject, f) : subject->eval(f);
     bool intSubject = isIntOrLong(subj.type());
     for (auto& [items, body] : cases) {
         for (auto& item : items) {
+            if (item.kind == CaseItem::Equal && intSubject && item.a->kind == ExprKind::Literal) {
+                // Case <integer literal>, the common dispatch case: no call, no general comparison.
+                const Value& a = static_cast<LiteralExpr&>(*item.a).value;
+                if (isIntOrLong(a.type())) {
+                    if (subj.rawInt() == a.rawInt()) return execBody(body, f);
+                    continue;
+                }
+            }
             Value tmp;
             const Value& a = item.a->ref(f, tmp);
             bool hit;
@@ -934,10 +947,10 @@ Flow SelectStmt::exec(Frame& f) {
                 Value r = binaryOp(item.op, subj, a);
                 hit = !r.isNull() && truth(r);
             }
-            if (hit) return execBlock(body, f);
+            if (hit) return execBody(body, f);
         }
     }
-    return execBlock(elseBlock, f);
+    return execBody(elseBlock, f);
 }
 
 Flow WithStmt::exec(Frame& f) {

@@ -129,4 +129,34 @@ AssertEq VarType(New DefaultNeedsArgument), 9, "a default member that needs argu
 AssertEq VarType(New DefaultFails), 9, "a default member that fails"
 AssertEq VarType(CreateObject("Scripting.Dictionary")), 9, "a dictionary (its default member needs a key)"
 AssertEq VarType(Array(New DefaultNumber)), 8204, "an array of objects stays an array of variants"
+' An object whose method or Property Get drops the last reference to it lives until the call returns.
+Dim selfDrop, selfDropLog
+Class SelfDropper
+    Public v
+    Sub Drop()
+        Set selfDrop = Nothing
+        v = 5
+        Bump
+        selfDropLog = selfDropLog & "ran" & v & " "
+    End Sub
+    Sub Bump()
+        v = v + 1
+    End Sub
+    Public Property Get Dropped()
+        Set selfDrop = Nothing
+        Dropped = v
+        selfDropLog = selfDropLog & "got "
+    End Property
+    Private Sub Class_Terminate()
+        selfDropLog = selfDropLog & "term "
+    End Sub
+End Class
+Set selfDrop = New SelfDropper
+selfDrop.Drop
+AssertEq selfDropLog, "ran6 term ", "a method that drops its own object ends before Class_Terminate"
+selfDropLog = ""
+Set selfDrop = New SelfDropper
+selfDrop.v = 3
+AssertEq selfDrop.Dropped, 3, "a Property Get that drops its own object returns its field"
+AssertEq selfDropLog, "got term ", "the object ends after its Property Get"
 AssertSummary
