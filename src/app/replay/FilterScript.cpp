@@ -60,7 +60,7 @@ void FilterScript::prepare(const std::string& code, std::shared_ptr<clsEvents> s
     try {
         m_engine->AddCode(code);
     } catch (const ScriptError& e) {
-        throw CompileError{e.number(), script::describe(e), e.line(), e.column()};
+        throw CompileError{e.number(), script::scriptDescription(e), e.line(), e.column()};
     }
     m_engine->AddObject("StoredEvents", makeEventsObject(std::move(stored)));
     m_engine->AddObject("CurrentEvents", makeEventsObject(std::move(current)));

@@ -28,7 +28,7 @@ constexpr int32_t MaxBuiltLength = 1 << 28;
 
 int32_t builtLength(const Value& v) {
     const int32_t n = count(v);
-    if (n > MaxBuiltLength) throw RuntimeError(14, "Out of string space");
+    if (n > MaxBuiltLength) throw RuntimeError(err::OutOfStringSpace);
     return n;
 }
 
