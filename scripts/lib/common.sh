@@ -8,10 +8,42 @@ TVK_PACKAGES=(
     libx11-dev libxi-dev libxtst-dev libxkbcommon-dev
     libgtest-dev libgmock-dev libbenchmark-dev
     clang-14 libclang-rt-14-dev clang-format
-    xvfb xauth xdotool x11-utils
+    xvfb xauth xdotool x11-utils x11-xkb-utils
     lua5.4
-    fonts-dejavu-core
+    fonts-dejavu-core fonts-liberation2 locales
+    git dpkg-dev file lintian appstream shared-mime-info
 )
+
+# The commands the build, the tests and the benchmarks run, each from a package above.
+TVK_TOOLS=(
+    cmake g++ make pkg-config clang++-14 clang-format git
+    Xvfb xauth xdotool xdpyinfo setxkbmap lua5.4
+    locale-gen localedef
+    cpack dpkg-deb dpkg-shlibdeps lintian appstreamcli update-mime-database gzip
+)
+
+# Fails naming every tool of TVK_TOOLS that is missing after the packages were installed.
+check_tools() {
+    local missing=()
+    local t
+    for t in "${TVK_TOOLS[@]}"; do
+        command -v "$t" >/dev/null 2>&1 || missing+=("$t")
+    done
+    if [ ${#missing[@]} -gt 0 ]; then
+        echo "Missing after installing TVK_PACKAGES: ${missing[*]} (add their packages to scripts/lib/common.sh)" >&2
+        return 1
+    fi
+}
+
+# Makes the German locale the script tests also run under, when the system lacks it.
+ensure_german_locale() {
+    locale -a 2>/dev/null | grep -qix 'de_DE.utf-\?8' && return 0
+    local sudo=""
+    [ "$(id -u)" -ne 0 ] && sudo="sudo"
+    $sudo sed -i 's/^# *de_DE.UTF-8 UTF-8/de_DE.UTF-8 UTF-8/' /etc/locale.gen
+    grep -q '^de_DE.UTF-8 UTF-8' /etc/locale.gen || echo 'de_DE.UTF-8 UTF-8' | $sudo tee -a /etc/locale.gen >/dev/null
+    $sudo locale-gen >/dev/null
+}
 
 # Installs the packages of the arguments that are missing (as root, or through sudo).
 ensure_packages() {
@@ -41,6 +73,12 @@ start_xvfb() {
             for i in $(seq 1 100); do
                 if [ -e "/tmp/.X11-unix/X$n" ] && DISPLAY=":$n" xdpyinfo >/dev/null 2>&1; then
                     export DISPLAY=":$n"
+                    # Tests that type text expect the US layout, whatever the machine's default.
+                    if ! setxkbmap -layout us -variant '' -option ''; then
+                        echo "could not set the US keyboard layout on :$n" >&2
+                        kill "$TVK_XVFB_PID" 2>/dev/null || true
+                        return 1
+                    fi
                     return 0
                 fi
                 kill -0 "$TVK_XVFB_PID" 2>/dev/null || break

@@ -1,5 +1,6 @@
 #include "app/HotkeyCommands.h"
 
+#include "app/Document.h"
 #include "app/GlobalHotkeys.h"
 #include "app/Messages.h"
 #include "app/main/frmMain.h"
@@ -16,8 +17,7 @@ namespace tvk {
 namespace {
 
 void runCommand(frmMain& main, const GlobalHotkeys& hotkeys, GlobalHotkeys::Command command) {
-    const auto recorder = main.Recorder;
-    if (!recorder) return;
+    const auto recorder = main.document()->recorder();
     frmReplay* replay = main.replayWindow();
     const bool replaying = replay && replay->isReplaying();
     switch (command) {
@@ -32,7 +32,7 @@ void runCommand(frmMain& main, const GlobalHotkeys& hotkeys, GlobalHotkeys::Comm
         }
         break;
     case GlobalHotkeys::Command::StartReplay:
-        if (recorder->isRecording() || replaying || !main.Events || main.Events->EventCount == 0) break;
+        if (recorder->isRecording() || replaying || main.document()->events()->EventCount == 0) break;
         main.mnuReplay_Click();
         if (frmReplay* window = main.replayWindow()) window->startWithLastValues();
         break;

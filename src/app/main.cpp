@@ -1,5 +1,7 @@
-// Start-up: the language, then the main window; the program lives as long as its windows.
+// Start-up: the command line, the language, then the main window (with the event file the command
+// line names); the program lives as long as its windows. `record` and `replay` run without windows.
 #include "app/BackendStarter.h"
+#include "app/CommandLine.h"
 #include "app/HotkeyCommands.h"
 #include "app/cli/ConsoleCommands.h"
 #include "app/cli/ConsoleOptions.h"
@@ -56,11 +58,25 @@ void reportNoBackend(const std::string& whyNot) {
                               .arg(QString::fromStdString(whyNot)));
 }
 
+QStringList argumentsOf(int argc, char** argv) {
+    QStringList arguments;
+    for (int i = 1; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
+    return arguments;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
     const std::vector<std::string> args(argv + (argc > 0 ? 1 : 0), argv + argc);
     if (tvk::isConsoleCommand(args)) return runConsole(argc, argv, args);
+    // Help, version and mistakes are answered before Qt starts, so they need no display.
+    const tvk::CommandLine early = tvk::CommandLine::parse(argumentsOf(argc, argv));
+    if (early.action() != tvk::CommandLine::Action::Run) {
+        const bool error = early.action() == tvk::CommandLine::Action::Error;
+        std::fputs(early.text().toLocal8Bit().constData(), error ? stderr : stdout);
+        return error ? 2 : 0;
+    }
     // The input backend speaks X11; on a Wayland session the windows use XWayland alike.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && !qEnvironmentVariableIsEmpty("DISPLAY"))
         qputenv("QT_QPA_PLATFORM", "xcb");
@@ -86,5 +102,8 @@ int main(int argc, char** argv) {
                                                   reportNoBackend(whyNot);
                                                   QCoreApplication::exit(1);
                                               });
+    // Qt has removed its own options and their values: what is left names the file.
+    const tvk::CommandLine line = tvk::CommandLine::parse(QApplication::arguments().mid(1));
+    if (!line.file().isEmpty()) window->openFile(line.file());
     return QApplication::exec();
 }

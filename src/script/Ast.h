@@ -252,10 +252,29 @@ struct RaiseExpr final : Expr {
 // ---- Statements ----
 enum class Flow : uint8_t { Normal, ExitFor, ExitDo, ExitProc };
 
+// Which statement a node is, so passes over the tree can switch on it.
+enum class StmtKind : uint8_t {
+    Call,
+    Assign,
+    Dim,
+    Erase,
+    If,
+    For,
+    ForEach,
+    Do,
+    Select,
+    With,
+    Exit,
+    OnError,
+    Decl,
+    Randomize
+};
+
 struct Stmt {
-    explicit Stmt(Pos p) : pos(p) {}
+    Stmt(StmtKind k, Pos p) : kind(k), pos(p) {}
     virtual ~Stmt() = default;
     virtual Flow exec(Frame& f) = 0;
+    StmtKind kind;
     Pos pos;
 };
 using StmtPtr = std::unique_ptr<Stmt>;
@@ -265,14 +284,14 @@ using Block = std::vector<StmtPtr>;
 Flow execBlock(const Block& b, Frame& f);
 
 struct CallStmt final : Stmt {
-    CallStmt(ExprPtr c, Pos p) : Stmt(p), call(std::move(c)) {}
+    CallStmt(ExprPtr c, Pos p) : Stmt(StmtKind::Call, p), call(std::move(c)) {}
     Flow exec(Frame& f) override;
     ExprPtr call;
 };
 
 struct AssignStmt final : Stmt {
     AssignStmt(ExprPtr t, ExprPtr v, bool set, Pos p)
-        : Stmt(p), target(std::move(t)), value(std::move(v)), isSet(set) {}
+        : Stmt(StmtKind::Assign, p), target(std::move(t)), value(std::move(v)), isSet(set) {}
     Flow exec(Frame& f) override;
     ExprPtr target, value;
     bool isSet;
@@ -283,7 +302,7 @@ struct AssignStmt final : Stmt {
 
 // Dim/ReDim of one variable with bounds (Dim without bounds makes no statement).
 struct DimStmt final : Stmt {
-    DimStmt(Pos p) : Stmt(p) {}
+    DimStmt(Pos p) : Stmt(StmtKind::Dim, p) {}
     Flow exec(Frame& f) override;
     ExprPtr target; // resolved to a variable
     ExprList bounds;
@@ -291,20 +310,20 @@ struct DimStmt final : Stmt {
 };
 
 struct EraseStmt final : Stmt {
-    EraseStmt(ExprPtr t, Pos p) : Stmt(p), target(std::move(t)) {}
+    EraseStmt(ExprPtr t, Pos p) : Stmt(StmtKind::Erase, p), target(std::move(t)) {}
     Flow exec(Frame& f) override;
     ExprPtr target;
 };
 
 struct IfStmt final : Stmt {
-    IfStmt(Pos p) : Stmt(p) {}
+    IfStmt(Pos p) : Stmt(StmtKind::If, p) {}
     Flow exec(Frame& f) override;
     std::vector<std::pair<ExprPtr, Block>> branches;
     Block elseBlock;
 };
 
 struct ForStmt final : Stmt {
-    ForStmt(Pos p) : Stmt(p) {}
+    ForStmt(Pos p) : Stmt(StmtKind::For, p) {}
     Flow exec(Frame& f) override;
     ExprPtr var; // resolved to a variable
     ExprPtr from, to, step;
@@ -312,7 +331,7 @@ struct ForStmt final : Stmt {
 };
 
 struct ForEachStmt final : Stmt {
-    ForEachStmt(Pos p) : Stmt(p) {}
+    ForEachStmt(Pos p) : Stmt(StmtKind::ForEach, p) {}
     Flow exec(Frame& f) override;
     ExprPtr var;
     ExprPtr collection;
@@ -321,7 +340,7 @@ struct ForEachStmt final : Stmt {
 
 // Do [While|Until c] ... Loop [While|Until c], and While ... Wend.
 struct DoStmt final : Stmt {
-    DoStmt(Pos p) : Stmt(p) {}
+    DoStmt(Pos p) : Stmt(StmtKind::Do, p) {}
     Flow exec(Frame& f) override;
     ExprPtr cond;
     bool condAtEnd = false, until = false;
@@ -335,7 +354,7 @@ struct CaseItem {
 };
 
 struct SelectStmt final : Stmt {
-    SelectStmt(Pos p) : Stmt(p) {}
+    SelectStmt(Pos p) : Stmt(StmtKind::Select, p) {}
     Flow exec(Frame& f) override;
     ExprPtr subject;
     std::vector<std::pair<std::vector<CaseItem>, Block>> cases;
@@ -344,7 +363,7 @@ struct SelectStmt final : Stmt {
 };
 
 struct WithStmt final : Stmt {
-    WithStmt(Pos p) : Stmt(p) {}
+    WithStmt(Pos p) : Stmt(StmtKind::With, p) {}
     Flow exec(Frame& f) override;
     ExprPtr object;
     VarRef slot;
@@ -352,13 +371,13 @@ struct WithStmt final : Stmt {
 };
 
 struct ExitStmt final : Stmt {
-    ExitStmt(Flow k, Pos p) : Stmt(p), flow(k) {}
+    ExitStmt(Flow k, Pos p) : Stmt(StmtKind::Exit, p), flow(k) {}
     Flow exec(Frame&) override { return flow; }
     Flow flow;
 };
 
 struct OnErrorStmt final : Stmt {
-    OnErrorStmt(bool rn, Pos p) : Stmt(p), resumeNext(rn) {}
+    OnErrorStmt(bool rn, Pos p) : Stmt(StmtKind::OnError, p), resumeNext(rn) {}
     Flow exec(Frame& f) override;
     bool resumeNext;
 };
@@ -374,7 +393,7 @@ struct DeclStmt final : Stmt {
         ExprList bounds;
         ExprPtr value; // Const
     };
-    DeclStmt(Pos p) : Stmt(p) {}
+    DeclStmt(Pos p) : Stmt(StmtKind::Decl, p) {}
     Flow exec(Frame&) override { return Flow::Normal; }
     std::vector<Item> items;
     bool preserve = false;
@@ -382,7 +401,7 @@ struct DeclStmt final : Stmt {
 
 // Randomize [seed]: calls the library's Randomize builtin.
 struct RandomizeStmt final : Stmt {
-    RandomizeStmt(Pos p) : Stmt(p) {}
+    RandomizeStmt(Pos p) : Stmt(StmtKind::Randomize, p) {}
     Flow exec(Frame& f) override;
     ExprPtr seed;
     const Builtin* builtin = nullptr;

@@ -53,41 +53,59 @@ void Compiler::declareGlobals(CodeUnit& unit) {
 // Dim'd names of a block (nested blocks included) are declared before anything runs.
 void Compiler::collectDims(Block& b, bool global) {
     for (auto& s : b) {
-        if (auto* d = dynamic_cast<DeclStmt*>(s.get())) {
-            if (d->declKind != DeclStmt::Dim) continue;
-            for (auto& item : d->items) {
-                std::u16string lower = lowerAscii(item.name);
-                if (global && executeInProcedure()) {
-                    // A variable of the running call; it hides a global of the same name.
-                    if (m_scope.locals.count(lower) && m_scope.locals[lower] != 0) continue;
-                    if (!m_unitGlobals.emplace(lower, true).second) fail(err::NameRedefined, item.pos);
-                    if (m_frame && m_frame->extra) m_frame->extra->try_emplace(lower);
-                } else if (global) {
-                    if (!m_unitGlobals.emplace(lower, true).second) fail(err::NameRedefined, item.pos);
-                    GlobalEntry* g = m_eng.findGlobal(lower);
-                    if (g && g->kind != GlobalEntry::Variable) fail(err::NameRedefined, item.pos);
-                    if (!g) m_eng.addGlobalVariable(lower);
-                } else {
-                    if (m_scope.locals.count(lower) && m_scope.locals[lower] != 0) fail(err::NameRedefined, item.pos);
-                    newLocal(lower);
-                }
-            }
-        } else if (auto* i = dynamic_cast<IfStmt*>(s.get())) {
-            for (auto& br : i->branches)
+        switch (s->kind) {
+        case StmtKind::Decl:
+            declareDims(static_cast<DeclStmt&>(*s), global);
+            break;
+        case StmtKind::If: {
+            auto& i = static_cast<IfStmt&>(*s);
+            for (auto& br : i.branches)
                 collectDims(br.second, global);
-            collectDims(i->elseBlock, global);
-        } else if (auto* f = dynamic_cast<ForStmt*>(s.get())) {
-            collectDims(f->body, global);
-        } else if (auto* fe = dynamic_cast<ForEachStmt*>(s.get())) {
-            collectDims(fe->body, global);
-        } else if (auto* dl = dynamic_cast<DoStmt*>(s.get())) {
-            collectDims(dl->body, global);
-        } else if (auto* sel = dynamic_cast<SelectStmt*>(s.get())) {
-            for (auto& c : sel->cases)
+            collectDims(i.elseBlock, global);
+            break;
+        }
+        case StmtKind::For:
+            collectDims(static_cast<ForStmt&>(*s).body, global);
+            break;
+        case StmtKind::ForEach:
+            collectDims(static_cast<ForEachStmt&>(*s).body, global);
+            break;
+        case StmtKind::Do:
+            collectDims(static_cast<DoStmt&>(*s).body, global);
+            break;
+        case StmtKind::Select: {
+            auto& sel = static_cast<SelectStmt&>(*s);
+            for (auto& c : sel.cases)
                 collectDims(c.second, global);
-            collectDims(sel->elseBlock, global);
-        } else if (auto* w = dynamic_cast<WithStmt*>(s.get())) {
-            collectDims(w->body, global);
+            collectDims(sel.elseBlock, global);
+            break;
+        }
+        case StmtKind::With:
+            collectDims(static_cast<WithStmt&>(*s).body, global);
+            break;
+        default:
+            break;
+        }
+    }
+}
+
+void Compiler::declareDims(DeclStmt& d, bool global) {
+    if (d.declKind != DeclStmt::Dim) return;
+    for (auto& item : d.items) {
+        std::u16string lower = lowerAscii(item.name);
+        if (global && executeInProcedure()) {
+            // A variable of the running call; it hides a global of the same name.
+            if (m_scope.locals.count(lower) && m_scope.locals[lower] != 0) continue;
+            if (!m_unitGlobals.emplace(lower, true).second) fail(err::NameRedefined, item.pos);
+            if (m_frame && m_frame->extra) m_frame->extra->try_emplace(lower);
+        } else if (global) {
+            if (!m_unitGlobals.emplace(lower, true).second) fail(err::NameRedefined, item.pos);
+            GlobalEntry* g = m_eng.findGlobal(lower);
+            if (g && g->kind != GlobalEntry::Variable) fail(err::NameRedefined, item.pos);
+            if (!g) m_eng.addGlobalVariable(lower);
+        } else {
+            if (m_scope.locals.count(lower) && m_scope.locals[lower] != 0) fail(err::NameRedefined, item.pos);
+            newLocal(lower);
         }
     }
 }
@@ -174,99 +192,145 @@ ExprPtr Compiler::resolveTarget(ExprPtr& e, int errorIfNotVariable) {
 }
 
 void Compiler::stmt(StmtPtr& s, Block& out) {
-    Stmt* raw = s.get();
-    if (auto* d = dynamic_cast<DeclStmt*>(raw)) {
-        for (auto& item : d->items) {
-            std::u16string lower = lowerAscii(item.name);
-            if (d->declKind == DeclStmt::Const) {
-                Value v = constValue(item.value);
-                if (m_scope.proc) {
-                    m_scope.consts[lower] = v;
-                } else {
-                    GlobalEntry* g = m_eng.findGlobal(lower);
-                    if (g && g->kind != GlobalEntry::Constant && g->kind != GlobalEntry::Variable)
-                        fail(err::NameRedefined, item.pos);
-                    int slot = m_eng.addGlobalVariable(lower);
-                    GlobalEntry* e = m_eng.findGlobal(lower);
-                    e->kind = GlobalEntry::Constant;
-                    e->readOnly = true;
-                    m_eng.globals[static_cast<size_t>(slot)] = v;
-                }
-                continue;
-            }
-            if (d->declKind == DeclStmt::ReDim) {
-                // ReDim of an undeclared name declares it.
-                bool known = m_scope.locals.count(lower) || (m_scope.cls && m_scope.cls->memberIndex(item.name) > 0) ||
-                             m_eng.findGlobal(lower);
-                if (!known) {
-                    if (m_scope.proc)
-                        newLocal(lower);
-                    else if (!executeInProcedure())
-                        m_eng.addGlobalVariable(lower);
-                }
-            } else if (!item.hasBounds) {
-                continue;
-            }
-            auto dim = std::make_unique<DimStmt>(item.pos);
-            ExprPtr target = std::make_unique<NameExpr>(item.name, item.pos);
-            dim->target = resolveTarget(target, err::SyntaxError);
-            for (auto& bnd : item.bounds)
-                expr(bnd);
-            dim->bounds = std::move(item.bounds);
-            dim->redim = d->declKind == DeclStmt::ReDim;
-            dim->preserve = d->preserve;
-            out.push_back(std::move(dim));
-        }
-        return;
+    switch (s->kind) {
+    case StmtKind::Decl:
+        declaration(static_cast<DeclStmt&>(*s), out);
+        return; // replaced by the DimStmts it makes
+    case StmtKind::Call:
+        expr(static_cast<CallStmt&>(*s).call);
+        break;
+    case StmtKind::Assign:
+        assignment(static_cast<AssignStmt&>(*s));
+        break;
+    case StmtKind::Erase: {
+        auto& e = static_cast<EraseStmt&>(*s);
+        e.target = resolveTarget(e.target, err::SyntaxError);
+        break;
     }
-    if (auto* c = dynamic_cast<CallStmt*>(raw)) {
-        expr(c->call);
-    } else if (auto* a = dynamic_cast<AssignStmt*>(raw)) {
-        expr(a->target);
-        expr(a->value);
-        if (!a->isSet && a->target->kind == ExprKind::Var) findAppendPieces(*a);
-    } else if (auto* e = dynamic_cast<EraseStmt*>(raw)) {
-        e->target = resolveTarget(e->target, err::SyntaxError);
-    } else if (auto* i = dynamic_cast<IfStmt*>(raw)) {
-        for (auto& br : i->branches) {
-            expr(br.first);
-            block(br.second);
-        }
-        block(i->elseBlock);
-    } else if (auto* f = dynamic_cast<ForStmt*>(raw)) {
-        f->var = resolveTarget(f->var, err::InvalidForVariable);
-        expr(f->from);
-        expr(f->to);
-        if (f->step) expr(f->step);
-        block(f->body);
-    } else if (auto* fe = dynamic_cast<ForEachStmt*>(raw)) {
-        fe->var = resolveTarget(fe->var, err::InvalidForVariable);
-        expr(fe->collection);
-        block(fe->body);
-    } else if (auto* dl = dynamic_cast<DoStmt*>(raw)) {
-        if (dl->cond) expr(dl->cond);
-        block(dl->body);
-    } else if (auto* sel = dynamic_cast<SelectStmt*>(raw)) {
-        expr(sel->subject);
-        for (auto& c2 : sel->cases) {
-            for (auto& item : c2.first) {
-                expr(item.a);
-                if (item.b) expr(item.b);
-            }
-            block(c2.second);
-        }
-        block(sel->elseBlock);
-    } else if (auto* w = dynamic_cast<WithStmt*>(raw)) {
-        expr(w->object);
-        w->slot = newTemp();
-        m_scope.with.push_back(w->slot);
-        block(w->body);
-        m_scope.with.pop_back();
-    } else if (auto* r = dynamic_cast<RandomizeStmt*>(raw)) {
-        if (r->seed) expr(r->seed);
-        r->builtin = m_eng.builtins.find(u"randomize");
+    case StmtKind::If:
+        ifStatement(static_cast<IfStmt&>(*s));
+        break;
+    case StmtKind::For:
+        forStatement(static_cast<ForStmt&>(*s));
+        break;
+    case StmtKind::ForEach: {
+        auto& fe = static_cast<ForEachStmt&>(*s);
+        fe.var = resolveTarget(fe.var, err::InvalidForVariable);
+        expr(fe.collection);
+        block(fe.body);
+        break;
+    }
+    case StmtKind::Do: {
+        auto& dl = static_cast<DoStmt&>(*s);
+        if (dl.cond) expr(dl.cond);
+        block(dl.body);
+        break;
+    }
+    case StmtKind::Select:
+        selectStatement(static_cast<SelectStmt&>(*s));
+        break;
+    case StmtKind::With:
+        withStatement(static_cast<WithStmt&>(*s));
+        break;
+    case StmtKind::Randomize: {
+        auto& r = static_cast<RandomizeStmt&>(*s);
+        if (r.seed) expr(r.seed);
+        r.builtin = m_eng.builtins.find(u"randomize");
+        break;
+    }
+    case StmtKind::Dim:
+    case StmtKind::Exit:
+    case StmtKind::OnError:
+        break;
     }
     out.push_back(std::move(s));
+}
+
+// Dim/Const/ReDim: constants get their values, arrays with bounds and ReDims become DimStmts.
+void Compiler::declaration(DeclStmt& d, Block& out) {
+    for (auto& item : d.items) {
+        std::u16string lower = lowerAscii(item.name);
+        if (d.declKind == DeclStmt::Const) {
+            Value v = constValue(item.value);
+            if (m_scope.proc) {
+                m_scope.consts[lower] = v;
+            } else {
+                GlobalEntry* g = m_eng.findGlobal(lower);
+                if (g && g->kind != GlobalEntry::Constant && g->kind != GlobalEntry::Variable)
+                    fail(err::NameRedefined, item.pos);
+                int slot = m_eng.addGlobalVariable(lower);
+                GlobalEntry* e = m_eng.findGlobal(lower);
+                e->kind = GlobalEntry::Constant;
+                e->readOnly = true;
+                m_eng.globals[static_cast<size_t>(slot)] = v;
+            }
+            continue;
+        }
+        if (d.declKind == DeclStmt::ReDim) {
+            // ReDim of an undeclared name declares it.
+            bool known = m_scope.locals.count(lower) || (m_scope.cls && m_scope.cls->memberIndex(item.name) > 0) ||
+                         m_eng.findGlobal(lower);
+            if (!known) {
+                if (m_scope.proc)
+                    newLocal(lower);
+                else if (!executeInProcedure())
+                    m_eng.addGlobalVariable(lower);
+            }
+        } else if (!item.hasBounds) {
+            continue;
+        }
+        auto dim = std::make_unique<DimStmt>(item.pos);
+        ExprPtr target = std::make_unique<NameExpr>(item.name, item.pos);
+        dim->target = resolveTarget(target, err::SyntaxError);
+        for (auto& bnd : item.bounds)
+            expr(bnd);
+        dim->bounds = std::move(item.bounds);
+        dim->redim = d.declKind == DeclStmt::ReDim;
+        dim->preserve = d.preserve;
+        out.push_back(std::move(dim));
+    }
+}
+
+void Compiler::assignment(AssignStmt& a) {
+    expr(a.target);
+    expr(a.value);
+    if (!a.isSet && a.target->kind == ExprKind::Var) findAppendPieces(a);
+}
+
+void Compiler::ifStatement(IfStmt& i) {
+    for (auto& br : i.branches) {
+        expr(br.first);
+        block(br.second);
+    }
+    block(i.elseBlock);
+}
+
+void Compiler::forStatement(ForStmt& f) {
+    f.var = resolveTarget(f.var, err::InvalidForVariable);
+    expr(f.from);
+    expr(f.to);
+    if (f.step) expr(f.step);
+    block(f.body);
+}
+
+void Compiler::selectStatement(SelectStmt& sel) {
+    expr(sel.subject);
+    for (auto& c : sel.cases) {
+        for (auto& item : c.first) {
+            expr(item.a);
+            if (item.b) expr(item.b);
+        }
+        block(c.second);
+    }
+    block(sel.elseBlock);
+}
+
+void Compiler::withStatement(WithStmt& w) {
+    expr(w.object);
+    w.slot = newTemp();
+    m_scope.with.push_back(w.slot);
+    block(w.body);
+    m_scope.with.pop_back();
 }
 
 // ---- Expressions ----

@@ -35,8 +35,16 @@ private:
     VarRef newTemp();
     Value constValue(ExprPtr& e);
 
+    void declareDims(DeclStmt& d, bool global);
     void block(Block& b);
+    // Resolves one statement and appends what it becomes to `out`, by kind below.
     void stmt(StmtPtr& s, Block& out);
+    void declaration(DeclStmt& d, Block& out);
+    void assignment(AssignStmt& a);
+    void ifStatement(IfStmt& i);
+    void forStatement(ForStmt& f);
+    void selectStatement(SelectStmt& sel);
+    void withStatement(WithStmt& w);
     void expr(ExprPtr& e);
     void args(ExprList& a);
     ExprPtr resolveName(NameExpr& n);

@@ -13,11 +13,9 @@ namespace {
 // outside, and so is everything it reaches; the rest is garbage.
 class Graph {
 public:
-    explicit Graph(Engine& engine) {
-        for (ClassInstance* inst : engine.liveInstances)
-            if (auto held = inst->weak_from_this().lock()) addObject(std::move(held));
-        for (auto& weak : engine.createdObjects)
-            if (auto held = weak.lock()) addObject(std::move(held));
+    explicit Graph(std::vector<std::shared_ptr<ScriptObject>> objects) {
+        for (auto& held : objects)
+            addObject(std::move(held));
         // Counts first, for every object, before any reference inside the set is taken away.
         std::vector<const void*> work;
         for (auto& [object, held] : m_objects) {
@@ -93,7 +91,12 @@ private:
 } // namespace
 
 size_t CycleCollector::collect(Engine& engine) {
-    std::vector<std::shared_ptr<ScriptObject>> garbage = Graph(engine).unreachable();
+    std::vector<std::shared_ptr<ScriptObject>> objects;
+    for (ClassInstance* inst : engine.m_liveInstances)
+        if (auto held = inst->weak_from_this().lock()) objects.push_back(std::move(held));
+    for (auto& weak : engine.m_createdObjects)
+        if (auto held = weak.lock()) objects.push_back(std::move(held));
+    std::vector<std::shared_ptr<ScriptObject>> garbage = Graph(std::move(objects)).unreachable();
     // Empty every unreachable object before any of them goes, so none is freed while another is
     // being emptied; dropping the values and then the objects frees the cycles.
     std::vector<Value> dropped;

@@ -15,7 +15,7 @@ namespace tvk::script {
 namespace {
 constexpr int MaxCallDepth = 3000;
 constexpr uintptr_t MaxNativeStack = 3u << 20; // bytes of native stack a script may use
-constexpr int TicksPerClockRead = err::ExpectedStatement;
+constexpr int TicksPerClockRead = 1024;
 // Below this much counted memory no cycle collection runs on its own.
 constexpr size_t MinCollectAt = size_t{16} << 20;
 
@@ -26,7 +26,7 @@ constexpr size_t MinCollectAt = size_t{16} << 20;
 } // namespace
 
 std::unordered_map<std::type_index, std::shared_ptr<void>>& CallContext::states() {
-    return m_engine.familyStates;
+    return m_engine.m_familyStates;
 }
 
 void CallContext::checkTime() const {
@@ -82,16 +82,16 @@ Engine::Engine(const ScriptHost& h) : host(h) {}
 Engine::~Engine() {
     // Break reference cycles between script objects: move every field and global out first, so
     // that no object is destroyed while another is being emptied, then drop them all.
-    tearingDown = true;
+    m_tearingDown = true;
     std::vector<Value> doomed;
     for (auto& g : globals)
         doomed.push_back(std::move(g));
-    for (ClassInstance* inst : liveInstances)
+    for (ClassInstance* inst : m_liveInstances)
         for (auto& f : inst->fields)
             doomed.push_back(std::move(f));
-    liveInstances.clear();
+    m_liveInstances.clear();
     std::vector<std::shared_ptr<ScriptObject>> held;
-    for (auto& weak : createdObjects)
+    for (auto& weak : m_createdObjects)
         if (auto o = weak.lock()) held.push_back(std::move(o));
     for (auto& o : held)
         o->releaseReferences(doomed);
@@ -102,11 +102,11 @@ Engine::~Engine() {
 Value Engine::adoptCreated(std::shared_ptr<ScriptObject> object) {
     // Forget objects that are gone whenever the list has doubled, so it stays within twice the live
     // ones at a constant cost per object.
-    if (createdObjects.size() >= m_createdSweepAt) {
-        std::erase_if(createdObjects, [](const std::weak_ptr<ScriptObject>& w) { return w.expired(); });
-        m_createdSweepAt = std::max<size_t>(64, createdObjects.size() * 2);
+    if (m_createdObjects.size() >= m_createdSweepAt) {
+        std::erase_if(m_createdObjects, [](const std::weak_ptr<ScriptObject>& w) { return w.expired(); });
+        m_createdSweepAt = std::max<size_t>(64, m_createdObjects.size() * 2);
     }
-    createdObjects.push_back(object);
+    m_createdObjects.push_back(object);
     return Value::object(std::move(object));
 }
 
@@ -140,13 +140,21 @@ void Engine::startBudget() {
     m_deadline = budget.count() > 0 ? std::chrono::steady_clock::now() + budget
                                     : std::chrono::steady_clock::time_point::max(); // no limit
     m_ticks = TicksPerClockRead;
-    depth = 0;
+    m_depth = 0;
     pendingSource.clear(); // a raise that reached the host last time
-    stackBase = stackAddress();
+    m_stackBase = stackAddress();
 }
 
 void Engine::collectCycles() {
-    CycleCollector::collect(*this);
+    // Class_Terminate of what is collected runs script code, whose ticks must not start another
+    // collection meanwhile.
+    m_collectAt = SIZE_MAX;
+    try {
+        CycleCollector::collect(*this);
+    } catch (...) {
+        m_collectAt = std::max(MemoryMeter::held() * 2, MinCollectAt);
+        throw;
+    }
     m_collectAt = std::max(MemoryMeter::held() * 2, MinCollectAt);
 }
 
@@ -163,18 +171,25 @@ void Engine::setErr(int number, const std::string& description, const std::strin
     pendingSource.clear();
 }
 
+void Engine::compileOnly(std::u16string_view source) {
+    bool explicitFlag = false;
+    Parser parser(source);
+    m_units.push_back(parser.parseProgram(explicitFlag));
+    Compiler(*this, explicitFlag, nullptr).compileUnit(*m_units.back());
+}
+
 void Engine::runCode(std::u16string_view source, Frame* scope, bool globalScope, int code) {
     if (code < 0) code = scope ? scope->code : 0;
-    if (stackBase == 0) stackBase = stackAddress();
+    if (m_stackBase == 0) m_stackBase = stackAddress();
     checkStack(); // Execute may run Execute: bounded like calls
     CodeUnit* unit = nullptr;
-    bool explicitFlag = optionExplicit;
+    bool explicitFlag = m_optionExplicit;
     try {
         Parser parser(source);
         auto owned = parser.parseProgram(explicitFlag);
         // The unit is kept before compiling: the global names it declares point into it.
         unit = owned.get();
-        units.push_back(std::move(owned));
+        m_units.push_back(std::move(owned));
         // The call's own variables exist before compiling: Dim in the code declares them there.
         if (!globalScope && scope && scope->proc && !scope->extra)
             scope->extra = std::make_shared<std::unordered_map<std::u16string, Value>>();
@@ -201,7 +216,8 @@ void Engine::runCode(std::u16string_view source, Frame* scope, bool globalScope,
         execBlock(unit->body, frame);
     }
     // Statement-only code (Execute in a loop) is not kept: nothing refers to it any more.
-    if (unit->procs.empty() && unit->classes.empty() && !units.empty() && units.back().get() == unit) units.pop_back();
+    if (unit->procs.empty() && unit->classes.empty() && !m_units.empty() && m_units.back().get() == unit)
+        m_units.pop_back();
 }
 
 Value Engine::evalExpression(std::u16string_view source, Frame& frame) {
@@ -215,7 +231,7 @@ Value Engine::evalExpression(std::u16string_view source, Frame& frame) {
         if (error.number() != err::ExpectedExpression) throw;
         throw ScriptError(err::SyntaxError, error.line(), error.column(), true);
     }
-    Compiler compiler(*this, optionExplicit, frame.proc ? &frame : nullptr);
+    Compiler compiler(*this, m_optionExplicit, frame.proc ? &frame : nullptr);
     compiler.compileExpression(e);
     if (!frame.proc) return e->eval(frame);
     if (!frame.extra) frame.extra = std::make_shared<std::unordered_map<std::u16string, Value>>();
@@ -224,12 +240,12 @@ Value Engine::evalExpression(std::u16string_view source, Frame& frame) {
 
 void Engine::checkStack() const {
     uintptr_t here = stackAddress();
-    uintptr_t used = here < stackBase ? stackBase - here : here - stackBase;
-    if (depth >= MaxCallDepth || used > MaxNativeStack) throw RuntimeError(err::OutOfStackSpace);
+    uintptr_t used = here < m_stackBase ? m_stackBase - here : here - m_stackBase;
+    if (m_depth >= MaxCallDepth || used > MaxNativeStack) throw RuntimeError(err::OutOfStackSpace);
 }
 
 Value Engine::runProc(const ProcDef& proc, ClassInstance* self, Value* locals, Value* const* refs) {
-    if (depth == 0 && stackBase == 0) stackBase = stackAddress();
+    if (m_depth == 0 && m_stackBase == 0) m_stackBase = stackAddress();
     checkStack();
     tick();
     // Keep Me alive for the whole call, even if the script drops its last reference meanwhile.
@@ -238,7 +254,7 @@ Value Engine::runProc(const ProcDef& proc, ClassInstance* self, Value* locals, V
         int& d;
         explicit Depth(int& x) : d(x) { ++d; }
         ~Depth() { --d; }
-    } guard(depth);
+    } guard(m_depth);
     Frame frame{*this, locals, self, &proc};
     frame.code = proc.code;
     frame.refs = refs;
@@ -273,7 +289,7 @@ struct ParamRefs {
 
 Value Engine::callProc(const ProcDef& proc, ClassInstance* self, std::span<Value> args) {
     if (args.size() != proc.params.size()) throw RuntimeError(err::WrongArgumentCount);
-    StackFrameGuard g(stack, static_cast<size_t>(proc.localCount));
+    StackFrameGuard g(m_stack, static_cast<size_t>(proc.localCount));
     ParamRefs refs(args.size());
     for (size_t i = 0; i < args.size(); ++i) {
         g.base[i + 1] = args[i];
@@ -287,7 +303,7 @@ Value Engine::callProc(const ProcDef& proc, ClassInstance* self, std::span<Value
 
 Value Engine::callProc(const ProcDef& proc, ClassInstance* self, ExprList& args, Frame& caller) {
     if (args.size() != proc.params.size()) throw RuntimeError(err::WrongArgumentCount);
-    StackFrameGuard g(stack, static_cast<size_t>(proc.localCount));
+    StackFrameGuard g(m_stack, static_cast<size_t>(proc.localCount));
     // A variable passed ByRef is used in place: the callee's assignments reach it at once, through
     // any name. Other arguments live in the parameter's own slot.
     ParamRefs refs(args.size());
@@ -336,8 +352,8 @@ Value Engine::callProc(const ProcDef& proc, ClassInstance* self, ExprList& args,
 
 Value Engine::newInstance(ClassDef& cls) {
     auto inst = std::make_shared<ClassInstance>(cls, weak_from_this());
-    inst->liveIndex = liveInstances.size();
-    liveInstances.push_back(inst.get());
+    inst->liveIndex = m_liveInstances.size();
+    m_liveInstances.push_back(inst.get());
     Value v = Value::object(inst);
     if (cls.initialize) callProc(*cls.initialize, inst.get(), std::span<Value>());
     return v;
@@ -396,9 +412,9 @@ void ClassInstance::references(std::vector<const Value*>& out) const {
 ClassInstance::~ClassInstance() {
     MemoryMeter::release(m_charged);
     std::shared_ptr<Engine> eng = m_engine.lock();
-    if (!eng || eng->tearingDown) return;
+    if (!eng || eng->m_tearingDown) return;
     // Constant time whatever the number of live objects: this one's place takes the last one.
-    auto& live = eng->liveInstances;
+    auto& live = eng->m_liveInstances;
     if (liveIndex < live.size() && live[liveIndex] == this) {
         live[liveIndex] = live.back();
         live[liveIndex]->liveIndex = liveIndex;

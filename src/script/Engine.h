@@ -95,29 +95,39 @@ public:
     explicit Engine(const ScriptHost& host);
     ~Engine();
 
+    // ---- Code ----
     // Compiles text into a new unit at global scope (or in the scope of `frame` for Execute) and
     // runs its statements. Compile errors throw ScriptError.
     // `code` numbers the text for error reports; -1 takes the number of the code running `scope`.
     void runCode(std::u16string_view source, Frame* scope, bool globalScope, int code = -1);
+    // Parses and compiles source into this engine without running any of it (a check of the text);
+    // throws the first compile error.
+    void compileOnly(std::u16string_view source);
     int addedCode = 0; // AddCode texts so far
     // Compiles and evaluates one expression in the scope of `frame` (Eval).
     Value evalExpression(std::u16string_view source, Frame& frame);
 
+    // ---- Names ----
     GlobalEntry* findGlobal(std::u16string_view lowerName);
     int addGlobalVariable(std::u16string_view name); // existing slot when already declared
     void addObject(std::u16string_view name, Value object);
 
+    // ---- Calls and objects ----
     // Calls a procedure with argument values (Run, GetRef, host invocations of class members).
     Value callProc(const ProcDef& proc, ClassInstance* self, std::span<Value> args);
     // Calls with argument expressions evaluated in `caller`; a variable passed ByRef is the parameter
     // itself (an array element is copied in and written back).
     Value callProc(const ProcDef& proc, ClassInstance* self, ExprList& args, Frame& caller);
     Value newInstance(ClassDef& cls);
+    // Records a library object created by a script (New, CreateObject) and returns it as a value.
+    Value adoptCreated(std::shared_ptr<ScriptObject> object);
 
+    // ---- Limits ----
     // Budget and depth guard, called on loop back-edges and calls.
     void tick() {
         if (--m_ticks <= 0) checkBudget();
     }
+    // Ends the call with the time-out once the budget is spent; collects cycles when memory doubled.
     void checkBudget();
     // Error 28 when calls nest too deep or the native stack runs low.
     void checkStack() const;
@@ -128,34 +138,38 @@ public:
     std::chrono::milliseconds budget{5000};
     bool running = false; // a call into the engine is in progress (set by ScriptControl)
 
+    // ---- Errors ----
     // Error routing: records the error in Err when `frame` resumes next, else rethrows it.
     void setErr(int number, const std::string& description, const std::string& source);
+    ErrState err;
+    std::shared_ptr<ScriptObject> errObject; // created on first use of Err
+    std::string pendingSource;               // Err.Raise's source, taken by the next setErr
 
     const ScriptHost& host;
     const BuiltinTable& builtins = BuiltinTable::standard();
-    std::deque<Value> globals;
+    std::deque<Value> globals;                                   // slots of global variables
     std::unordered_map<std::u16string, GlobalEntry> globalNames; // lower-cased names
-    std::vector<std::unique_ptr<CodeUnit>> units;
-    ValueStack stack;
-    ErrState err;
-    std::unordered_map<std::type_index, std::shared_ptr<void>> familyStates;
-    std::vector<ClassInstance*> liveInstances;
-    // Library objects the scripts created (New, CreateObject), emptied at teardown to break cycles.
-    std::vector<std::weak_ptr<ScriptObject>> createdObjects;
-    // Records a library object created by a script and returns it as a value.
-    Value adoptCreated(std::shared_ptr<ScriptObject> object);
-    std::shared_ptr<ScriptObject> errObject; // created on first use of Err
-    std::string pendingSource;               // Err.Raise's source, taken by the next setErr
-    bool optionExplicit = false;
-    bool tearingDown = false;
-    int depth = 0;
-    uintptr_t stackBase = 0; // native stack address at the outermost call
 
 private:
+    friend class CallContext;    // family states
+    friend class ClassInstance;  // leaves liveInstances
+    friend class CycleCollector; // walks the live objects
+
     Value runProc(const ProcDef& proc, ClassInstance* self, Value* locals, Value* const* refs);
+
+    std::vector<std::unique_ptr<CodeUnit>> m_units;
+    ValueStack m_stack;
+    std::unordered_map<std::type_index, std::shared_ptr<void>> m_familyStates;
+    std::vector<ClassInstance*> m_liveInstances;
+    // Library objects the scripts created (New, CreateObject), emptied at teardown to break cycles.
+    std::vector<std::weak_ptr<ScriptObject>> m_createdObjects;
+    bool m_optionExplicit = false;
+    bool m_tearingDown = false;
+    int m_depth = 0;
+    uintptr_t m_stackBase = 0; // native stack address at the outermost call
     std::chrono::steady_clock::time_point m_deadline;
     int m_ticks = 1024;
-    size_t m_createdSweepAt = 64;          // createdObjects' length that triggers the next sweep
+    size_t m_createdSweepAt = 64;          // m_createdObjects' length that triggers the next sweep
     size_t m_collectAt = size_t{16} << 20; // meter reading that triggers the next cycle collection
 };
 

@@ -240,6 +240,20 @@ void SelfMemberExpr::assign(Frame& f, Value v, bool isSet) {
     f.self->assignMember(memberId, a.span, v, isSet, true);
 }
 
+// The id of the site's member name in `o`, through the site's cache: objects of one kind (one
+// member table) give one id, so the name is looked up once per kind met.
+static int memberIdAt(MemberExpr& site, ScriptObject* o) {
+    if (site.name.empty()) return ScriptObject::DefaultMember;
+    const void* table = o->memberTable();
+    if (table && table == site.cachedTable) return site.cachedId;
+    int id = site.onMe ? static_cast<ClassInstance*>(o)->cls().memberIndex(site.name) : o->memberId(site.name);
+    if (id < 0)
+        throw RuntimeError(err::NoSuchMember,
+                           "Object doesn't support this property or method: '" + utf16ToUtf8(site.name) + "'");
+    if (table) site.cachedTable = table, site.cachedId = id;
+    return id;
+}
+
 Value MemberExpr::eval(Frame& f) {
     Value hold;
     const Value& b = base ? base->ref(f, hold) : varSlot(f, withSlot);
@@ -251,19 +265,7 @@ Value MemberExpr::eval(Frame& f) {
     }
     ScriptObject* o = objectOf(b);
     std::shared_ptr<ScriptObject> keep = b.objShared();
-    int id = ScriptObject::DefaultMember;
-    if (!name.empty()) {
-        const void* table = o->memberTable();
-        if (table && table == cachedTable) {
-            id = cachedId;
-        } else {
-            id = onMe ? static_cast<ClassInstance*>(o)->cls().memberIndex(name) : o->memberId(name);
-            if (id < 0)
-                throw RuntimeError(err::NoSuchMember,
-                                   "Object doesn't support this property or method: '" + utf16ToUtf8(name) + "'");
-            if (table) cachedTable = table, cachedId = id;
-        }
-    }
+    const int id = memberIdAt(*this, o);
     if (!args.empty() && typeid(*o) == typeid(ClassInstance)) {
         // A method of a script class of this engine: arguments go ByRef as in any call.
         auto* inst = static_cast<ClassInstance*>(o);
@@ -297,13 +299,7 @@ void MemberExpr::assign(Frame& f, Value v, bool isSet) {
     const Value& b = nested ? hold : base ? base->ref(f, hold) : varSlot(f, withSlot);
     ScriptObject* o = objectOf(b);
     std::shared_ptr<ScriptObject> keep = b.objShared();
-    int id = ScriptObject::DefaultMember;
-    if (!name.empty()) {
-        id = onMe ? static_cast<ClassInstance*>(o)->cls().memberIndex(name) : o->memberId(name);
-        if (id < 0)
-            throw RuntimeError(err::NoSuchMember,
-                               "Object doesn't support this property or method: '" + utf16ToUtf8(name) + "'");
-    }
+    const int id = memberIdAt(*this, o);
     if (isSet && !v.isObject()) throw RuntimeError(err::ObjectRequired);
     ArgValues a(args, f);
     if (onMe)

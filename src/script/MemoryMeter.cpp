@@ -39,6 +39,11 @@ void MemoryMeter::charge(size_t bytes) {
     s.held += bytes;
 }
 
+void MemoryMeter::require(size_t bytes) {
+    charge(bytes);
+    release(bytes);
+}
+
 void MemoryMeter::release(size_t bytes) noexcept {
     MeterState& s = state();
     s.held = bytes > s.held ? 0 : s.held - bytes;

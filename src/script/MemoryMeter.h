@@ -13,6 +13,9 @@ class MemoryMeter {
 public:
     // Counts `bytes` more; error 7 when that would pass the ceiling of the running call.
     static void charge(size_t bytes);
+    // Error 7 unless `bytes` more would still fit under the ceiling (nothing is counted): for work
+    // that builds a large result before it becomes a value.
+    static void require(size_t bytes);
     // Counts `bytes` fewer (what an earlier charge counted).
     static void release(size_t bytes) noexcept;
     // Bytes counted now.

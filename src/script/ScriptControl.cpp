@@ -93,10 +93,7 @@ void ScriptControl::Check(std::string_view utf8Source) {
     std::u16string source = utf8ToUtf16(utf8Source);
     try {
         Engine scratch{ScriptHost{}};
-        bool optionExplicit = false;
-        Parser parser(source);
-        scratch.units.push_back(parser.parseProgram(optionExplicit));
-        Compiler(scratch, optionExplicit, nullptr).compileUnit(*scratch.units.back());
+        scratch.compileOnly(source);
     } catch (const ScriptError&) {
         throw;
     } catch (const RuntimeError& e) {

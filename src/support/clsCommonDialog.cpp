@@ -14,10 +14,29 @@
 #include <QPointer>
 #include <QPrintDialog>
 #include <QPrinter>
+#include <QSettings>
 
 namespace tvk {
 
+namespace {
+
+// Qt's file and colour dialogs keep their history in a settings file of Qt's own in the user's
+// configuration folder; the program keeps nothing there but its own settings file. Qt opens that
+// file in the native format, which nothing else here uses (clsSettings has a format of its own):
+// point the native format's per-user folder where no file can be made, so Qt reads nothing and
+// its writes fail quietly.
+void keepDialogStateOutOfHome() {
+    static const bool done = [] {
+        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("/dev/null"));
+        return true;
+    }();
+    (void)done;
+}
+
+} // namespace
+
 clsCommonDialogs::clsCommonDialogs() {
+    keepDialogStateOutOfHome();
     m_customColors.fill(QColor(0, 0, 0));
 }
 

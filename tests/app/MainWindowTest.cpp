@@ -291,6 +291,37 @@ TEST_F(MainWindowTest, OpenRebuildsTheRowsAndAFailingOpenLeavesEverythingAsItWas
     EXPECT_EQ(window->model()->rowCount(), 4);
 }
 
+// The file the command line names: read into an empty list, or the same message as File > Open.
+TEST_F(MainWindowTest, OpenFileLoadsTheListOrReportsLikeTheOpenCommand) {
+    addEvents(3);
+    chooseFile(dir.filePath("three.tvk"));
+    window->mnuSave_Click();
+    window->mnuClear_Click();
+    EXPECT_TRUE(window->openFile(dir.filePath("three.tvk")));
+    EXPECT_EQ(window->model()->rowCount(), 3);
+    window->mnuClear_Click();
+
+    QFile broken(dir.filePath("broken.tvk"));
+    ASSERT_TRUE(broken.open(QIODevice::WriteOnly));
+    broken.write("\x05\x00\x00\x00\x09\x00\x00\x00", 8); // claims events it does not hold
+    broken.close();
+    for (const QString& bad : {dir.filePath("missing.tvk"), broken.fileName()}) {
+        QString message;
+        acceptNextMessage(&message);
+        EXPECT_FALSE(window->openFile(bad));
+        EXPECT_TRUE(message.startsWith(bad + "\n\n")) << message.toStdString();
+        EXPECT_EQ(window->Events->EventCount, 0) << bad.toStdString();
+        EXPECT_EQ(window->model()->rowCount(), 0);
+    }
+    QString fromStartUp, fromMenu;
+    acceptNextMessage(&fromStartUp);
+    window->openFile(broken.fileName());
+    chooseFile(broken.fileName());
+    acceptNextMessage(&fromMenu);
+    window->mnuOpen_Click();
+    EXPECT_EQ(fromStartUp, fromMenu);
+}
+
 TEST_F(MainWindowTest, ACancelledDialogDoesNothing) {
     addEvents(1);
     whenDialogOpens([](QDialog* d) { d->reject(); });

@@ -5,6 +5,7 @@
 #include "support/clsCommonDialog.h"
 
 #include <QCoreApplication>
+#include <QDirIterator>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QScrollBar>
@@ -99,6 +100,40 @@ TEST(CommonDialogs, FileDialogsReportTheChosenPathOrNothing) {
     whenDialogOpens([](QDialog* d) { d->reject(); });
     dialogs.ShowSave(nullptr, "Save input");
     EXPECT_EQ(dialogs.File(), ""); // a cancel clears what the last dialog chose
+}
+
+// The dialogs leave no state of their own in the user's configuration folder (Qt's file dialog
+// would write its history to QtProject.conf there).
+TEST(CommonDialogs, FileDialogsWriteNothingIntoTheConfigurationFolder) {
+    test::app();
+    const QString config = qEnvironmentVariable("XDG_CONFIG_HOME");
+    ASSERT_FALSE(config.isEmpty());
+    QTemporaryDir dir;
+    const QString path = dir.filePath("run1.tvk");
+    QFile(path).open(QIODevice::WriteOnly);
+    {
+        clsCommonDialogs dialogs;
+        for (bool accept : {true, false}) {
+            whenDialogOpens([accept, path](QDialog* d) {
+                auto* fd = qobject_cast<QFileDialog*>(d);
+                ASSERT_NE(fd, nullptr);
+                fd->selectFile(path);
+                if (accept)
+                    d->accept();
+                else
+                    d->reject();
+            });
+            dialogs.ShowOpen(nullptr, "Open input");
+            whenDialogOpens([](QDialog* d) { d->reject(); });
+            dialogs.ShowSave(nullptr, "Save input");
+        }
+    }
+    QCoreApplication::processEvents(); // dialogs deleted later write their state now
+    QStringList written;
+    QDirIterator it(config, QDir::Files | QDir::Hidden | QDir::System, QDirIterator::Subdirectories);
+    while (it.hasNext())
+        written << it.next();
+    EXPECT_TRUE(written.isEmpty()) << written.join(", ").toStdString();
 }
 
 TEST(CommonDialogs, StartFolderIsTheProgramsFolderWhenWritable) {

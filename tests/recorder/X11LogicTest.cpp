@@ -2,10 +2,12 @@
 #include "recorder/x11/KeyInjector.h"
 #include "recorder/x11/TapLatch.h"
 #include "recorder/x11/WheelAccumulator.h"
+#include "recorder/x11/X11Backend.h"
 #include "recorder/x11/X11KeyMap.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include <limits>
 #include <string>
@@ -399,6 +401,28 @@ TEST(WheelAccumulatorTest, ButtonsAndSmoothScrollingSumTo120thsOfANotch) {
     wheel.scroll(WheelAxis::Vertical, -0.02, 3);
     EXPECT_EQ(wheel.take().vertical, 1);
     EXPECT_EQ(wheel.take().vertical, 0);
+}
+
+TEST(X11BackendStartTest, ABackendThatCannotConnectSaysWhyAndDoesNothing) {
+    // A display that cannot exist: the connection is only tried when asked for, and fails.
+    auto backend = makeX11Backend("unix:-1");
+    ASSERT_TRUE(backend);
+    backend->sendKey(vk::Escape, true); // before start: tries, fails, does nothing
+    std::string why;
+    EXPECT_FALSE(backend->start(&why));
+    EXPECT_EQ(why, "cannot open the X display");
+    EXPECT_FALSE(backend->isDown(vk::Escape));
+    KeyStateTable states{};
+    states.fill(true);
+    backend->readKeyStates(states);
+    EXPECT_EQ(std::count(states.begin(), states.end(), true), 0);
+    EXPECT_EQ(backend->scanCode('A'), 0u);
+    EXPECT_EQ(backend->keyName(30), "");
+    EXPECT_EQ(backend->userPressCount(vk::Escape), 0u);
+    EXPECT_EQ(backend->grabHotkey(1, vk::F1, modifier::Control), HotkeyGrab::Unsupported);
+    EXPECT_TRUE(backend->takeHotkeyPresses().empty());
+    backend->turnWheel(WheelAxis::Vertical, 120);
+    EXPECT_FALSE(createX11Backend("unix:-1", &why));
 }
 
 } // namespace

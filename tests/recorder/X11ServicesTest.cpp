@@ -56,7 +56,7 @@ TEST_F(X11ServicesTest, WheelClicksOneButtonPerNotchAndCarriesTheRest) {
         {WheelAxis::Vertical, -250},   // two clicks down, 10 left over
         {WheelAxis::Horizontal, 130},  // one click right, the vertical rest stays apart
         {WheelAxis::Horizontal, -250}, // with the 10 kept: two clicks left
-        {WheelAxis::Vertical, 110},    // with the -10 kept: one click up
+        {WheelAxis::Vertical, 110},    // with the -10 kept: 100, not yet a notch
     };
     for (const auto& [axis, delta] : turns)
         backend->turnWheel(axis, delta);

@@ -208,3 +208,24 @@ TEST_F(RunnerTest, MissingFilesAreReported) {
 }
 
 } // namespace
+
+// Hostile scripts end with a numbered error and exit code 1, never a signal: a chain far too long
+// to compile, and a dictionary that grows past --memory.
+TEST_F(RunnerTest, HostileScriptsEndWithANumberedError) {
+    std::string chain = "x = 1";
+    for (int i = 0; i < 150000; ++i)
+        chain += " + 1";
+    struct Case {
+        std::string args, expected;
+    } cases[] = {
+        {write("chain.vbs", chain + "\n"), "Out of stack space (28)"},
+        {"--memory 16 " + write("grow.vbs", "Set d = CreateObject(\"Scripting.Dictionary\")\n"
+                                            "Do\nd.Add d.Count, Space(100)\nLoop\n"),
+         "Out of memory (7)"},
+    };
+    for (const Case& c : cases) {
+        std::string out;
+        EXPECT_EQ(run(c.args, out), 1) << out;
+        EXPECT_NE(out.find(c.expected), std::string::npos) << out;
+    }
+}

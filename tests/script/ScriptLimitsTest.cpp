@@ -157,3 +157,13 @@ TEST(ScriptLimitsTest, LongBuiltinsStopAtTheTimeBudget) {
         EXPECT_EQ(runError(sc, "Once").number(), 1000);
     }
 }
+
+// The tallest expression accepted still evaluates at the deepest recursion the engine allows: the
+// call depth guard and the expression height limit together fit the native stack.
+TEST(ScriptLimitsTest, TallestExpressionRunsAtTheDeepestRecursion) {
+    ScriptControl sc;
+    sc.setTimeBudget(std::chrono::minutes(5));
+    std::string chain = "1" + repeated(" + 1", 990);
+    sc.AddCode("Function R()\nOn Error Resume Next\nDim x\nx = R()\nR = " + chain + "\nEnd Function");
+    EXPECT_EQ(toUtf8(sc.Run("R", {})), "991");
+}

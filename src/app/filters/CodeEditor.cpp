@@ -83,7 +83,7 @@ void CodeEditor::resizeEvent(QResizeEvent* event) {
 
 void CodeEditor::paintGutter(QPaintEvent* event, QWidget* gutter) {
     QPainter painter(gutter);
-    painter.fillRect(event->rect(), palette().color(QPalette::AlternateBase));
+    painter.fillRect(event->rect(), palette().color(QPalette::Window));
     QTextBlock block = firstVisibleBlock();
     int top = qRound(blockBoundingGeometry(block).translated(contentOffset()).top());
     const int current = textCursor().blockNumber();

@@ -364,14 +364,19 @@ void frmMain::mnuOpen_Click() {
     Dialog().ShowOpen(this, QStringLiteral("Open input"));
     const QString file = Dialog().File();
     if (file.isEmpty()) return;
+    openFile(file);
+}
+
+bool frmMain::openFile(const QString& file) {
     try {
         m_document->open(QFile::encodeName(file).toStdString());
     } catch (const RuntimeError& e) {
         // The list is left exactly as it was; say why nothing was opened.
         QMessageBox::critical(this, QStringLiteral("Open input"),
                               QStringLiteral("%1\n\n%2").arg(file, QString::fromStdString(e.description())));
-        return;
+        return false;
     }
+    return true;
 }
 
 void frmMain::mnuSave_Click() {

@@ -43,6 +43,10 @@ public:
     QString activityText() const;
     QString panelText(int panel) const; // 1-based panel, for tests and the replay window
 
+    // Loads the event file `file` into the list; a file that cannot be read is reported in a message
+    // box and leaves the list as it was. Returns whether it loaded.
+    bool openFile(const QString& file);
+
     // Menu commands, as the menu runs them.
     void mnuOpen_Click();
     void mnuSave_Click();

@@ -78,9 +78,10 @@ long DictionaryObject::find(const Value& key) const {
     return it == m_index.end() ? -1 : static_cast<long>(it->second);
 }
 
-// Memory an entry takes beside its key and item values: the entry, its index node and lookup text.
+// Memory an entry takes beside its key and item payloads: the entry (twice, for the list's spare
+// room), its index node with the bucket, and the lookup text.
 static size_t entryBytes(const std::u16string& lookup) {
-    return 2 * sizeof(Value) + 64 + lookup.size() * sizeof(char16_t);
+    return 2 * (2 * sizeof(Value) + 8) + 72 + lookup.size() * sizeof(char16_t);
 }
 
 DictionaryObject::~DictionaryObject() {

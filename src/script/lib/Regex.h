@@ -25,8 +25,8 @@ struct Program;
 
 class Regex {
 public:
-    // Compiles `pattern`; throws tvk::RuntimeError (err::RegexSyntax and the
-    // four numbers after it) when it is malformed.
+    // Compiles `pattern`; a malformed one throws tvk::RuntimeError err::RegexSyntax, or one of the
+    // more precise err::RegexUnexpectedQuantifier, RegexExpectedBracket, RegexExpectedParen, RegexInvalidRange.
     Regex(std::u16string_view pattern, Options options);
     ~Regex();
     Regex(Regex&&) noexcept;

@@ -1,4 +1,5 @@
 // String family: Len, Left, Mid, InStr, Replace, Split, Join, Asc, Chr, Escape and the rest.
+#include "script/MemoryMeter.h"
 #include "script/lib/LibArgs.h"
 #include "script/lib/LibraryFamilies.h"
 #include "script/lib/TextFold.h"
@@ -26,9 +27,16 @@ int32_t count(const Value& v) {
 // trying to allocate gigabytes.
 constexpr int32_t MaxBuiltLength = 1 << 28;
 
+// Long work looks at the clock before and after its large steps (copies, fills): a loop calling it
+// ticks once per call, far too seldom when each call takes milliseconds.
+void checkTimeIfLarge(CallContext& ctx, size_t size) {
+    if (size >= 65536) ctx.checkTime();
+}
+
 int32_t builtLength(const Value& v) {
     const int32_t n = count(v);
     if (n > MaxBuiltLength) throw RuntimeError(err::OutOfStringSpace);
+    MemoryMeter::require(static_cast<size_t>(n) * sizeof(char16_t));
     return n;
 }
 
@@ -129,6 +137,7 @@ Value inStrRev(CallContext&, std::span<Value> a) {
 Value replace(CallContext& ctx, std::span<Value> a) {
     if (anyNull(a, 3)) throw RuntimeError(err::InvalidUseOfNull);
     const u16string s = textOf(a[0]);
+    checkTimeIfLarge(ctx, s.size());
     const u16string what = textOf(a[1]);
     const u16string with = textOf(a[2]);
     const size_t start = has(a, 3) ? static_cast<size_t>(position(a[3])) : 1;
@@ -136,8 +145,8 @@ Value replace(CallContext& ctx, std::span<Value> a) {
     if (limit < -1) throw RuntimeError(err::InvalidCall);
     const bool textCompare = textCompareArg(a, 5);
     if (start > s.size()) return text({});
-    const u16string rest = s.substr(start - 1);
-    if (what.empty() || limit == 0) return text(rest);
+    const u16string_view rest = u16string_view(s).substr(start - 1); // no copy of a long text
+    if (what.empty() || limit == 0) return text(u16string(rest));
     const u16string folded = textCompare ? textfold::lower(rest) : u16string();
     const u16string foldedWhat = textCompare ? textfold::lower(what) : u16string();
     const u16string_view hay = textCompare ? u16string_view(folded) : u16string_view(rest);
@@ -148,12 +157,16 @@ Value replace(CallContext& ctx, std::span<Value> a) {
     while (limit == -1 || done < limit) {
         const size_t at = hay.find(needle, pos);
         if (at == u16string::npos) break;
-        out.append(rest, pos, at - pos);
+        out.append(rest.substr(pos, at - pos));
         out += with;
         pos = at + what.size();
-        if (++done % 4096 == 0) ctx.checkTime();
+        if (++done % 4096 == 0) {
+            ctx.checkTime();
+            MemoryMeter::require(out.capacity() * sizeof(char16_t));
+        }
     }
-    out.append(rest, pos, u16string::npos);
+    out.append(rest.substr(pos));
+    checkTimeIfLarge(ctx, out.size());
     return text(std::move(out));
 }
 
@@ -161,6 +174,7 @@ Value replace(CallContext& ctx, std::span<Value> a) {
 Value split(CallContext& ctx, std::span<Value> a) {
     if (anyNull(a, 2)) throw RuntimeError(err::InvalidUseOfNull);
     const u16string s = textOf(a[0]);
+    checkTimeIfLarge(ctx, s.size());
     const u16string delim = has(a, 1) ? textOf(a[1]) : u16string(u" ");
     const int32_t limit = optLong(a, 2, -1);
     if (limit < -1) throw RuntimeError(err::InvalidCall);
@@ -185,6 +199,7 @@ Value split(CallContext& ctx, std::span<Value> a) {
         if (parts.size() % 4096 == 0) ctx.checkTime();
     }
     parts.push_back(text(s.substr(pos)));
+    checkTimeIfLarge(ctx, s.size());
     return Value::arrayOf(std::move(parts));
 }
 
@@ -200,12 +215,17 @@ Value join(CallContext& ctx, std::span<Value> a) {
     if (!a[0].isArray()) throw RuntimeError(err::TypeMismatch);
     const ArrayRep& arr = oneDimensional(a[0]);
     const u16string delim = has(a, 1) ? textOf(a[1]) : u16string(u" ");
+    checkTimeIfLarge(ctx, arr.data.size() * 16);
     u16string out;
     for (size_t i = 0; i < arr.data.size(); ++i) {
         if (i) out += delim;
         out += textOf(arr.data[i]);
-        if (i % 4096 == 4095) ctx.checkTime();
+        if (i % 1024 == 1023) {
+            ctx.checkTime();
+            MemoryMeter::require(out.capacity() * sizeof(char16_t));
+        }
     }
+    checkTimeIfLarge(ctx, out.size());
     return text(std::move(out));
 }
 
@@ -245,8 +265,9 @@ u16string reverse(u16string_view s) {
     return u16string(s.rbegin(), s.rend());
 }
 
-Value space(CallContext&, std::span<Value> a) {
+Value space(CallContext& ctx, std::span<Value> a) {
     const int32_t n = builtLength(a[0]);
+    checkTimeIfLarge(ctx, static_cast<size_t>(n));
     return text(u16string(static_cast<size_t>(n), u' '));
 }
 
@@ -267,9 +288,10 @@ int toCodePage(char16_t c) {
     return '?';
 }
 
-Value string(CallContext&, std::span<Value> a) {
+Value string(CallContext& ctx, std::span<Value> a) {
     if (anyNull(a, 2)) return Value::null();
     const int32_t n = builtLength(a[0]);
+    checkTimeIfLarge(ctx, static_cast<size_t>(n));
     const Value c = plain(a[1]);
     char16_t ch;
     if (c.isString()) {
