@@ -52,7 +52,7 @@ void installGlobalHotkeys(frmMain* window, std::shared_ptr<InputBackend> backend
     };
     const QStringList taken = hotkeys->apply();
     if (!taken.isEmpty())
-        QMessageBox::warning(window, window->windowTitle(), messageText("HotkeyTaken").arg(taken.join(", ")));
+        QMessageBox::warning(window, window->windowTitle(), message("HotkeyTaken").arg(taken.join(", ")));
 }
 
 } // namespace tvk

@@ -2,17 +2,22 @@
 
 #include <QString>
 
-#include <utility>
-#include <vector>
+#include <span>
 
 namespace tvk {
 
-// Texts of the "Messages" database that the status bar and the hotkey messages show, with their
-// English wording, which is also what shows when the loaded language lacks an entry.
-// Placeholders are %1, %2, ... in the order each name's comment in Messages.cpp gives.
-const std::vector<std::pair<const char*, const char*>>& statusMessages();
+// One text the program shows outside its windows' controls: message boxes, questions, dialog
+// titles and status texts. `english` is the text when the language has none.
+struct MessageText {
+    const char* name;
+    const char* english;
+};
 
-// The text of Messages entry `name` in the loaded language, else its English wording.
-QString messageText(const char* name);
+// Every such text, in the order the English language file lists them.
+std::span<const MessageText> messageTexts();
+
+// The text `name` of the "Messages" database of the loaded language, or its built-in English when
+// the language has no such entry, an empty one or an array. `name` must be one of messageTexts().
+QString message(const char* name);
 
 } // namespace tvk

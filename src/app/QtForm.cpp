@@ -1,5 +1,7 @@
 #include "app/QtForm.h"
 
+#include "app/CaptionFit.h"
+
 #include "events/RuntimeError.h"
 
 #include <QAction>
@@ -212,6 +214,10 @@ QtForm::QtForm(QWidget* window) : m_window(window) {
 
 QtForm::~QtForm() {
     std::erase(registry(), this);
+}
+
+void QtForm::fitCaptions() {
+    tvk::fitCaptions(m_window);
 }
 
 std::vector<QtForm*> QtForm::loadedForms() {

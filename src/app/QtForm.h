@@ -53,6 +53,9 @@ public:
     std::vector<FormControl*> controls() override;
 
     QWidget* window() const { return m_window; }
+    // Makes every caption fit after the texts changed (by a language): by default the controls
+    // grow and the window widens as fitCaptions(QWidget*) does.
+    virtual void fitCaptions();
     // Every loaded window, in the order they were created.
     static std::vector<QtForm*> loadedForms();
 

@@ -3,6 +3,7 @@
 #include "app/BackendStarter.h"
 #include "app/CommandLine.h"
 #include "app/HotkeyCommands.h"
+#include "app/Messages.h"
 #include "app/cli/ConsoleCommands.h"
 #include "app/cli/ConsoleOptions.h"
 #include "app/main/frmMain.h"
@@ -53,9 +54,7 @@ int runConsole(int argc, char** argv, const std::vector<std::string>& args) {
 
 void reportNoBackend(const std::string& whyNot) {
     QMessageBox::critical(nullptr, QStringLiteral("Tavrimoskel"),
-                          QStringLiteral("Tavrimoskel records and replays input on an X11 desktop, "
-                                         "and cannot use this one:\n%1")
-                              .arg(QString::fromStdString(whyNot)));
+                          tvk::message("NoDesktop").arg(QString::fromStdString(whyNot)));
 }
 
 QStringList argumentsOf(int argc, char** argv) {

@@ -1,5 +1,6 @@
 #include "app/modMain.h"
 
+#include "app/Messages.h"
 #include "app/QtForm.h"
 #include "events/RuntimeError.h"
 #include "language/clsLanguage.h"
@@ -38,7 +39,7 @@ clsLanguage& language() {
         clsLanguage l;
         // A file that is not well-formed XML: the texts stay as they are, the user is told why.
         l.setParseErrorHandler([](const std::string& message) {
-            QMessageBox::critical(nullptr, QStringLiteral("Error"), QString::fromStdString(message));
+            QMessageBox::critical(nullptr, tvk::message("LanguageError"), QString::fromStdString(message));
         });
         return l;
     }();
@@ -84,9 +85,13 @@ void LoadLanguage() {
     } catch (const RuntimeError&) {
         // The databases read before the fault stay loaded: apply them, then report the fault.
         language().UpdateAll(forms);
+        for (QtForm* f : QtForm::loadedForms())
+            f->fitCaptions();
         throw;
     }
     language().UpdateAll(forms);
+    for (QtForm* f : QtForm::loadedForms())
+        f->fitCaptions();
 }
 
 bool loadLanguageReporting(QWidget* owner) {
@@ -94,11 +99,9 @@ bool loadLanguageReporting(QWidget* owner) {
         LoadLanguage();
         return true;
     } catch (const RuntimeError& e) {
-        QMessageBox::critical(owner, QStringLiteral("Tavrimoskel"),
-                              QStringLiteral("The language file could not be read completely.\n"
-                                             "Run-time error %1: %2")
-                                  .arg(e.number())
-                                  .arg(QString::fromStdString(e.description())));
+        QMessageBox::critical(
+            owner, QStringLiteral("Tavrimoskel"),
+            message("LanguageIncomplete").arg(e.number()).arg(QString::fromStdString(e.description())));
         return false;
     }
 }

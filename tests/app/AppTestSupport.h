@@ -8,6 +8,7 @@
 #include <QDir>
 #include <QFile>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -61,6 +62,17 @@ inline void acceptNextMessage(QString* text) {
         } else {
             d->reject();
         }
+    });
+}
+
+// Answers the next question box (such as "Save changes?") with `button`.
+inline void answerNextQuestion(QMessageBox::StandardButton button) {
+    whenDialogOpens([button](QDialog* d) {
+        auto* box = qobject_cast<QMessageBox*>(d);
+        if (box && box->button(button))
+            box->button(button)->click();
+        else
+            d->reject();
     });
 }
 

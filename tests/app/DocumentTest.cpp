@@ -14,6 +14,7 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QTest>
+#include <QTimer>
 
 namespace tvk {
 namespace {
@@ -197,6 +198,125 @@ TEST_F(DocumentWindowsTest, SettingsShowTheOpenedDetailsAndStoreIntoTheOpenedLis
     EXPECT_EQ(main->document()->events()->MouseDownDetail, 45);
     EXPECT_TRUE(main->document()->isModified());
     EXPECT_EQ(earlier->MouseUpDetail, 50); // the list that went is untouched
+}
+
+// ---- Changed events are not dropped without asking ----
+
+// Runs `action` on the next "Save changes?" question; returns the watch so that a test can end it.
+QPointer<QTimer> onQuestion(std::function<void(QMessageBox*)> action) {
+    QPointer<QTimer> timer = new QTimer(&test::app());
+    timer->setInterval(5);
+    QObject::connect(timer, &QTimer::timeout, timer, [timer, action = std::move(action)] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (!box) return;
+        timer->stop();
+        timer->deleteLater();
+        action(box);
+    });
+    timer->start();
+    return timer;
+}
+
+TEST_F(DocumentWindowsTest, ClearOpenAndCloseAskBeforeDroppingChangedEvents) {
+    enum class Command { Clear, Open, Close };
+    struct Case {
+        Command command;
+        QMessageBox::StandardButton answer;
+        bool goesOn; // the command did what it does
+    };
+    const Case cases[] = {
+        {Command::Clear, QMessageBox::Cancel, false}, {Command::Clear, QMessageBox::Discard, true},
+        {Command::Clear, QMessageBox::Save, true},    {Command::Open, QMessageBox::Cancel, false},
+        {Command::Open, QMessageBox::Discard, true},  {Command::Open, QMessageBox::Save, true},
+        {Command::Close, QMessageBox::Cancel, false}, {Command::Close, QMessageBox::Discard, true},
+        {Command::Close, QMessageBox::Save, true},
+    };
+    const QString other = writeFile("other.tvk", "");
+    int n = 0;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << "case " << n);
+        if (!main) main = new frmMain(std::make_shared<SimulatedBackend>());
+        main->show();
+        main->document()->clear();
+        main->document()->events()->AddEvent(Wait, false, 0, 0, 1);
+        main->document()->events()->AddEvent(Wait, false, 0, 0, 2);
+        const QString saved = dir.filePath(QStringLiteral("saved%1.tvk").arg(n++));
+        QString question;
+        onQuestion([&](QMessageBox* box) {
+            question = box->text();
+            if (c.answer == QMessageBox::Save && c.command == Command::Open) {
+                whenDialogOpens([&](QDialog* save) { // the save dialog, then the open dialog
+                    auto* fd = qobject_cast<QFileDialog*>(save);
+                    ASSERT_NE(fd, nullptr);
+                    fd->selectFile(saved);
+                    static_cast<QDialog*>(fd)->accept();
+                    chooseFile(other);
+                });
+            } else if (c.answer == QMessageBox::Save) {
+                chooseFile(saved);
+            } else if (c.answer == QMessageBox::Discard && c.command == Command::Open) {
+                chooseFile(other);
+            }
+            box->button(c.answer)->click();
+        });
+        switch (c.command) {
+        case Command::Clear:
+            main->mnuClear_Click();
+            EXPECT_EQ(main->document()->events()->EventCount, c.goesOn ? 0 : 2);
+            break;
+        case Command::Open:
+            main->mnuOpen_Click();
+            EXPECT_EQ(main->document()->events()->EventCount, c.goesOn ? 1 : 2);
+            break;
+        case Command::Close:
+            main->close();
+            QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+            EXPECT_EQ(main.isNull(), c.goesOn);
+            break;
+        }
+        EXPECT_EQ(question, "Save changes?");
+        if (c.answer == QMessageBox::Save) {
+            clsEvents written;
+            written.LoadFile(QFile::encodeName(saved).toStdString());
+            EXPECT_EQ(written.EventCount, 2);
+        }
+    }
+}
+
+TEST_F(DocumentWindowsTest, NothingIsAskedWhenNothingWouldBeLost) {
+    // Each command must go on at once; were it to ask, the question is cancelled and the test fails.
+    const QString file = writeFile("one.tvk", "");
+    int asked = 0;
+    QPointer<QTimer> watch = onQuestion([&](QMessageBox* box) {
+        ++asked;
+        box->button(QMessageBox::Cancel)->click();
+    });
+    chooseFile(file);
+    main->mnuOpen_Click(); // an empty new list
+    ASSERT_EQ(main->document()->events()->EventCount, 1);
+    main->mnuFilters_Click(); // the default script filled in is no change
+    main->mnuClear_Click();   // the opened file, unchanged
+    EXPECT_EQ(main->document()->events()->EventCount, 0);
+    main->document()->events()->AddEvent(Wait, false, 0, 0, 1);
+    main->document()->events()->RemoveEvent(0);
+    main->mnuClear_Click(); // changed, but holds no events
+    EXPECT_EQ(asked, 0);
+    delete watch.data();
+}
+
+TEST_F(DocumentWindowsTest, TitleShowsTheFileNameAndAnUnsavedMark) {
+    EXPECT_EQ(main->windowTitle(), "Tavrimoskel");
+    main->document()->events()->AddEvent(Wait, false, 0, 0, 1);
+    EXPECT_EQ(main->windowTitle(), "Untitled* - Tavrimoskel");
+    chooseFile(dir.filePath("named.tvk"));
+    main->mnuSave_Click();
+    EXPECT_EQ(main->windowTitle(), "named.tvk - Tavrimoskel");
+    main->document()->events()->AddEvent(Wait, false, 0, 0, 2);
+    EXPECT_EQ(main->windowTitle(), "named.tvk* - Tavrimoskel");
+    // A language's caption replaces the program's name only; the caption reads back without the file.
+    main->setProperty(std::string_view("Caption"), std::string("Programm"));
+    EXPECT_EQ(main->windowTitle(), "named.tvk* - Programm");
+    EXPECT_EQ(static_cast<Form*>(main.data())->property("Caption"), "Programm");
 }
 
 } // namespace

@@ -1,5 +1,6 @@
 #include "AppTestSupport.h"
 
+#include "app/Messages.h"
 #include "app/main/EventListModel.h"
 #include "app/main/frmMain.h"
 #include "events/clsEvents.h"
@@ -10,9 +11,17 @@
 #include "recorder/simulated/SimulatedBackend.h"
 #include <QAction>
 
+#include <QCheckBox>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QGroupBox>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QTableView>
 
 namespace tvk {
 namespace {
@@ -95,6 +104,137 @@ TEST_F(LanguageFilesTest, GermanTranslatesTheMainWindow) {
     EXPECT_EQ(main->model()->cellText(0, 6), "True") << "horizontal";
     EXPECT_EQ(main->model()->cellText(1, 2), "KeyBoard");
     delete main;
+}
+
+// The shipped languages, each loaded live into a main window with every other window open.
+class ShippedLanguagesTest : public test::AppFixture {
+protected:
+    void SetUp() override {
+        AppFixture::SetUp();
+        QDir().mkpath(dir.filePath("Languages"));
+        for (const QString& file : QDir(shippedFolder).entryList({"*.xml"}, QDir::Files))
+            QFile::copy(shippedFolder + "/" + file, dir.filePath("Languages/" + file));
+        main = new frmMain(std::make_shared<SimulatedBackend>());
+        main->show();
+        main->mnuFilters_Click();
+        main->mnuSettings_Click();
+        main->mnuReplay_Click();
+    }
+    void TearDown() override {
+        delete main.data();
+        AppFixture::TearDown();
+    }
+    void switchTo(const QString& name) {
+        settings().setSetting("General", "Language", name);
+        LoadLanguage();
+    }
+    std::vector<QWidget*> dialogs() const {
+        return {main->replayWindow(), main->filtersWindow(), main->settingsWindow()};
+    }
+    QPointer<frmMain> main;
+};
+
+const char* const kShipped[] = {"English", "Deutsch", "Italiano"};
+
+TEST_F(ShippedLanguagesTest, EveryCaptionFitsItsControl) {
+    for (const char* name : kShipped) {
+        SCOPED_TRACE(name);
+        switchTo(name);
+        for (QWidget* window : dialogs()) {
+            ASSERT_NE(window, nullptr);
+            SCOPED_TRACE(window->objectName().toStdString());
+            for (QWidget* control : window->findChildren<QWidget*>()) {
+                if (control->parentWidget()->layout()) continue; // placed by a layout
+                const QString id = control->objectName();
+                const QFontMetrics fm = control->fontMetrics();
+                // Every control lies inside its container.
+                EXPECT_LE(control->geometry().right(), control->parentWidget()->width() - 1) << id.toStdString();
+                QString caption;
+                int room = control->width();
+                if (auto* label = qobject_cast<QLabel*>(control)) {
+                    caption = label->buddy() ? stripAccessKey(label->text()) : label->text();
+                    room = label->contentsRect().width();
+                    // A label ends before the box it names.
+                    if (QWidget* buddy = label->buddy(); buddy && buddy->y() < label->geometry().bottom()) {
+                        EXPECT_LE(label->geometry().right(), buddy->x()) << id.toStdString();
+                    }
+                } else if (auto* box = qobject_cast<QGroupBox*>(control)) {
+                    caption = stripAccessKey(box->title());
+                    room = box->width() - 16;
+                } else if (auto* check = qobject_cast<QCheckBox*>(control)) {
+                    caption = stripAccessKey(check->text());
+                    room = check->width() - (check->sizeHint().width() - fm.horizontalAdvance(caption));
+                } else if (auto* button = qobject_cast<QPushButton*>(control)) {
+                    caption = stripAccessKey(button->text());
+                    room = button->width() - 4;
+                }
+                if (!caption.isEmpty()) {
+                    EXPECT_LE(fm.horizontalAdvance(caption), room) << id.toStdString();
+                }
+            }
+        }
+        // Every column header shows whole, and the window shows every column.
+        int columns = 0;
+        for (int c = 0; c < main->model()->columnCount(); ++c) {
+            const QString header = main->model()->headerData(c, Qt::Horizontal, Qt::DisplayRole).toString();
+            EXPECT_LE(main->fontMetrics().horizontalAdvance(header), main->listView()->columnWidth(c)) << c;
+            columns += main->listView()->columnWidth(c);
+        }
+        EXPECT_GE(main->listView()->viewport()->width(), columns);
+    }
+}
+
+// Access keys of one menu, of the menu bar, or of one window's controls, as Alt+letter texts.
+QStringList accessKeys(const QList<QAction*>& actions) {
+    QStringList keys;
+    for (QAction* a : actions)
+        keys << QKeySequence::mnemonic(a->text()).toString();
+    return keys;
+}
+
+QStringList accessKeys(QWidget* window) {
+    QStringList keys;
+    for (QWidget* control : window->findChildren<QWidget*>()) {
+        if (auto* label = qobject_cast<QLabel*>(control); label && label->buddy())
+            keys << QKeySequence::mnemonic(labelCaption(label)).toString();
+        else if (auto* button = qobject_cast<QAbstractButton*>(control))
+            keys << QKeySequence::mnemonic(button->text()).toString();
+        else if (auto* box = qobject_cast<QGroupBox*>(control))
+            keys << QKeySequence::mnemonic(box->title()).toString();
+    }
+    return keys;
+}
+
+TEST_F(ShippedLanguagesTest, NoTwoItemsOfOneMenuOrWindowShareAnAccessKey) {
+    for (const char* name : kShipped) {
+        SCOPED_TRACE(name);
+        switchTo(name);
+        std::vector<std::pair<std::string, QStringList>> groups;
+        groups.emplace_back("menu bar", accessKeys(main->menuBar()->actions()));
+        for (QAction* top : main->menuBar()->actions())
+            if (top->menu()) groups.emplace_back(top->objectName().toStdString(), accessKeys(top->menu()->actions()));
+        for (QWidget* window : dialogs())
+            groups.emplace_back(window->objectName().toStdString(), accessKeys(window));
+        for (auto& [group, keys] : groups) {
+            keys.removeAll(QString());
+            QStringList seen;
+            for (const QString& key : keys) {
+                EXPECT_FALSE(seen.contains(key, Qt::CaseInsensitive)) << group << ": " << key.toStdString();
+                seen << key;
+            }
+        }
+    }
+}
+
+TEST_F(ShippedLanguagesTest, MessagesAndStatusTextsAreTranslated) {
+    switchTo("Deutsch");
+    EXPECT_EQ(message("Recording"), "Aufnahme ...");
+    EXPECT_EQ(message("SaveChanges"), QString::fromUtf8("Änderungen speichern?"));
+    switchTo("Italiano");
+    EXPECT_EQ(message("Replaying"), "Riproduzione ...");
+    // A text the language lacks falls back to the built-in English.
+    language().setEntryValue(std::string("Messages"), std::string("Replaying"), LanguageValue());
+    EXPECT_EQ(message("Replaying"), "Replaying ...");
 }
 
 } // namespace

@@ -65,7 +65,7 @@ TEST_F(MainWindowTest, MenuHasEveryItemInOrderWithCaptionsAndShortcuts) {
         const char* shortcut;
     };
     const Item file[] = {{"mnuOpen", "&Open", "Ctrl+O"}, {"mnuSave", "&Save as", "Ctrl+S"},
-                         {"mnuLine2", "-", ""},          {"mnuSettings", "S&ettings", "Ctrl+T"},
+                         {"mnuLine2", "-", ""},          {"mnuSettings", "Se&ttings", "Ctrl+T"},
                          {"mnuLine4", "-", ""},          {"mnuExit", "&Exit", "Ctrl+Q"}};
     const Item events[] = {
         {"mnuClear", "&Clear", "Ctrl+C"},   {"mnuLine1", "-", ""}, {"mnuRecord", "&Record", "Ctrl+R"},
@@ -156,6 +156,7 @@ TEST_F(MainWindowTest, MenuShortcutsWorkWhileTheListHasTheFocus) {
     window->activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(window));
     window->listView()->setFocus();
+    test::answerNextQuestion(QMessageBox::Discard); // Ctrl+C is Clear, which asks first
     QTest::keyClick(window->listView(), Qt::Key_C, Qt::ControlModifier);
     EXPECT_EQ(window->document()->events()->EventCount, 0);
     EXPECT_EQ(window->model()->rowCount(), 0);
@@ -212,6 +213,7 @@ TEST_F(MainWindowTest, ClearDuringARecordingEndsItAndKeepsTheCheckMark) {
     addEvents(3);
     const std::shared_ptr<clsEvents> before = window->document()->events();
     backend->scheduleAction(30, [&] { window->action("mnuClear")->trigger(); });
+    test::answerNextQuestion(QMessageBox::Discard);
     window->action("mnuRecord")->trigger(); // returns once Clear stopped it
     EXPECT_NE(window->document()->events(), before);
     EXPECT_EQ(window->document()->recorder()->Events, window->document()->events());
@@ -269,6 +271,7 @@ TEST_F(MainWindowTest, OpenRebuildsTheRowsAndAFailingOpenLeavesEverythingAsItWas
     window->mnuClear_Click();
     addEvents(2);
 
+    test::answerNextQuestion(QMessageBox::Discard); // the two events were never saved
     chooseFile(dir.filePath("four.tvk"));
     window->mnuOpen_Click();
     EXPECT_EQ(window->document()->events()->EventCount, 4);

@@ -87,7 +87,7 @@ TEST_F(ReplayWindowTest, CapturingEveryControlGivesTheCaptionThenEachControlsTex
         {"Caption", "Property", "Replay"},
         {"cmdStart", "CommandButton", "&Start"},
         {"cmdCancel", "CommandButton", "&Cancel"},
-        {"lblStart", "Label", "&Start index:"},
+        {"lblStart", "Label", "Start &index:"},
         {"lblEndIndex", "Label", "&End index:"},
         {"lblLoops", "Label", "&Loops (-1 is infinite):"},
         {"txtInput", "TextBox", "-1"},
@@ -312,7 +312,7 @@ TEST_F(ReplayWindowTest, FilterAnswersDecideWhichEventsRun) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        main->mnuClear_Click();
+        main->document()->clear();
         addKeys(4);
         setFilter(c.script);
         backend->clearInjections();
@@ -380,6 +380,7 @@ TEST_F(ReplayWindowTest, ClosingTheMainWindowDuringAFilteredReplayIsSafe) {
     auto c = main->document()->recorder()->ExecutingEvent.connect([&](int32_t, bool&) {
         if (++seen == 5 && main) main->close();
     });
+    test::answerNextQuestion(QMessageBox::Discard);
     w->cmdStart_Click();
     c.disconnect();
     QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
@@ -396,6 +397,7 @@ TEST_F(ReplayWindowTest, ClearDuringAFilteredReplayLeavesTheRecorderOnTheNewList
     auto c = main->document()->recorder()->ExecutingEvent.connect([&](int32_t, bool&) {
         if (++seen == 2) main->mnuClear_Click();
     });
+    test::answerNextQuestion(QMessageBox::Discard);
     w->cmdStart_Click();
     c.disconnect();
     EXPECT_EQ(main->document()->events()->EventCount, 0);

@@ -80,8 +80,10 @@ TEST_F(SettingsWindowTest, NothingIsSelectedUnlessANameMatchesExactly) {
         frmSettings* w = open();
         EXPECT_EQ(w->languageBox()->currentIndex(), -1) << loaded;
     }
-    open()->cmdOk_Click(); // nothing selected: OK stores empty text
-    EXPECT_EQ(settings().Setting("General", "Language", QStringLiteral("unset")), "");
+    // Nothing selected: OK keeps the stored language rather than storing none.
+    settings().setSetting("General", "Language", "English");
+    open()->cmdOk_Click();
+    EXPECT_EQ(settings().Setting("General", "Language", QStringLiteral("unset")), "English");
 }
 
 TEST_F(SettingsWindowTest, DetailValuesAreReadAsNumbers) {

@@ -1,5 +1,6 @@
 #include "AppTestSupport.h"
 
+#include "app/CaptionFit.h"
 #include "events/RuntimeError.h"
 #include "recorder/simulated/SimulatedBackend.h"
 #include "support/clsCommonDialog.h"
@@ -8,6 +9,9 @@
 #include <QDirIterator>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
 #include <QScrollBar>
 #include <QStandardItemModel>
 #include <QTableView>
@@ -160,6 +164,30 @@ TEST(CommonDialogs, AFileBufferBelowOneIsAnInvalidCall) {
     } catch (const RuntimeError& e) {
         EXPECT_EQ(e.number(), err::InvalidCall);
     }
+}
+
+// A label too narrow for its text grows; what stands right of it on its row moves along, a control
+// on another row stays, and the fixed-size window widens to keep its margin.
+TEST(FitCaptions, LabelsGrowAndPushTheirRowAndTheWindow) {
+    test::app();
+    QWidget window;
+    window.setFixedSize(200, 100);
+    auto* label = new QLabel(QStringLiteral("A caption much longer than its label"), &window);
+    label->setGeometry(8, 8, 50, 20);
+    auto* edit = new QLineEdit(&window);
+    edit->setGeometry(60, 8, 100, 20);
+    auto* below = new QPushButton(QStringLiteral("OK"), &window);
+    below->setGeometry(120, 60, 72, 24);
+    fitCaptions(&window);
+    EXPECT_GE(label->width(), label->sizeHint().width());
+    EXPECT_EQ(edit->x(), 60 + label->width() - 50);
+    EXPECT_EQ(edit->width(), 100);
+    EXPECT_EQ(below->pos(), QPoint(120, 60));
+    EXPECT_EQ(window.width(), edit->geometry().right() + 1 + 8);
+    EXPECT_EQ(window.minimumWidth(), window.maximumWidth()); // still fixed
+    const QRect before = edit->geometry();
+    fitCaptions(&window); // fitting again changes nothing
+    EXPECT_EQ(edit->geometry(), before);
 }
 
 } // namespace

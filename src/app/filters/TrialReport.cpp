@@ -1,6 +1,6 @@
 #include "app/filters/TrialReport.h"
 
-#include "app/filters/FilterMessages.h"
+#include "app/Messages.h"
 
 #include <QDialog>
 #include <QFontDatabase>
@@ -24,31 +24,31 @@ QString typeName(int32_t type) {
 TrialReport TrialReport::make(const FilterTrial::Result& result, bool filteringOn) {
     TrialReport report;
     QStringList notes;
-    if (!filteringOn) notes << filterMessage("FilterTryOff");
+    if (!filteringOn) notes << message("FilterTryOff");
     if (result.errorNumber) {
-        notes << filterMessage("FilterErrorAt")
+        notes << message("FilterErrorAt")
                      .arg(result.line)
                      .arg(result.column)
                      .arg(result.errorNumber)
                      .arg(QString::fromStdString(result.errorDescription));
     } else if (!result.hasFunction) {
-        notes << filterMessage("FilterTryNoFunction");
+        notes << message("FilterTryNoFunction");
     } else {
         int runs = 0;
         for (const auto& v : result.verdicts) {
             QString verdict =
-                v.error  ? filterMessage("FilterTryFailed").arg(v.error).arg(QString::fromStdString(v.description))
-                : v.runs ? filterMessage("FilterTryRuns")
-                         : filterMessage("FilterTrySkipped");
+                v.error  ? message("FilterTryFailed").arg(v.error).arg(QString::fromStdString(v.description))
+                : v.runs ? message("FilterTryRuns")
+                         : message("FilterTrySkipped");
             report.lines << QStringLiteral("%1 %2: %3").arg(v.index).arg(typeName(v.type), verdict);
             runs += v.runs ? 1 : 0;
         }
         const int count = static_cast<int>(result.verdicts.size());
-        notes << filterMessage("FilterTrySummary").arg(runs).arg(count).arg(count - runs);
-        if (result.stopped) notes << filterMessage("FilterTryStopped").arg(count);
+        notes << message("FilterTrySummary").arg(runs).arg(count).arg(count - runs);
+        if (result.stopped) notes << message("FilterTryStopped").arg(count);
     }
     for (const auto& m : result.messages)
-        report.lines << filterMessage("FilterTryMessage").arg(QString::fromStdString(m));
+        report.lines << message("FilterTryMessage").arg(QString::fromStdString(m));
     report.summary = notes.join(QLatin1Char('\n'));
     return report;
 }
@@ -56,7 +56,7 @@ TrialReport TrialReport::make(const FilterTrial::Result& result, bool filteringO
 void TrialReport::show(QWidget* owner) const {
     QDialog dialog(owner);
     dialog.setObjectName(QStringLiteral("frmTrial"));
-    dialog.setWindowTitle(filterMessage("FilterTryTitle").remove(QLatin1Char('&')));
+    dialog.setWindowTitle(message("FilterTryTitle").remove(QLatin1Char('&')));
     auto* layout = new QVBoxLayout(&dialog);
     auto* summaryLabel = new QLabel(summary, &dialog);
     summaryLabel->setWordWrap(true);
@@ -69,7 +69,7 @@ void TrialReport::show(QWidget* owner) const {
         list->setPlainText(lines.join(QLatin1Char('\n')));
         layout->addWidget(list);
     }
-    auto* close = new QPushButton(filterMessage("FilterTryClose"), &dialog);
+    auto* close = new QPushButton(message("FilterTryClose"), &dialog);
     close->setDefault(true);
     QObject::connect(close, &QPushButton::clicked, &dialog, &QDialog::accept);
     auto* row = new QHBoxLayout;

@@ -3,7 +3,7 @@
 #include "app/Document.h"
 #include "app/FormGeometry.h"
 #include "app/filters/CodeEditor.h"
-#include "app/filters/FilterMessages.h"
+#include "app/Messages.h"
 #include "app/filters/FilterTrial.h"
 #include "app/filters/TrialReport.h"
 #include "app/filters/VbsHighlighter.h"
@@ -24,7 +24,7 @@ namespace {
 void markError(CodeEditor& editor, int line, int column, int number, const std::string& description) {
     editor.setError(
         line, column,
-        filterMessage("FilterErrorAt").arg(line).arg(column).arg(number).arg(QString::fromStdString(description)));
+        message("FilterErrorAt").arg(line).arg(column).arg(number).arg(QString::fromStdString(description)));
 }
 
 } // namespace
@@ -79,6 +79,7 @@ frmFilters::frmFilters(QWidget* parent) : QWidget(parent), QtForm(this) {
 
     resize(scaled(484, s), scaled(392, s));
     language().ProcessForm(*this);
+    fitCaptions();
 }
 
 void frmFilters::setDocument(std::shared_ptr<Document> document) {

@@ -22,11 +22,13 @@
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QFile>
+#include <QFileInfo>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QScrollBar>
 #include <QStatusBar>
 #include <QTableView>
@@ -38,14 +40,6 @@ namespace {
 
 // Column widths at design, in pixels at 96 dpi.
 constexpr int kColumnWidths[] = {30, 60, 60, 50, 50, 50, 50};
-
-QString languageText(const char* database, const char* entry) {
-    try {
-        return QString::fromStdString(language().EntryValue(std::string(database), std::string(entry)).text());
-    } catch (const RuntimeError&) {
-        return {}; // an array where a text belongs shows as nothing
-    }
-}
 
 // Shows a window, or brings it to the front when it is already open.
 void present(QWidget* window) {
@@ -59,7 +53,7 @@ void present(QWidget* window) {
 frmMain::frmMain(std::shared_ptr<InputBackend> backend, QWidget* parent)
     : QMainWindow(parent), QtForm(this), m_backend(std::move(backend)) {
     setObjectName(QStringLiteral("frmMain"));
-    setWindowTitle(QStringLiteral("Tavrimoskel"));
+    setWindowTitle(m_caption);
     setAttribute(Qt::WA_DeleteOnClose);
     m_backend->setYield([] { QCoreApplication::processEvents(QEventLoop::AllEvents); });
 
@@ -71,8 +65,8 @@ frmMain::frmMain(std::shared_ptr<InputBackend> backend, QWidget* parent)
     m_document->recorder()->setOwnInputTest(isOwnInput);
     subscribe();
     m_dialog = std::make_unique<clsCommonDialogs>();
-    m_dialog->Filter = QStringLiteral("Input-file (*.tvk)") + QChar(u'\0') + QStringLiteral("*.tvk");
     language().ProcessForm(*this);
+    fitCaptions();
 
     // The designed client area lies below the menu bar and holds the list and the status bar.
     const int menuHeight = menuBar()->sizeHint().height();
@@ -84,6 +78,27 @@ frmMain::frmMain(std::shared_ptr<InputBackend> backend, QWidget* parent)
     const int listWidth =
         columns + m_lstEvents->verticalScrollBar()->sizeHint().width() + 2 * m_lstEvents->frameWidth();
     resize(std::max(scaled(484, s), listWidth + 16), scaled(339, s) + menuHeight);
+}
+
+int frmMain::columnDesignWidth(int column) const {
+    // The design widths were made for a smaller font: scale them, and let every header show whole.
+    const int base = column < static_cast<int>(std::size(kColumnWidths)) ? kColumnWidths[column] : 60;
+    const QString header = m_model->headerData(column, Qt::Horizontal, Qt::DisplayRole).toString();
+    int width = std::max(scaled(base, designScale(this)), fontMetrics().horizontalAdvance(header) + 12);
+    if (column == 3) width = std::max(width, fontMetrics().horizontalAdvance(QStringLiteral("VK_XBUTTON2")) + 12);
+    return width;
+}
+
+void frmMain::fitCaptions() {
+    // Columns grow to their translated headers and the window widens to show every column.
+    int columns = 0;
+    for (int c = 0; c < m_model->columnCount(); ++c) {
+        m_lstEvents->setColumnWidth(c, std::max(m_lstEvents->columnWidth(c), columnDesignWidth(c)));
+        columns += m_lstEvents->columnWidth(c);
+    }
+    const int listWidth =
+        columns + m_lstEvents->verticalScrollBar()->sizeHint().width() + 2 * m_lstEvents->frameWidth();
+    if (width() < listWidth + 16) resize(listWidth + 16, height());
 }
 
 frmMain::~frmMain() {
@@ -108,9 +123,7 @@ void frmMain::buildControls() {
         this);
     m_model->setTypeNamer([](int32_t type) {
         // The wheel's name is translated; the older names are the same in every language.
-        if (type != MouseWheel) return eventTypeName(type);
-        const QString name = languageText("Messages", "MouseWheel");
-        return name.isEmpty() ? eventTypeName(type) : name;
+        return type == MouseWheel ? message("MouseWheel") : eventTypeName(type);
     });
     m_lstEvents = new EventListView(central);
     m_lstEvents->setObjectName(QStringLiteral("lstEvents"));
@@ -135,14 +148,7 @@ void frmMain::buildControls() {
     m_lstEvents->installEventFilter(this);
     m_lstEvents->viewport()->installEventFilter(this);
 
-    auto designWidth = [this](int column) {
-        // The design widths were made for a smaller font: scale them, and let every header show whole.
-        const int base = column < static_cast<int>(std::size(kColumnWidths)) ? kColumnWidths[column] : 60;
-        const QString header = m_model->headerData(column, Qt::Horizontal, Qt::DisplayRole).toString();
-        int width = std::max(scaled(base, designScale(this)), fontMetrics().horizontalAdvance(header) + 12);
-        if (column == 3) width = std::max(width, fontMetrics().horizontalAdvance(QStringLiteral("VK_XBUTTON2")) + 12);
-        return width;
-    };
+    auto designWidth = [this](int column) { return columnDesignWidth(column); };
     for (int c = 0; c < m_model->columnCount(); ++c)
         m_lstEvents->setColumnWidth(c, designWidth(c));
     connect(m_model, &QAbstractItemModel::columnsInserted, this,
@@ -192,10 +198,10 @@ void frmMain::buildMenu() {
     m_mnuFile->menuAction()->setObjectName(QStringLiteral("mnuFile"));
     auto* open = item(m_mnuFile, "mnuOpen", QStringLiteral("&Open"), QKeySequence(Qt::CTRL | Qt::Key_O),
                       &frmMain::mnuOpen_Click);
-    auto* save = item(m_mnuFile, "mnuSave", QStringLiteral("&Save as"), QKeySequence(Qt::CTRL | Qt::Key_S),
-                      &frmMain::mnuSave_Click);
+    auto* save = item(m_mnuFile, "mnuSave", QStringLiteral("&Save as"), QKeySequence(Qt::CTRL | Qt::Key_S), nullptr);
+    connect(save, &QAction::triggered, this, [this] { guarded([&] { mnuSave_Click(); }); });
     auto* line2 = separator(m_mnuFile, "mnuLine2");
-    auto* settingsItem = item(m_mnuFile, "mnuSettings", QStringLiteral("S&ettings"), QKeySequence(Qt::CTRL | Qt::Key_T),
+    auto* settingsItem = item(m_mnuFile, "mnuSettings", QStringLiteral("Se&ttings"), QKeySequence(Qt::CTRL | Qt::Key_T),
                               &frmMain::mnuSettings_Click);
     auto* line4 = separator(m_mnuFile, "mnuLine4");
     auto* exit = item(m_mnuFile, "mnuExit", QStringLiteral("&Exit"), QKeySequence(Qt::CTRL | Qt::Key_Q), nullptr);
@@ -234,6 +240,7 @@ void frmMain::subscribe() {
     subscribeRows();
     m_executingConnection =
         m_document->recorder()->ExecutingEvent.connect([this](int32_t i, bool&) { Recorder_ExecutingEvent(i); });
+    m_modifiedConnection = m_document->ModifiedChanged.connect([this] { updateTitle(); });
     m_replacedConnection = m_document->EventsReplaced.connect([this] {
         subscribeRows();
         // Clear empties the rows and leaves the status bar as it was; any other new list is shown whole.
@@ -259,9 +266,8 @@ template <typename Fn> void frmMain::guarded(Fn&& fn) {
     try {
         fn();
     } catch (const RuntimeError& e) {
-        QMessageBox::critical(
-            self, QStringLiteral("Tavrimoskel"),
-            QStringLiteral("Run-time error %1:\n%2").arg(e.number()).arg(QString::fromStdString(e.description())));
+        QMessageBox::critical(self, QStringLiteral("Tavrimoskel"),
+                              message("RuntimeError").arg(e.number()).arg(QString::fromStdString(e.description())));
     } catch (const std::exception& e) {
         QMessageBox::critical(self, QStringLiteral("Tavrimoskel"), QString::fromLocal8Bit(e.what()));
     }
@@ -360,8 +366,14 @@ bool frmMain::eventFilter(QObject* watched, QEvent* event) {
 
 // ---- Commands ----
 
+void frmMain::setFileFilter() {
+    Dialog().Filter = message("FileFilter") + QChar(u'\0') + QStringLiteral("*.tvk");
+}
+
 void frmMain::mnuOpen_Click() {
-    Dialog().ShowOpen(this, QStringLiteral("Open input"));
+    if (!maySaveChanges()) return;
+    setFileFilter();
+    Dialog().ShowOpen(this, message("OpenTitle"));
     const QString file = Dialog().File();
     if (file.isEmpty()) return;
     openFile(file);
@@ -372,24 +384,77 @@ bool frmMain::openFile(const QString& file) {
         m_document->open(QFile::encodeName(file).toStdString());
     } catch (const RuntimeError& e) {
         // The list is left exactly as it was; say why nothing was opened.
-        QMessageBox::critical(this, QStringLiteral("Open input"),
-                              QStringLiteral("%1\n\n%2").arg(file, QString::fromStdString(e.description())));
+        QMessageBox::critical(this, message("OpenTitle"),
+                              message("FileError").arg(file, QString::fromStdString(e.description())));
         return false;
     }
     return true;
 }
 
-void frmMain::mnuSave_Click() {
-    Dialog().ShowSave(this, QStringLiteral("Save input"));
+bool frmMain::mnuSave_Click() {
+    setFileFilter();
+    Dialog().ShowSave(this, message("SaveTitle"));
     QString path = Dialog().File();
-    if (path.isEmpty()) return;
+    if (path.isEmpty()) return false;
     if (!path.contains(QStringLiteral(".tvk"), Qt::CaseSensitive)) path += QStringLiteral(".tvk");
     try {
         m_document->save(QFile::encodeName(path).toStdString());
     } catch (const RuntimeError& e) {
-        QMessageBox::critical(this, QStringLiteral("Save input"),
-                              QStringLiteral("%1\n\n%2").arg(path, QString::fromStdString(e.description())));
+        QMessageBox::critical(this, message("SaveTitle"),
+                              message("FileError").arg(path, QString::fromStdString(e.description())));
+        return false;
     }
+    return true;
+}
+
+bool frmMain::maySaveChanges() {
+    // An empty list loses nothing; a list that holds events asks when it changed since it was saved.
+    if (m_document->events()->EventCount == 0 || !m_document->isModified()) return true;
+    m_document->markModified(); // a change only a full comparison found shows in the title as well
+    QMessageBox box(QMessageBox::Question, m_caption, message("SaveChanges"), QMessageBox::NoButton, this);
+    box.setInformativeText(message("SaveChangesDetail").arg(documentName()));
+    box.addButton(QMessageBox::Save)->setText(message("SaveButton"));
+    box.addButton(QMessageBox::Discard)->setText(message("DiscardButton"));
+    box.addButton(QMessageBox::Cancel)->setText(message("CancelButton"));
+    box.setDefaultButton(QMessageBox::Save);
+    box.setEscapeButton(QMessageBox::Cancel);
+    QPointer<frmMain> self(this);
+    const int answer = box.exec();
+    if (!self) return false;
+    if (answer == QMessageBox::Discard) return true;
+    if (answer == QMessageBox::Save) return mnuSave_Click();
+    return false;
+}
+
+QString frmMain::documentName() const {
+    const std::string& file = m_document->fileName();
+    return file.empty() ? message("Untitled") : QFileInfo(QFile::decodeName(file.c_str())).fileName();
+}
+
+void frmMain::updateTitle() {
+    const bool marked = m_document->isMarkedModified();
+    if (m_document->fileName().empty() && !marked)
+        setWindowTitle(m_caption);
+    else
+        setWindowTitle(
+            QStringLiteral("%1%2 - %3").arg(documentName(), marked ? QStringLiteral("*") : QString(), m_caption));
+}
+
+std::string frmMain::property(std::string_view name) const {
+    // The caption is the program's name as translated; the title adds the file's name and mark.
+    if (name.size() == 7 &&
+        QString::fromUtf8(name.data(), 7).compare(QStringLiteral("Caption"), Qt::CaseInsensitive) == 0)
+        return m_caption.toStdString();
+    return QtForm::property(name);
+}
+
+void frmMain::setProperty(std::string_view name, const std::string& value) {
+    if (name.size() == 7 &&
+        QString::fromUtf8(name.data(), 7).compare(QStringLiteral("Caption"), Qt::CaseInsensitive) == 0) {
+        m_caption = QString::fromStdString(value);
+        return updateTitle();
+    }
+    QtForm::setProperty(name, value);
 }
 
 void frmMain::mnuSettings_Click() {
@@ -404,6 +469,7 @@ void frmMain::mnuEvents_Click() {
 }
 
 void frmMain::mnuClear_Click() {
+    if (!maySaveChanges()) return;
     m_clearing = true;
     m_document->clear();
     m_clearing = false;
@@ -427,7 +493,7 @@ void frmMain::mnuRecord_Click() {
         const auto seconds =
             std::chrono::duration_cast<std::chrono::seconds>(m_backend->monotonicNow() - started).count();
         const QString time = QStringLiteral("%1:%2").arg(seconds / 60).arg(seconds % 60, 2, 10, QLatin1Char('0'));
-        setActivityText(messageText("StatusRecording").arg(time).arg(m_document->events()->EventCount));
+        setActivityText(message("StatusRecording").arg(time).arg(m_document->events()->EventCount));
     };
     connect(&status, &QTimer::timeout, this, showStatus);
     showStatus();
@@ -446,10 +512,7 @@ void frmMain::mnuRecord_Click() {
     if (self && m_document->recorder() == recorder && recorder->unrecordedKeys() > 0) {
         // Keys without a code are not in the list; say so rather than lose them without a word.
         const int32_t count = recorder->unrecordedKeys();
-        QString text = languageText("Messages", count == 1 ? "KeyNotRecorded" : "KeysNotRecorded");
-        if (text.isEmpty())
-            text = count == 1 ? QStringLiteral("1 key could not be recorded")
-                              : QStringLiteral("%1 keys could not be recorded");
+        QString text = message(count == 1 ? "KeyNotRecorded" : "KeysNotRecorded");
         setActivityText(text.replace(QStringLiteral("%1"), QString::number(count)));
     }
 }
@@ -469,8 +532,8 @@ void frmMain::mnuFilters_Click() {
 }
 
 void frmMain::mnuAbout_Click() {
-    QMessageBox box(QMessageBox::Information, languageText("Messages", "AboutTitle"),
-                    languageText("Messages", "AboutText"), QMessageBox::Ok, this);
+    QMessageBox box(QMessageBox::Information, message("AboutTitle"), message("AboutText"), QMessageBox::Ok, this);
+    box.button(QMessageBox::Ok)->setText(message("OkButton"));
     box.exec();
 }
 
@@ -488,6 +551,10 @@ void frmMain::layoutList() {
 }
 
 void frmMain::closeEvent(QCloseEvent* event) {
+    if (!m_unloaded && !maySaveChanges()) {
+        event->ignore();
+        return;
+    }
     Form_Unload();
     event->accept();
 }
@@ -499,6 +566,7 @@ void frmMain::Form_Unload() {
     UnloadOtherForms(this);
     m_executingConnection.disconnect();
     m_replacedConnection.disconnect();
+    m_modifiedConnection.disconnect();
     m_addedConnection.disconnect();
     m_removedConnection.disconnect();
 }

@@ -35,6 +35,11 @@ public:
     // The list and the recorder; Clear and Open replace the list through it.
     const std::shared_ptr<Document>& document() const { return m_document; }
     clsCommonDialogs& Dialog();
+    // The caption, as translated, is the program's name; the title adds the file's name and a "*"
+    // while the list holds changes not saved.
+    std::string property(std::string_view name) const override;
+    void setProperty(std::string_view name, const std::string& value) override;
+    void fitCaptions() override;
 
     // Rebuilds every row from the document's list (one snapshot per event), selecting the last row.
     void UpdateListView();
@@ -49,7 +54,8 @@ public:
 
     // Menu commands, as the menu runs them.
     void mnuOpen_Click();
-    void mnuSave_Click();
+    // Returns true when the list was written.
+    bool mnuSave_Click();
     void mnuSettings_Click();
     void mnuClear_Click();
     void mnuRecord_Click();
@@ -82,7 +88,14 @@ private:
     void UpdateStatusBar();
     void selectRow(int row);
     void layoutList();
+    int columnDesignWidth(int column) const;
     void Form_Unload();
+    // Asks "Save changes?" when the list holds events changed since they were saved or opened;
+    // true when the caller may go on (saved, discarded, or nothing to ask).
+    bool maySaveChanges();
+    void setFileFilter();
+    void updateTitle();
+    QString documentName() const;
     // Runs a command; a runtime error it raises is shown in a message box instead of ending the program.
     template <typename Fn> void guarded(Fn&& fn);
 
@@ -101,6 +114,8 @@ private:
     Signal<int32_t>::ScopedConnection m_removedConnection;
     Signal<int32_t, bool&>::ScopedConnection m_executingConnection;
     Signal<>::ScopedConnection m_replacedConnection;
+    Signal<>::ScopedConnection m_modifiedConnection;
+    QString m_caption = QStringLiteral("Tavrimoskel");
     bool m_unloaded = false;
     bool m_clearing = false;
 };

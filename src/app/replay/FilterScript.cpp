@@ -1,10 +1,13 @@
 #include "app/replay/FilterScript.h"
 
+#include "app/Messages.h"
+
 #include "events/clsEvents.h"
 #include "script/EventsObject.h"
 #include "script/ScriptControl.h"
 #include "script/ScriptError.h"
 
+#include <QAbstractButton>
 #include <QMessageBox>
 
 namespace tvk {
@@ -26,6 +29,13 @@ script::ScriptHost messageBoxHost() {
         } else {
             box.setStandardButtons(QMessageBox::Ok);
         }
+        // The buttons speak the program's language.
+        const std::pair<QMessageBox::StandardButton, const char*> captions[] = {{QMessageBox::Ok, "OkButton"},
+                                                                                {QMessageBox::Cancel, "CancelButton"},
+                                                                                {QMessageBox::Yes, "YesButton"},
+                                                                                {QMessageBox::No, "NoButton"}};
+        for (const auto& [button, name] : captions)
+            if (QAbstractButton* b = box.button(button)) b->setText(message(name));
         switch (box.exec()) {
         case QMessageBox::Cancel:
             return 2;

@@ -65,7 +65,7 @@ frmReplay::frmReplay(QWidget* owner) : QDialog(owner), QtForm(this), m_script(st
         m_txtInput[static_cast<size_t>(i)] = box;
     }
     static const char* const labelNames[] = {"lblStart", "lblEndIndex", "lblLoops"};
-    static const char* const labelTexts[] = {"&Start index:", "&End index:", "&Loops (-1 is infinite):"};
+    static const char* const labelTexts[] = {"Start &index:", "&End index:", "&Loops (-1 is infinite):"};
     QLabel* labels[3];
     for (int i = 0; i < 3; ++i) {
         labels[i] = new QLabel(this);
@@ -119,6 +119,7 @@ frmReplay::frmReplay(QWidget* owner) : QDialog(owner), QtForm(this), m_script(st
 
     setFixedSize(scaled(369, s), scaled(217, s));
     language().ProcessForm(*this);
+    fitCaptions();
 }
 
 frmReplay::~frmReplay() {
@@ -172,7 +173,7 @@ QString frmReplay::estimatePrefix() const {
 
 void frmReplay::txtInput_Change() {
     const QString prefix = estimatePrefix();
-    QString caption = prefix + QStringLiteral("N/A");
+    QString caption = prefix + message("NotAvailable");
     try {
         const double loops = readNumber(m_txtInput[2]->text().toStdString(), {});
         if (loops >= 0 && refRecorder && refRecorder->Events) {
@@ -189,6 +190,7 @@ void frmReplay::txtInput_Change() {
         // A number beyond any range, or a list a script left unreadable: no estimate.
     }
     setLabelCaption(m_lblEstimatedTime, caption);
+    fitCaptions();
 }
 
 double frmReplay::speed() const {
@@ -209,7 +211,7 @@ void frmReplay::refRecorder_ExecutingEvent(int32_t index, bool& cancel) {
     if (m_main) {
         const QString total = m_run->passes < 0 ? QStringLiteral("\u221E") : QString::number(m_run->passes + 1);
         m_main->setActivityText(
-            messageText("StatusReplaying").arg(m_run->pass).arg(total).arg(static_cast<qint64>(index) + 1));
+            message("StatusReplaying").arg(m_run->pass).arg(total).arg(static_cast<qint64>(index) + 1));
     }
     const std::shared_ptr<clsRecorder> recorder = refRecorder;
     if (!recorder || !recorder->Events || !recorder->Events->EnableProcessor) return;
@@ -233,6 +235,7 @@ void frmReplay::cmdStart_Click() {
     // again rather than closing the window.
     const bool startHadFocus = m_cmdStart->hasFocus() || QApplication::focusWidget() == nullptr;
     m_cmdStart->setEnabled(false);
+    if (main) main->setActivityText(message("Replaying"));
     int32_t passes = readBoxInteger(m_txtInput[2]->text().toStdString());
     run->passes = passes;
     // The user's own press of the stop key ends every pass; Escape typed by the replay does not
@@ -263,15 +266,10 @@ void frmReplay::cmdStart_Click() {
             if (passes >= 0 && --passes < 0) break;
         }
     } catch (const FilterScript::CompileError& e) {
-        failure = QStringLiteral("The filter script cannot be compiled.\n\nError %1: %2\nLine %3, column %4")
-                      .arg(e.number)
-                      .arg(QString::fromStdString(e.description))
-                      .arg(e.line)
-                      .arg(e.column);
+        failure =
+            message("CompileError").arg(e.number).arg(QString::fromStdString(e.description)).arg(e.line).arg(e.column);
     } catch (const RuntimeError& e) {
-        failure = QStringLiteral("The replay stopped.\n\nRun-time error %1: %2")
-                      .arg(e.number())
-                      .arg(QString::fromStdString(e.description()));
+        failure = message("ReplayStopped").arg(e.number()).arg(QString::fromStdString(e.description()));
     }
 
     // However it ended (and even when a script cleared the flag of the working copy), the
@@ -281,7 +279,7 @@ void frmReplay::cmdStart_Click() {
     recorder->releaseHeldInput();
     const bool byUser = recorder->stoppedByUser();
     recorder->watchStopKey(false);
-    if (main) main->setActivityText(byUser ? messageText("StatusStoppedByUser") : QString());
+    if (main) main->setActivityText(byUser ? message("StatusStoppedByUser") : QString());
     if (!self) return;
     m_run.reset();
     m_cmdStart->setEnabled(true);

@@ -70,8 +70,8 @@ frmSettings::frmSettings(QWidget* parent) : QDialog(parent), QtForm(this) {
     placeTwips(m_txtMouseDown, 2160, 720, 1815, 285, s);
     lblMouseUp->setBuddy(m_txtMouseUp);
     lblMouseDown->setBuddy(m_txtMouseDown);
-    setLabelCaption(lblMouseUp, QStringLiteral("&Detail at mouse up:"));
-    setLabelCaption(lblMouseDown, QStringLiteral("&Detail at mouse down:"));
+    setLabelCaption(lblMouseUp, QStringLiteral("Detail at mouse &up:"));
+    setLabelCaption(lblMouseDown, QStringLiteral("Detail at mouse do&wn:"));
 
     // Global hotkeys: off unless the user turns them on; one combination per command.
     auto* frameHotkeys = new QGroupBox(QStringLiteral("&Global hotkeys:"), this);
@@ -132,6 +132,7 @@ frmSettings::frmSettings(QWidget* parent) : QDialog(parent), QtForm(this) {
 
     setFixedSize(scaled(4860 / 15, s), scaled(5985 / 15, s));
     language().ProcessForm(*this);
+    fitCaptions();
 }
 
 void frmSettings::setDocument(std::shared_ptr<Document> document) {
@@ -176,7 +177,9 @@ void frmSettings::SaveSettings() {
     // Both details are read first, so a value the list cannot hold changes nothing at all.
     const int32_t up = readDetailValue(m_txtMouseUp->text().toStdString());
     const int32_t down = readDetailValue(m_txtMouseDown->text().toStdString());
-    settings().setSetting(QStringLiteral("General"), QStringLiteral("Language"), m_cmdLanguage->currentText());
+    // With no language chosen (none matched the loaded one, or its file failed) the stored one stays.
+    if (m_cmdLanguage->currentIndex() >= 0)
+        settings().setSetting(QStringLiteral("General"), QStringLiteral("Language"), m_cmdLanguage->currentText());
     // Every window, this one included, changes language before the window closes; a language file
     // that breaks the format is reported and the details are still written.
     loadLanguageReporting(this);
@@ -197,7 +200,7 @@ void frmSettings::SaveSettings() {
         settings().setSetting(group, GlobalHotkeys::settingName(static_cast<GlobalHotkeys::Command>(i + 1)), text);
     }
     const QStringList taken = GlobalHotkeys::applyAll();
-    if (!taken.isEmpty()) QMessageBox::warning(this, windowTitle(), messageText("HotkeyTaken").arg(taken.join(", ")));
+    if (!taken.isEmpty()) QMessageBox::warning(this, windowTitle(), message("HotkeyTaken").arg(taken.join(", ")));
 }
 
 void frmSettings::cmdOk_Click() {
@@ -205,12 +208,10 @@ void frmSettings::cmdOk_Click() {
         SaveSettings();
     } catch (const RuntimeError& e) {
         // The window stays open so the value can be corrected.
-        const QString message =
-            e.number() == err::Overflow
-                ? QStringLiteral("The mouse detail must be a whole number from -2147483648 "
-                                 "to 2147483647.")
-                : QStringLiteral("Run-time error %1:\n%2").arg(e.number()).arg(QString::fromStdString(e.description()));
-        QMessageBox::warning(this, windowTitle(), message);
+        const QString text = e.number() == err::Overflow
+                                 ? message("DetailRange")
+                                 : message("RuntimeError").arg(e.number()).arg(QString::fromStdString(e.description()));
+        QMessageBox::warning(this, windowTitle(), text);
         return;
     }
     close();

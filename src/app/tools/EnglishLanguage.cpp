@@ -1,7 +1,6 @@
 #include "app/tools/EnglishLanguage.h"
 
 #include "app/Messages.h"
-#include "app/filters/FilterMessages.h"
 #include "app/filters/frmFilters.h"
 #include "app/main/frmMain.h"
 #include "app/modMain.h"
@@ -25,18 +24,8 @@ void buildEnglishLanguage(clsLanguage& target) {
         target.AppendForm(*form, kTranslatedKinds);
 
     const int32_t messages = target.AppendDatabase("Messages", false);
-    target.AppendEntry(messages, "AboutText",
-                       "Tavrimoskel records your keyboard and mouse input and plays it back.\r\n\r\n"
-                       "Choose Record in the Events menu (Ctrl+R) to start and again to stop; "
-                       "Replay (Ctrl+E) plays the events back.");
-    target.AppendEntry(messages, "AboutTitle", "About Tavrimoskel");
-    for (const auto& [name, text] : statusMessages())
-        target.AppendEntry(messages, name, text);
-    for (const auto& [name, text] : filterMessages())
-        target.AppendEntry(messages, name, text);
-    target.AppendEntry(messages, "KeyNotRecorded", "1 key could not be recorded");
-    target.AppendEntry(messages, "KeysNotRecorded", "%1 keys could not be recorded");
-    target.AppendEntry(messages, "MouseWheel", "MouseWheel");
+    for (const MessageText& text : messageTexts())
+        target.AppendEntry(messages, text.name, text.english);
 
     delete settingsWindow;
     delete filters;
