@@ -58,7 +58,7 @@ protected:
 
 TEST_F(HotkeysTest, RecordHotkeyStartsAndStopsARecordingThatHoldsNoneOfItsKeys) {
     installGlobalHotkeys(main, backend);
-    main->Recorder->setOwnInputTest({}); // the user types into another program
+    main->document()->recorder()->setOwnInputTest({}); // the user types into another program
     ASSERT_NE(hotkeys(), nullptr);
     pressCtrl(kF9);
     hotkeys()->poll();
@@ -67,18 +67,19 @@ TEST_F(HotkeysTest, RecordHotkeyStartsAndStopsARecordingThatHoldsNoneOfItsKeys) 
     backend->scheduleKey(t + 30, 'H', false);
     scheduleCtrl(t + 100, kF9);    // the stop, while the recording runs
     QApplication::processEvents(); // runs the queued command: the recording, until the stop
-    EXPECT_FALSE(main->Recorder->isRecording());
+    EXPECT_FALSE(main->document()->recorder()->isRecording());
     EXPECT_FALSE(main->action("mnuRecord")->isChecked());
     std::vector<std::pair<int32_t, bool>> keys;
-    for (int32_t i = 0; i < main->Events->EventCount; ++i)
-        if (main->Events->EventType(i) == KeyBoard)
-            keys.emplace_back(main->Events->EventData(i), main->Events->EventPressed(i) != 0);
+    for (int32_t i = 0; i < main->document()->events()->EventCount; ++i)
+        if (main->document()->events()->EventType(i) == KeyBoard)
+            keys.emplace_back(main->document()->events()->EventData(i),
+                              main->document()->events()->EventPressed(i) != 0);
     EXPECT_EQ(keys, (std::vector<std::pair<int32_t, bool>>{{'H', true}, {'H', false}}));
 }
 
 TEST_F(HotkeysTest, ReplayHotkeysStartWithTheLastValuesAndStopWithoutClosing) {
     for (int i = 0; i < 3; ++i)
-        main->Events->AddEvent(KeyBoard, true, 0, 0, 'A' + i);
+        main->document()->events()->AddEvent(KeyBoard, true, 0, 0, 'A' + i);
     installGlobalHotkeys(main, backend);
     main->mnuReplay_Click();
     QPointer<frmReplay> replay = main->replayWindow();
@@ -94,7 +95,7 @@ TEST_F(HotkeysTest, ReplayHotkeysStartWithTheLastValuesAndStopWithoutClosing) {
     // Six passes of event 1; the stop hotkey, pressed in the third, is seen at the next yield (the
     // fifth pass's start, 12 ms after the yield in the third).
     int seen = 0;
-    auto c = main->Recorder->ExecutingEvent.connect([&](int32_t index, bool&) {
+    auto c = main->document()->recorder()->ExecutingEvent.connect([&](int32_t index, bool&) {
         EXPECT_EQ(index, 1);
         backend->advance(std::chrono::milliseconds(6)); // each event takes a while, so the replay yields
         if (++seen == 3) {

@@ -97,8 +97,8 @@ TEST_F(LanguageFilesTest, GermanTranslatesTheMainWindow) {
     EXPECT_TRUE(main->action("mnuLine1")->isSeparator());                // a line stays a line
     EXPECT_EQ(main->action("mnuLine1")->text(), "");
     EXPECT_EQ(main->model()->headerData(2, Qt::Horizontal, Qt::DisplayRole).toString(), "Ereignistyp:");
-    main->Events->AddEvent(MouseWheel, true, 1, 2, -120);
-    main->Events->AddEvent(KeyBoard, true, 1, 2, 65);
+    main->document()->events()->AddEvent(MouseWheel, true, 1, 2, -120);
+    main->document()->events()->AddEvent(KeyBoard, true, 1, 2, 65);
     EXPECT_EQ(main->model()->cellText(0, 2), "Mausrad");
     EXPECT_EQ(main->model()->cellText(0, 3), "-120") << "the delta, not a key";
     EXPECT_EQ(main->model()->cellText(0, 6), "True") << "horizontal";

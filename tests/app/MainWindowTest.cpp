@@ -172,7 +172,7 @@ TEST_F(MainWindowTest, ReplayItemIsEnabledOnlyForAListWithEventsWhenTheMenuOpens
 }
 
 TEST_F(MainWindowTest, RecordTogglesWhileTheRecordingLoopRuns) {
-    window->Recorder->setOwnInputTest({}); // the key goes to another program, so it stays recorded
+    window->document()->recorder()->setOwnInputTest({}); // the key goes to another program, so it stays recorded
     QString during;
     bool checkedDuring = false;
     backend->scheduleAction(50, [&] {
@@ -313,7 +313,7 @@ TEST_F(MainWindowTest, OpenFileLoadsTheListOrReportsLikeTheOpenCommand) {
         acceptNextMessage(&message);
         EXPECT_FALSE(window->openFile(bad));
         EXPECT_TRUE(message.startsWith(bad + "\n\n")) << message.toStdString();
-        EXPECT_EQ(window->Events->EventCount, 0) << bad.toStdString();
+        EXPECT_EQ(window->document()->events()->EventCount, 0) << bad.toStdString();
         EXPECT_EQ(window->model()->rowCount(), 0);
     }
     QString fromStartUp, fromMenu;

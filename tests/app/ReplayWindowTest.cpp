@@ -128,10 +128,10 @@ TEST_F(ReplayWindowTest, EstimateTexts) {
 }
 
 TEST_F(ReplayWindowTest, SpeedDividesTheEstimateAcceptsTheLocaleDecimalAndIsStored) {
-    main->Events->AddEvent(Wait, false, 0, 0, 0);
-    main->Events->AddEvent(Wait, false, 0, 0, 0);
-    main->Events->setEventTime(0, 1000);
-    main->Events->setEventTime(1, 4500);
+    main->document()->events()->AddEvent(Wait, false, 0, 0, 0);
+    main->document()->events()->AddEvent(Wait, false, 0, 0, 0);
+    main->document()->events()->setEventTime(0, 1000);
+    main->document()->events()->setEventTime(1, 4500);
     const QLocale before;
     QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
     frmReplay* w = open();
@@ -154,7 +154,7 @@ TEST_F(ReplayWindowTest, SpeedDividesTheEstimateAcceptsTheLocaleDecimalAndIsStor
     QLocale::setDefault(before);
     w->speedBox()->setText("4");
     w->cmdStart_Click();
-    EXPECT_DOUBLE_EQ(main->Recorder->speed(), 4) << "Start replays at the box's speed";
+    EXPECT_DOUBLE_EQ(main->document()->recorder()->speed(), 4) << "Start replays at the box's speed";
     EXPECT_EQ(settings().Setting("Replay", "Speed"), "4") << "the speed is kept for the next start";
 }
 
@@ -226,7 +226,7 @@ TEST_F(ReplayWindowTest, AfterAReplayThatMovedTheFocusAwayEnterStartsAgainAndEsc
     // The replay clicks into another program's window, which takes the focus.
     QWidget other;
     other.resize(100, 100);
-    auto c = main->Recorder->ExecutingEvent.connect([&](int32_t index, bool&) {
+    auto c = main->document()->recorder()->ExecutingEvent.connect([&](int32_t index, bool&) {
         if (index != 0 || other.isVisible()) return;
         other.show();
         other.activateWindow();
@@ -247,8 +247,8 @@ TEST_F(ReplayWindowTest, TheUsersStopKeyEndsAnEndlessReplayAndTheStatusBarSaysSo
     addKeys(2);
     frmReplay* w = open();
     w->input(2)->setText("-1");
-    auto c =
-        main->Recorder->ExecutingEvent.connect([&](int32_t, bool&) { backend->advance(std::chrono::milliseconds(3)); });
+    auto c = main->document()->recorder()->ExecutingEvent.connect(
+        [&](int32_t, bool&) { backend->advance(std::chrono::milliseconds(3)); });
     backend->scheduleKey(100, vk::Escape, true); // the user's press, on any window
     backend->scheduleKey(105, vk::Escape, false);
     w->cmdStart_Click(); // returns only because the stop key ended it
