@@ -32,7 +32,8 @@ TEST(FilterScriptTest, VerdictsAndSwallowedScriptFailures) {
     const Case cases[] = {
         {"True lets it run", fn("ElementInvoked = True"), false, false},
         {"False cancels it", fn("ElementInvoked = False"), true, true},
-        {"a non-zero number is True", fn("ElementInvoked = CurrentEvents.EventData(Index)"), false, false},
+        {"Not is bitwise: 65 is no True", fn("ElementInvoked = CurrentEvents.EventData(Index)"), true, true},
+        {"-1 is True", fn("ElementInvoked = -1"), false, false},
         {"a runtime error keeps Cancel", fn("ElementInvoked = 1 / 0"), true, false},
         {"a raised error keeps Cancel", fn("Err.Raise 5000"), true, false},
         {"a result with no truth value keeps Cancel", fn("ElementInvoked = \"abc\""), true, false},
