@@ -69,12 +69,17 @@ TEST_F(RecordingTest, WaitsEndAtTheMomentsThePlatformGivesItsChanges) {
     backend->scheduleCursor(85, 5, 5); // a move has no time of its own: stamped at the poll (90)
     backend->scheduleKey(77, vk::RShift, true);
     backend->scheduleKey(79, 'B', true);
-    stopAt(100);
+    // Released before the stop: keys still held at the stop would be cut from the recording.
+    backend->scheduleKey(92, 'B', false);
+    backend->scheduleKey(93, vk::RShift, false);
+    stopAt(110);
     recorder->InitiateRecording(10);
     EXPECT_EQ(eventsOf(*list),
               (std::vector<Ev>{waitEv(13), keyEv('A', true), waitEv(45), keyEv('A', false), waitEv(3),
                                clickEv(vk::LButton, true, 0, 0), waitEv(16), keyEv(vk::Shift, true),
-                               keyEv(vk::RShift, true), waitEv(2), keyEv('B', true), waitEv(11), moveEv(5, 5)}));
+                               keyEv(vk::RShift, true), waitEv(2), keyEv('B', true), waitEv(11), moveEv(5, 5),
+                               waitEv(2), keyEv('B', false, 5, 5), waitEv(1), keyEv(vk::Shift, false, 5, 5),
+                               keyEv(vk::RShift, false, 5, 5)}));
 }
 
 TEST_F(RecordingTest, ButtonsCarryTheCursorOfTheirChangeAndKeysTheLastRead) {
