@@ -72,7 +72,8 @@ TEST_F(HotkeysTest, RecordHotkeyStartsAndStopsARecordingThatHoldsNoneOfItsKeys) 
     std::vector<std::pair<int32_t, bool>> keys;
     for (int32_t i = 0; i < main->document()->events()->EventCount; ++i)
         if (main->document()->events()->EventType(i) == KeyBoard)
-            keys.emplace_back(main->document()->events()->EventData(i), main->document()->events()->EventPressed(i) != 0);
+            keys.emplace_back(main->document()->events()->EventData(i),
+                              main->document()->events()->EventPressed(i) != 0);
     EXPECT_EQ(keys, (std::vector<std::pair<int32_t, bool>>{{'H', true}, {'H', false}}));
 }
 

@@ -247,8 +247,8 @@ TEST_F(ReplayWindowTest, TheUsersStopKeyEndsAnEndlessReplayAndTheStatusBarSaysSo
     addKeys(2);
     frmReplay* w = open();
     w->input(2)->setText("-1");
-    auto c =
-        main->document()->recorder()->ExecutingEvent.connect([&](int32_t, bool&) { backend->advance(std::chrono::milliseconds(3)); });
+    auto c = main->document()->recorder()->ExecutingEvent.connect(
+        [&](int32_t, bool&) { backend->advance(std::chrono::milliseconds(3)); });
     backend->scheduleKey(100, vk::Escape, true); // the user's press, on any window
     backend->scheduleKey(105, vk::Escape, false);
     w->cmdStart_Click(); // returns only because the stop key ended it

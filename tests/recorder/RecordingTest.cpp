@@ -74,12 +74,11 @@ TEST_F(RecordingTest, WaitsEndAtTheMomentsThePlatformGivesItsChanges) {
     backend->scheduleKey(93, vk::RShift, false);
     stopAt(110);
     recorder->InitiateRecording(10);
-    EXPECT_EQ(eventsOf(*list),
-              (std::vector<Ev>{waitEv(13), keyEv('A', true), waitEv(45), keyEv('A', false), waitEv(3),
-                               clickEv(vk::LButton, true, 0, 0), waitEv(16), keyEv(vk::Shift, true),
-                               keyEv(vk::RShift, true), waitEv(2), keyEv('B', true), waitEv(11), moveEv(5, 5),
-                               waitEv(2), keyEv('B', false, 5, 5), waitEv(1), keyEv(vk::Shift, false, 5, 5),
-                               keyEv(vk::RShift, false, 5, 5)}));
+    EXPECT_EQ(eventsOf(*list), (std::vector<Ev>{waitEv(13), keyEv('A', true), waitEv(45), keyEv('A', false), waitEv(3),
+                                                clickEv(vk::LButton, true, 0, 0), waitEv(16), keyEv(vk::Shift, true),
+                                                keyEv(vk::RShift, true), waitEv(2), keyEv('B', true), waitEv(11),
+                                                moveEv(5, 5), waitEv(2), keyEv('B', false, 5, 5), waitEv(1),
+                                                keyEv(vk::Shift, false, 5, 5), keyEv(vk::RShift, false, 5, 5)}));
 }
 
 TEST_F(RecordingTest, ButtonsCarryTheCursorOfTheirChangeAndKeysTheLastRead) {

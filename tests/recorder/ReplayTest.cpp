@@ -146,9 +146,9 @@ TEST_F(ReplayTest, WaitSlicesStepTheGlideAndSleepTheRest) {
         {25, {2.5, 5, 6.25}, 2, 4},
         // A slice stretched beyond 10 ms still yields every 10 ms.
         {25, {10, 20, 30, 40, 50}, 2, 0.5, 4},
-        {25, {1, 2, 2.5}, 2, 1000},                                    // at most 10 times as fast
+        {25, {1, 2, 2.5}, 2, 1000},                                   // at most 10 times as fast
         {10, {10, 20, 30, 40, 50, 60, 70, 80, 90, 100}, 0, 0.001, 9}, // at least a tenth
-        {10, {10}, 0, std::nan("")}, // no number: as recorded
+        {10, {10}, 0, std::nan("")},                                  // no number: as recorded
     };
     for (const auto& c : cases) {
         backend = std::make_shared<SimulatedBackend>();

@@ -36,10 +36,10 @@ TrialReport TrialReport::make(const FilterTrial::Result& result, bool filteringO
     } else {
         int runs = 0;
         for (const auto& v : result.verdicts) {
-            QString verdict =
-                v.error  ? message("FilterTryFailed").arg(v.error).arg(QString::fromStdString(v.description))
-                : v.runs ? message("FilterTryRuns")
-                         : message("FilterTrySkipped");
+            QString verdict = v.error
+                                  ? message("FilterTryFailed").arg(v.error).arg(QString::fromStdString(v.description))
+                              : v.runs ? message("FilterTryRuns")
+                                       : message("FilterTrySkipped");
             report.lines << QStringLiteral("%1 %2: %3").arg(v.index).arg(typeName(v.type), verdict);
             runs += v.runs ? 1 : 0;
         }

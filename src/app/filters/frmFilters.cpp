@@ -2,8 +2,8 @@
 
 #include "app/Document.h"
 #include "app/FormGeometry.h"
-#include "app/filters/CodeEditor.h"
 #include "app/Messages.h"
+#include "app/filters/CodeEditor.h"
 #include "app/filters/FilterTrial.h"
 #include "app/filters/TrialReport.h"
 #include "app/filters/VbsHighlighter.h"
