@@ -48,7 +48,7 @@ std::string descriptorPath(int fd) {
 
 RuntimeError folderError(const std::string& path) {
     return RuntimeError(err::PathFileAccess,
-                        RuntimeError::standardDescription(err::PathFileAccess) + ": '" + path + "' (is a folder)");
+                        std::string(err::describe(err::PathFileAccess)) + ": '" + path + "' (is a folder)");
 }
 
 } // namespace

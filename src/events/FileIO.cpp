@@ -26,7 +26,7 @@ bool isDirectory(const std::string& path) {
 }
 
 RuntimeError describedError(int number, const std::string& path, const char* detail) {
-    return RuntimeError(number, RuntimeError::standardDescription(number) + ": '" + path + "' (" + detail + ")");
+    return RuntimeError(number, std::string(err::describe(number)) + ": '" + path + "' (" + detail + ")");
 }
 
 } // namespace

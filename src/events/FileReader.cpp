@@ -13,7 +13,7 @@ namespace tvk {
 namespace {
 
 RuntimeError describedError(int number, const std::string& path, const char* detail) {
-    return RuntimeError(number, RuntimeError::standardDescription(number) + ": '" + path + "' (" + detail + ")");
+    return RuntimeError(number, std::string(err::describe(number)) + ": '" + path + "' (" + detail + ")");
 }
 
 } // namespace

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "events/ErrorTable.h"
+
 #include <string>
 #include <string_view>
 #include <vector>
@@ -15,12 +17,6 @@ namespace tvk {
 //   13  a value of the wrong kind (e.g. "abc" for ListIndex),
 //   380 a value out of range (e.g. a ListIndex beyond the list),
 //   381 an index out of range for an indexed property (List(i), TabCaption(i)) or an item list.
-
-namespace err {
-inline constexpr int InvalidPropertyValue = 380;
-inline constexpr int InvalidPropertyArrayIndex = 381;
-inline constexpr int NoSuchMember = 438;
-} // namespace err
 
 // Throws the 438 error for `member`; implementations call it for names they do not know.
 [[noreturn]] void throwNoSuchMember(std::string_view member);

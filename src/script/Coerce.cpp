@@ -212,9 +212,9 @@ Value defaultValue(const Value& v) {
     if (v.type() != VarType::Object) return v;
     // Held for the call: the member may drop the variable's reference to its own object.
     std::shared_ptr<ScriptObject> o = v.objShared();
-    if (!o) throw RuntimeError(91);
+    if (!o) throw RuntimeError(err::ObjectNotSet);
     Value r = o->invoke(ScriptObject::DefaultMember, {});
-    if (r.type() == VarType::Object) throw RuntimeError(438, "Object doesn't support this property or method");
+    if (r.type() == VarType::Object) throw RuntimeError(err::NoSuchMember);
     return r;
 }
 
@@ -223,7 +223,7 @@ double toDouble(const Value& v) {
     case VarType::Empty:
         return 0;
     case VarType::Null:
-        throw RuntimeError(94);
+        throw RuntimeError(err::InvalidUseOfNull);
     case VarType::Boolean:
     case VarType::Byte:
     case VarType::Integer:
@@ -238,12 +238,12 @@ double toDouble(const Value& v) {
     case VarType::String: {
         double d;
         if (parseNumber(v.str(), d)) return d;
-        throw RuntimeError(13); // only numeric text converts ("True" is a Boolean word, CBool's alone)
+        throw RuntimeError(err::TypeMismatch); // only numeric text converts ("True" is a Boolean word, CBool's alone)
     }
     case VarType::Object:
         return toDouble(defaultValue(v));
     default:
-        throw RuntimeError(13);
+        throw RuntimeError(err::TypeMismatch);
     }
 }
 
@@ -279,13 +279,13 @@ static double rounded(const Value& v) {
 
 uint8_t toByte(const Value& v) {
     double d = rounded(v);
-    if (!(d >= 0 && d <= 255)) throw RuntimeError(6);
+    if (!(d >= 0 && d <= 255)) throw RuntimeError(err::Overflow);
     return static_cast<uint8_t>(d);
 }
 
 int16_t toInteger(const Value& v) {
     double d = rounded(v);
-    if (!(d >= -32768 && d <= 32767)) throw RuntimeError(6);
+    if (!(d >= -32768 && d <= 32767)) throw RuntimeError(err::Overflow);
     return static_cast<int16_t>(d);
 }
 
@@ -294,7 +294,7 @@ int32_t toLong(const Value& v) {
         v.type() == VarType::Byte)
         return static_cast<int32_t>(v.rawInt());
     double d = rounded(v);
-    if (!(d >= -2147483648.0 && d <= 2147483647.0)) throw RuntimeError(6);
+    if (!(d >= -2147483648.0 && d <= 2147483647.0)) throw RuntimeError(err::Overflow);
     return static_cast<int32_t>(d);
 }
 
@@ -335,7 +335,7 @@ static bool parseCurrencyText(std::u16string_view t, int64_t& out) {
     if (firstDropped > 5 || (firstDropped == 5 && (sticky || (v & 1)))) roundUp = true;
     if (roundUp) ++v;
     if (neg) v = -v;
-    if (v > INT64_MAX || v < INT64_MIN) throw RuntimeError(6);
+    if (v > INT64_MAX || v < INT64_MIN) throw RuntimeError(err::Overflow);
     out = static_cast<int64_t>(v);
     return true;
 }
@@ -350,7 +350,7 @@ int64_t toCurrencyScaled(const Value& v) {
         if (parseCurrencyText(v.str(), exact)) return exact;
     }
     double d = roundHalfEven(toDouble(v) * 10000.0);
-    if (!(d >= -9.2233720368547758e18 && d < 9.2233720368547758e18)) throw RuntimeError(6);
+    if (!(d >= -9.2233720368547758e18 && d < 9.2233720368547758e18)) throw RuntimeError(err::Overflow);
     return static_cast<int64_t>(d);
 }
 
@@ -359,7 +359,7 @@ int64_t toCurrencyScaled(const Value& v) {
 static constexpr double MinDate = -657434.0, MaxDate = 2958466.0;
 
 std::u16string formatDate(double serial) {
-    if (!(serial >= MinDate && serial < MaxDate)) throw RuntimeError(5);
+    if (!(serial >= MinDate && serial < MaxDate)) throw RuntimeError(err::InvalidCall);
     return datetext::general(serial);
 }
 
@@ -371,10 +371,10 @@ double toDate(const Value& v) {
         localtime_r(&now, &parts);
         if (auto parsed = datetext::parse(v.str(), parts.tm_year + 1900)) return *parsed;
         if (parseNumber(v.str(), d)) return d;
-        throw RuntimeError(13);
+        throw RuntimeError(err::TypeMismatch);
     }
     double d = toDouble(v);
-    if (!(d >= MinDate && d < MaxDate)) throw RuntimeError(6);
+    if (!(d >= MinDate && d < MaxDate)) throw RuntimeError(err::Overflow);
     return d;
 }
 
@@ -417,7 +417,7 @@ std::u16string toString(const Value& v) {
     case VarType::Empty:
         return {};
     case VarType::Null:
-        throw RuntimeError(94);
+        throw RuntimeError(err::InvalidUseOfNull);
     case VarType::Boolean:
         return v.rawInt() ? u"True" : u"False";
     case VarType::Byte:
@@ -437,7 +437,7 @@ std::u16string toString(const Value& v) {
     case VarType::Object:
         return toString(defaultValue(v));
     default:
-        throw RuntimeError(13);
+        throw RuntimeError(err::TypeMismatch);
     }
 }
 
@@ -494,7 +494,7 @@ int compareValues(const Value& a0, const Value& b0, bool textCompare) {
     const Value& x = a0.isObject() ? aHold : a0;
     const Value& y = b0.isObject() ? bHold : b0;
     if (x.isNull() || y.isNull()) return 2;
-    if (x.isArray() || y.isArray()) throw RuntimeError(13);
+    if (x.isArray() || y.isArray()) throw RuntimeError(err::TypeMismatch);
     bool xs = x.isString(), ys = y.isString();
     if (xs && ys) {
         if (!textCompare) {

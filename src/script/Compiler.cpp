@@ -17,7 +17,7 @@ Compiler::Compiler(Engine& engine, bool optionExplicit, const Frame* scope)
 }
 
 void Compiler::fail(int number, Pos p) const {
-    throw ScriptError(number, errorDescription(number), p.line, p.col, true);
+    throw ScriptError(number, p.line, p.col, true);
 }
 
 // ---- Declarations ----
@@ -25,7 +25,7 @@ void Compiler::fail(int number, Pos p) const {
 void Compiler::declareGlobals(CodeUnit& unit) {
     std::unordered_map<std::u16string, bool> seen;
     auto check = [&](const std::u16string& lower, Pos p) {
-        if (seen.count(lower)) fail(1041, p);
+        if (seen.count(lower)) fail(err::NameRedefined, p);
         seen[lower] = true;
     };
     for (auto& cls : unit.classes) {
@@ -96,15 +96,15 @@ void Compiler::declareDims(DeclStmt& d, bool global) {
         if (global && executeInProcedure()) {
             // A variable of the running call; it hides a global of the same name.
             if (m_scope.locals.count(lower) && m_scope.locals[lower] != 0) continue;
-            if (!m_unitGlobals.emplace(lower, true).second) fail(1041, item.pos);
+            if (!m_unitGlobals.emplace(lower, true).second) fail(err::NameRedefined, item.pos);
             if (m_frame && m_frame->extra) m_frame->extra->try_emplace(lower);
         } else if (global) {
-            if (!m_unitGlobals.emplace(lower, true).second) fail(1041, item.pos);
+            if (!m_unitGlobals.emplace(lower, true).second) fail(err::NameRedefined, item.pos);
             GlobalEntry* g = m_eng.findGlobal(lower);
-            if (g && g->kind != GlobalEntry::Variable) fail(1041, item.pos);
+            if (g && g->kind != GlobalEntry::Variable) fail(err::NameRedefined, item.pos);
             if (!g) m_eng.addGlobalVariable(lower);
         } else {
-            if (m_scope.locals.count(lower) && m_scope.locals[lower] != 0) fail(1041, item.pos);
+            if (m_scope.locals.count(lower) && m_scope.locals[lower] != 0) fail(err::NameRedefined, item.pos);
             newLocal(lower);
         }
     }
@@ -139,7 +139,7 @@ Value Compiler::constValue(ExprPtr& e) {
         }
     }
     if (e->kind == ExprKind::Paren) return constValue(static_cast<ParenExpr*>(e.get())->inner);
-    fail(1045, e->pos);
+    fail(err::ExpectedLiteral, e->pos);
 }
 
 void Compiler::compileUnit(CodeUnit& unit) {
@@ -167,7 +167,7 @@ void Compiler::compileProc(ProcDef& proc, ClassDef* cls) {
     proc.localNames.assign(1, std::u16string());
     for (auto& p : proc.params) {
         std::u16string lower = lowerAscii(p.name);
-        if (m_scope.locals.count(lower)) fail(1041, proc.pos);
+        if (m_scope.locals.count(lower)) fail(err::NameRedefined, proc.pos);
         newLocal(lower);
     }
     collectDims(proc.body, false);
@@ -204,7 +204,7 @@ void Compiler::stmt(StmtPtr& s, Block& out) {
         break;
     case StmtKind::Erase: {
         auto& e = static_cast<EraseStmt&>(*s);
-        e.target = resolveTarget(e.target, 1002);
+        e.target = resolveTarget(e.target, err::SyntaxError);
         break;
     }
     case StmtKind::If:
@@ -215,7 +215,7 @@ void Compiler::stmt(StmtPtr& s, Block& out) {
         break;
     case StmtKind::ForEach: {
         auto& fe = static_cast<ForEachStmt&>(*s);
-        fe.var = resolveTarget(fe.var, 1040);
+        fe.var = resolveTarget(fe.var, err::InvalidForVariable);
         expr(fe.collection);
         block(fe.body);
         break;
@@ -256,7 +256,8 @@ void Compiler::declaration(DeclStmt& d, Block& out) {
                 m_scope.consts[lower] = v;
             } else {
                 GlobalEntry* g = m_eng.findGlobal(lower);
-                if (g && g->kind != GlobalEntry::Constant && g->kind != GlobalEntry::Variable) fail(1041, item.pos);
+                if (g && g->kind != GlobalEntry::Constant && g->kind != GlobalEntry::Variable)
+                    fail(err::NameRedefined, item.pos);
                 int slot = m_eng.addGlobalVariable(lower);
                 GlobalEntry* e = m_eng.findGlobal(lower);
                 e->kind = GlobalEntry::Constant;
@@ -280,7 +281,7 @@ void Compiler::declaration(DeclStmt& d, Block& out) {
         }
         auto dim = std::make_unique<DimStmt>(item.pos);
         ExprPtr target = std::make_unique<NameExpr>(item.name, item.pos);
-        dim->target = resolveTarget(target, 1002);
+        dim->target = resolveTarget(target, err::SyntaxError);
         for (auto& bnd : item.bounds)
             expr(bnd);
         dim->bounds = std::move(item.bounds);
@@ -305,7 +306,7 @@ void Compiler::ifStatement(IfStmt& i) {
 }
 
 void Compiler::forStatement(ForStmt& f) {
-    f.var = resolveTarget(f.var, 1040);
+    f.var = resolveTarget(f.var, err::InvalidForVariable);
     expr(f.from);
     expr(f.to);
     if (f.step) expr(f.step);
@@ -411,7 +412,7 @@ void Compiler::expr(ExprPtr& e) {
         } else if (!m_scope.with.empty()) {
             m->withSlot = m_scope.with.back();
         } else {
-            e = std::make_unique<RaiseExpr>(505, m->pos); // ".name" outside With fails when run
+            e = std::make_unique<RaiseExpr>(err::InvalidReference, m->pos); // ".name" outside With fails when run
             return;
         }
         args(m->args);
@@ -530,7 +531,7 @@ ExprPtr Compiler::resolveName(NameExpr& n) {
         case GlobalEntry::Procedure:
             return std::make_unique<CallProcExpr>(g->proc, std::move(n.args), n.pos);
         case GlobalEntry::Class:
-            fail(1002, n.pos);
+            fail(err::SyntaxError, n.pos);
         }
     }
     if (const Value* c = m_eng.builtins.constant(lower)) return std::make_unique<LiteralExpr>(*c, n.pos);

@@ -14,14 +14,14 @@ Engine& engineOf(CallContext& ctx) {
 }
 
 Frame& frameOf(CallContext& ctx) {
-    if (!ctx.frame()) throw RuntimeError(5);
+    if (!ctx.frame()) throw RuntimeError(err::InvalidCall);
     return *ctx.frame();
 }
 
 // Standard text of a number a script raises; the engine's own time-out number is an ordinary
 // application number to a script.
 std::string raisedDescription(int number) {
-    return number == TimeoutErrorNumber ? RuntimeError::standardDescription(-1) : errorDescription(number);
+    return std::string(number == err::ScriptTimeout ? err::GenericText : err::describe(number, err::Wording::Script));
 }
 
 // The Err object: the last error seen under On Error Resume Next, and Raise.
@@ -49,7 +49,7 @@ public:
             expectArgs(args, 1, 5);
             // Any number but 0 may be raised (negative ones are application codes: vbObjectError + n).
             const int number = errorNumberOfResult(toLong(args[0]));
-            if (number == 0) throw RuntimeError(5);
+            if (number == 0) throw RuntimeError(err::InvalidCall);
             // Source and description not given keep what Err still holds; after Clear they are
             // the standard ones.
             std::string description = args.size() > 2 && !args[2].isEmpty() ? toUtf8(args[2])
@@ -69,7 +69,7 @@ public:
         case 6:
             return Value::lng(0);
         default:
-            throw RuntimeError(438);
+            throw RuntimeError(err::NoSuchMember);
         }
     }
     void assign(int id, std::span<Value> args, const Value& v, bool) override {
@@ -82,7 +82,7 @@ public:
         else if (id == 2)
             err.source = toUtf8(v);
         else
-            throw RuntimeError(438);
+            throw RuntimeError(err::NoSuchMember);
     }
 
 private:
@@ -92,7 +92,7 @@ private:
     }
     Engine& engine() {
         auto e = m_engine.lock();
-        if (!e) throw RuntimeError(424);
+        if (!e) throw RuntimeError(err::ObjectRequired);
         return *e;
     }
     std::weak_ptr<Engine> m_engine;
@@ -105,9 +105,9 @@ public:
     std::string typeName() const override { return "Object"; }
     int memberId(std::u16string_view) const override { return NoMember; }
     Value invoke(int id, std::span<Value> args) override {
-        if (id != DefaultMember) throw RuntimeError(438);
+        if (id != DefaultMember) throw RuntimeError(err::NoSuchMember);
         auto e = m_engine.lock();
-        if (!e) throw RuntimeError(424);
+        if (!e) throw RuntimeError(err::ObjectRequired);
         return e->callProc(m_proc, nullptr, args);
     }
 
@@ -170,10 +170,10 @@ Value typeNameFn(CallContext&, std::span<Value> a) {
 
 Value boundFn(std::span<Value> a, bool upper) {
     if (a[0].isNothing()) throw RuntimeError(err::ObjectNotSet);
-    if (!a[0].isArray()) throw RuntimeError(13);
+    if (!a[0].isArray()) throw RuntimeError(err::TypeMismatch);
     const ArrayRep& rep = a[0].arr();
     int32_t dim = a.size() > 1 ? toLong(a[1]) : 1;
-    if (dim < 1 || static_cast<size_t>(dim) > rep.counts.size()) throw RuntimeError(9);
+    if (dim < 1 || static_cast<size_t>(dim) > rep.counts.size()) throw RuntimeError(err::SubscriptOutOfRange);
     return Value::lng(upper ? rep.counts[static_cast<size_t>(dim - 1)] - 1 : 0);
 }
 Value uboundFn(CallContext&, std::span<Value> a) {
@@ -234,14 +234,16 @@ Value executeGlobalFn(CallContext& ctx, std::span<Value> a) {
 Value getRefFn(CallContext& ctx, std::span<Value> a) {
     Engine& e = engineOf(ctx);
     GlobalEntry* g = e.findGlobal(lowerAscii(toString(a[0])));
-    if (!g || g->kind != GlobalEntry::Procedure) throw RuntimeError(5);
+    if (!g || g->kind != GlobalEntry::Procedure) throw RuntimeError(err::InvalidCall);
     return Value::object(std::make_shared<ProcRef>(*g->proc, e.weak_from_this()));
 }
 
 Value createObjectFn(CallContext& ctx, std::span<Value> a) {
     std::u16string progId = toString(a[0]);
     ObjectFactory factory = engineOf(ctx).builtins.progIdFactory(progId);
-    if (!factory) throw RuntimeError(429, "ActiveX component can't create object: '" + utf16ToUtf8(progId) + "'");
+    if (!factory)
+        throw RuntimeError(err::CannotCreateObject,
+                           "ActiveX component can't create object: '" + utf16ToUtf8(progId) + "'");
     return engineOf(ctx).adoptCreated(factory(ctx));
 }
 

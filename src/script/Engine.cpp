@@ -161,7 +161,7 @@ void Engine::collectCycles() {
 void Engine::checkBudget() {
     m_ticks = TicksPerClockRead;
     if (MemoryMeter::held() > m_collectAt) collectCycles();
-    if (std::chrono::steady_clock::now() > m_deadline) throw ScriptAbort{TimeoutErrorNumber, 0};
+    if (std::chrono::steady_clock::now() > m_deadline) throw ScriptAbort{err::ScriptTimeout, 0};
 }
 
 void Engine::setErr(int number, const std::string& description, const std::string& source) {
@@ -228,8 +228,8 @@ Value Engine::evalExpression(std::u16string_view source, Frame& frame) {
         e = parser.parseOnlyExpression();
     } catch (const ScriptError& error) {
         // An expression that stops short ("1 + ") is a plain syntax error to Eval.
-        if (error.number() != 1023) throw;
-        throw ScriptError(1002, errorDescription(1002), error.line(), error.column(), true);
+        if (error.number() != err::ExpectedExpression) throw;
+        throw ScriptError(err::SyntaxError, error.line(), error.column(), true);
     }
     Compiler compiler(*this, m_optionExplicit, frame.proc ? &frame : nullptr);
     compiler.compileExpression(e);
@@ -241,7 +241,7 @@ Value Engine::evalExpression(std::u16string_view source, Frame& frame) {
 void Engine::checkStack() const {
     uintptr_t here = stackAddress();
     uintptr_t used = here < m_stackBase ? m_stackBase - here : here - m_stackBase;
-    if (m_depth >= MaxCallDepth || used > MaxNativeStack) throw RuntimeError(28);
+    if (m_depth >= MaxCallDepth || used > MaxNativeStack) throw RuntimeError(err::OutOfStackSpace);
 }
 
 Value Engine::runProc(const ProcDef& proc, ClassInstance* self, Value* locals, Value* const* refs, bool selfHeld) {
@@ -288,7 +288,7 @@ struct ParamRefs {
 } // namespace
 
 Value Engine::callProc(const ProcDef& proc, ClassInstance* self, std::span<Value> args) {
-    if (args.size() != proc.params.size()) throw RuntimeError(450);
+    if (args.size() != proc.params.size()) throw RuntimeError(err::WrongArgumentCount);
     StackFrameGuard g(m_stack, static_cast<size_t>(proc.localCount));
     ParamRefs refs(args.size());
     for (size_t i = 0; i < args.size(); ++i) {
@@ -303,7 +303,7 @@ Value Engine::callProc(const ProcDef& proc, ClassInstance* self, std::span<Value
 
 // Flattened: the frame's push and pop and runProc's guards are inlined into the call path.
 [[gnu::flatten]] Value Engine::callProc(const ProcDef& proc, ClassInstance* self, ExprList& args, Frame& caller) {
-    if (args.size() != proc.params.size()) throw RuntimeError(450);
+    if (args.size() != proc.params.size()) throw RuntimeError(err::WrongArgumentCount);
     StackFrameGuard g(m_stack, static_cast<size_t>(proc.localCount));
     // A variable passed ByRef is used in place: the callee's assignments reach it at once, through
     // any name. Other arguments live in the parameter's own slot.
@@ -318,7 +318,7 @@ Value Engine::callProc(const ProcDef& proc, ClassInstance* self, std::span<Value
     std::vector<ElementRef> elements;
     for (size_t i = 0; i < args.size(); ++i) {
         Expr* a = args[i].get();
-        if (!a) throw RuntimeError(450);
+        if (!a) throw RuntimeError(err::WrongArgumentCount);
         refs.refs[i] = &g.base[i + 1];
         if (a->kind == ExprKind::Literal) {
             g.base[i + 1] = static_cast<LiteralExpr*>(a)->value;
@@ -398,9 +398,10 @@ ClassInstance::ClassInstance(ClassDef& cls, std::weak_ptr<Engine> engine)
         size_t total = 1;
         for (int32_t ub : f.dims) {
             int64_t count = int64_t{ub} + 1;
-            if (count < 0) throw RuntimeError(9);
+            if (count < 0) throw RuntimeError(err::SubscriptOutOfRange);
             total *= static_cast<size_t>(count);
-            if (count > MaxArrayElements || total > static_cast<size_t>(MaxArrayElements)) throw RuntimeError(7);
+            if (count > MaxArrayElements || total > static_cast<size_t>(MaxArrayElements))
+                throw RuntimeError(err::OutOfMemory);
             counts.push_back(static_cast<int32_t>(count));
         }
         fields[i] = Value::array(counts);
@@ -459,17 +460,17 @@ void ClassInstance::assign(int id, std::span<Value> args, const Value& value, bo
 
 const MemberDef& ClassInstance::member(int id, bool fromInside) const {
     if (id == DefaultMember) {
-        if (m_cls.defaultMember < 0) throw RuntimeError(438);
+        if (m_cls.defaultMember < 0) throw RuntimeError(err::NoSuchMember);
         id = m_cls.defaultMember;
     }
-    if (id < 1 || id > static_cast<int>(m_cls.members.size())) throw RuntimeError(438);
+    if (id < 1 || id > static_cast<int>(m_cls.members.size())) throw RuntimeError(err::NoSuchMember);
     const MemberDef& m = m_cls.members[static_cast<size_t>(id - 1)];
-    if (!m.isPublic && !fromInside) throw RuntimeError(438);
+    if (!m.isPublic && !fromInside) throw RuntimeError(err::NoSuchMember);
     return m;
 }
 
 Value ClassInstance::invokeMember(int id, std::span<Value> args, bool fromInside) {
-    if (m_engine.expired()) throw RuntimeError(424);
+    if (m_engine.expired()) throw RuntimeError(err::ObjectRequired);
     const MemberDef& m = member(id, fromInside);
     if (m.field >= 0) {
         // A field runs no script code: the engine need not be held.
@@ -478,23 +479,23 @@ Value ClassInstance::invokeMember(int id, std::span<Value> args, bool fromInside
         return indexValue(f, args);
     }
     std::shared_ptr<Engine> alive = m_engine.lock(); // held for the whole call
-    if (!alive) throw RuntimeError(424);
+    if (!alive) throw RuntimeError(err::ObjectRequired);
     if (m.method) return alive->callProc(*m.method, this, args);
     if (m.get) return alive->callProc(*m.get, this, args);
-    throw RuntimeError(438);
+    throw RuntimeError(err::NoSuchMember);
 }
 
 void ClassInstance::assignMember(int id, std::span<Value> args, const Value& value, bool isSet, bool fromInside) {
-    if (m_engine.expired()) throw RuntimeError(424);
+    if (m_engine.expired()) throw RuntimeError(err::ObjectRequired);
     const MemberDef& m = member(id, fromInside);
-    if (isSet && !value.isObject()) throw RuntimeError(424);
+    if (isSet && !value.isObject()) throw RuntimeError(err::ObjectRequired);
     if (m.field >= 0 && args.empty() && !value.isObject()) {
         // A plain value into a field runs no code of this object: the engine need not be held.
         fields[static_cast<size_t>(m.field)] = value;
         return;
     }
     std::shared_ptr<Engine> alive = m_engine.lock(); // held for the whole call
-    if (!alive) throw RuntimeError(424);
+    if (!alive) throw RuntimeError(err::ObjectRequired);
     if (m.field >= 0) {
         Value v = isSet ? value : defaultValue(value);
         Value& f = fields[static_cast<size_t>(m.field)];
@@ -511,11 +512,11 @@ void ClassInstance::assignMember(int id, std::span<Value> args, const Value& val
             keep->assign(DefaultMember, args, v, isSet);
             return;
         }
-        throw RuntimeError(13);
+        throw RuntimeError(err::TypeMismatch);
     }
     ProcDef* p = isSet ? (m.set ? m.set : nullptr) : (m.let ? m.let : nullptr);
     if (!p && !isSet && m.set && value.isObject()) p = m.set;
-    if (!p) throw RuntimeError(isSet && m.let ? 424 : 438);
+    if (!p) throw RuntimeError(isSet && m.let ? err::ObjectRequired : err::NoSuchMember);
     std::vector<Value> all(args.begin(), args.end());
     all.push_back(isSet || p == m.set ? value : defaultValue(value));
     alive->callProc(*p, this, all);
@@ -524,14 +525,14 @@ void ClassInstance::assignMember(int id, std::span<Value> args, const Value& val
 // ---- Arrays ----
 
 Value& arrayElement(ArrayRep& a, std::span<const Value> indexes) {
-    if (indexes.size() != a.counts.size() || a.counts.empty()) throw RuntimeError(9);
+    if (indexes.size() != a.counts.size() || a.counts.empty()) throw RuntimeError(err::SubscriptOutOfRange);
     size_t offset = 0;
     for (size_t d = 0; d < indexes.size(); ++d) {
         int32_t i = toLong(indexes[d]);
-        if (i < 0 || i >= a.counts[d]) throw RuntimeError(9);
+        if (i < 0 || i >= a.counts[d]) throw RuntimeError(err::SubscriptOutOfRange);
         offset = offset * static_cast<size_t>(a.counts[d]) + static_cast<size_t>(i);
     }
-    if (offset >= a.data.size()) throw RuntimeError(9);
+    if (offset >= a.data.size()) throw RuntimeError(err::SubscriptOutOfRange);
     return a.data[offset];
 }
 
@@ -542,10 +543,10 @@ Value indexValue(const Value& target, std::span<Value> args) {
     }
     if (target.isObject()) {
         auto obj = target.objShared();
-        if (!obj) throw RuntimeError(91);
+        if (!obj) throw RuntimeError(err::ObjectNotSet);
         return obj->invoke(ScriptObject::DefaultMember, args);
     }
-    throw RuntimeError(13);
+    throw RuntimeError(err::TypeMismatch);
 }
 
 } // namespace tvk::script

@@ -217,7 +217,7 @@ inline Value& variableSlot(Frame& f, VarRef r) {
     case VarRef::Param:
         return *f.refs[r.index];
     default:
-        if (!f.self) throw RuntimeError(424);
+        if (!f.self) throw RuntimeError(err::ObjectRequired);
         return f.self->fields[static_cast<size_t>(r.index)];
     }
 }

@@ -112,12 +112,12 @@ public:
             expectArgs(args, 0, 0);
             return Value::object(makeEventsObject(ev.CloneEvents()));
         default:
-            throw RuntimeError(438, "Object doesn't support this property or method");
+            throw RuntimeError(err::NoSuchMember);
         }
     }
 
     void assign(int id, std::span<Value> args, const Value& v, bool isSet) override {
-        if (isSet) throw RuntimeError(438, "Object doesn't support this property or method");
+        if (isSet) throw RuntimeError(err::NoSuchMember);
         clsEvents& ev = *m_events;
         switch (id) {
         case EventCount:
@@ -169,7 +169,7 @@ public:
             ev.setEventPressed(toLong(args[0]), truthValue(v));
             return;
         default:
-            throw RuntimeError(450, "Wrong number of arguments or invalid property assignment");
+            throw RuntimeError(err::WrongArgumentCount);
         }
     }
 

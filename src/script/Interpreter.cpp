@@ -57,7 +57,7 @@ inline bool truth(const Value& v) {
 
 Value letValue(Value v, bool isSet) {
     if (isSet) {
-        if (!v.isObject()) throw RuntimeError(424);
+        if (!v.isObject()) throw RuntimeError(err::ObjectRequired);
         return v;
     }
     if (v.isObject()) return defaultValue(v);
@@ -66,14 +66,14 @@ Value letValue(Value v, bool isSet) {
 
 ScriptObject* objectOf(const Value& v) {
     // A member of Nothing or of a non-object: the language reports both as "Object required".
-    if (!v.isObject() || !v.obj()) throw RuntimeError(424);
+    if (!v.isObject() || !v.obj()) throw RuntimeError(err::ObjectRequired);
     return v.obj();
 }
 
 } // namespace
 
 void Expr::assign(Frame&, Value, bool) {
-    throw RuntimeError(501);
+    throw RuntimeError(err::IllegalAssignment);
 }
 
 // ---- Variables ----
@@ -87,10 +87,10 @@ const Value& VarExpr::ref(Frame& f, Value&) {
 }
 
 void VarExpr::assign(Frame& f, Value v, bool isSet) {
-    if (readOnly) throw RuntimeError(501);
+    if (readOnly) throw RuntimeError(err::IllegalAssignment);
     Value nv = letValue(std::move(v), isSet);
     Value& s = varSlot(f, var);
-    if (s.fixedArray()) throw RuntimeError(10);
+    if (s.fixedArray()) throw RuntimeError(err::ArrayLocked);
     s = std::move(nv);
 }
 
@@ -124,11 +124,11 @@ void IndexVarExpr::assign(Frame& f, Value v, bool isSet) {
     }
     if (s.isObject()) {
         auto keep = s.objShared();
-        if (!keep) throw RuntimeError(91);
+        if (!keep) throw RuntimeError(err::ObjectNotSet);
         keep->assign(ScriptObject::DefaultMember, a.span, v, isSet);
         return;
     }
-    throw RuntimeError(13);
+    throw RuntimeError(err::TypeMismatch);
 }
 
 Value DynamicExpr::eval(Frame& f) {
@@ -136,14 +136,15 @@ Value DynamicExpr::eval(Frame& f) {
     if (!s) {
         GlobalEntry* g = f.eng.findGlobal(name);
         if (g && g->kind == GlobalEntry::Procedure) return f.eng.callProc(*g->proc, nullptr, args, f);
-        if (g && g->kind == GlobalEntry::Class) throw RuntimeError(13);
+        if (g && g->kind == GlobalEntry::Class) throw RuntimeError(err::TypeMismatch);
         if (const Builtin* b = f.eng.builtins.find(name)) {
             CallBuiltinExpr call(b, std::move(args), pos);
             Value r = call.eval(f);
             args = std::move(call.args);
             return r;
         }
-        throw RuntimeError(500, "Variable is undefined: '" + utf16ToUtf8(written.empty() ? name : written) + "'");
+        throw RuntimeError(err::VariableUndefined,
+                           "Variable is undefined: '" + utf16ToUtf8(written.empty() ? name : written) + "'");
     }
     if (!hasParens) return *s;
     ArgValues a(args, f);
@@ -154,8 +155,10 @@ void DynamicExpr::assign(Frame& f, Value v, bool isSet) {
     Value* s = variable(f);
     // Named objects and constants are read-only; a variable of the call that hides one is not.
     bool global = s && cachedGlobal >= 0 && s == &f.eng.globals[static_cast<size_t>(cachedGlobal)];
-    if (cachedReadOnly && global && (!hasParens || args.empty())) throw RuntimeError(501);
-    if (!s) throw RuntimeError(500, "Variable is undefined: '" + utf16ToUtf8(written.empty() ? name : written) + "'");
+    if (cachedReadOnly && global && (!hasParens || args.empty())) throw RuntimeError(err::IllegalAssignment);
+    if (!s)
+        throw RuntimeError(err::VariableUndefined,
+                           "Variable is undefined: '" + utf16ToUtf8(written.empty() ? name : written) + "'");
     if (!hasParens || args.empty()) {
         *s = letValue(std::move(v), isSet);
         return;
@@ -166,10 +169,10 @@ void DynamicExpr::assign(Frame& f, Value v, bool isSet) {
         arrayElement(s->mutableArray(), a.span) = std::move(nv);
     } else if (s->isObject()) {
         auto keep = s->objShared();
-        if (!keep) throw RuntimeError(91);
+        if (!keep) throw RuntimeError(err::ObjectNotSet);
         keep->assign(ScriptObject::DefaultMember, a.span, v, isSet);
     } else {
-        throw RuntimeError(13);
+        throw RuntimeError(err::TypeMismatch);
     }
 }
 
@@ -208,7 +211,7 @@ Value* DynamicExpr::variable(Frame& f) {
 // ---- Calls ----
 
 Value NameExpr::eval(Frame&) {
-    throw RuntimeError(51);
+    throw RuntimeError(err::InternalError);
 } // always resolved before running
 
 Value CallProcExpr::eval(Frame& f) {
@@ -217,22 +220,22 @@ Value CallProcExpr::eval(Frame& f) {
 
 Value CallBuiltinExpr::eval(Frame& f) {
     int n = static_cast<int>(args.size());
-    if (n < builtin->minArgs || n > builtin->maxArgs) throw RuntimeError(450);
+    if (n < builtin->minArgs || n > builtin->maxArgs) throw RuntimeError(err::WrongArgumentCount);
     ArgValues a(args, f);
     CallContext ctx(f.eng.host, f.eng, &f);
     return builtin->fn(ctx, a.span);
 }
 
 Value SelfMemberExpr::eval(Frame& f) {
-    if (!f.self) throw RuntimeError(424);
+    if (!f.self) throw RuntimeError(err::ObjectRequired);
     const MemberDef& m = f.self->cls().members[static_cast<size_t>(memberId - 1)];
     if (m.method) return f.eng.callProc(*m.method, f.self, args, f);
     if (m.get) return f.eng.callProc(*m.get, f.self, args, f);
-    throw RuntimeError(438);
+    throw RuntimeError(err::NoSuchMember);
 }
 
 void SelfMemberExpr::assign(Frame& f, Value v, bool isSet) {
-    if (!f.self) throw RuntimeError(424);
+    if (!f.self) throw RuntimeError(err::ObjectRequired);
     ArgValues a(args, f);
     f.self->assignMember(memberId, a.span, v, isSet, true);
 }
@@ -245,7 +248,8 @@ static int memberIdAt(MemberExpr& site, ScriptObject* o) {
     if (table && table == site.cachedTable) return site.cachedId;
     int id = site.onMe ? static_cast<ClassInstance*>(o)->cls().memberIndex(site.name) : o->memberId(site.name);
     if (id < 0)
-        throw RuntimeError(438, "Object doesn't support this property or method: '" + utf16ToUtf8(site.name) + "'");
+        throw RuntimeError(err::NoSuchMember,
+                           "Object doesn't support this property or method: '" + utf16ToUtf8(site.name) + "'");
     if (table) site.cachedTable = table, site.cachedId = id;
     return id;
 }
@@ -297,7 +301,7 @@ void MemberExpr::assign(Frame& f, Value v, bool isSet) {
     ScriptObject* o = objectOf(b);
     const Value keep = b; // keeps the object alive, as in eval
     const int id = memberIdAt(*this, o);
-    if (isSet && !v.isObject()) throw RuntimeError(424);
+    if (isSet && !v.isObject()) throw RuntimeError(err::ObjectRequired);
     ArgValues a(args, f);
     if (onMe)
         static_cast<ClassInstance*>(o)->assignMember(id, a.span, v, isSet, true);
@@ -314,7 +318,7 @@ void RaiseExpr::assign(Frame&, Value, bool) {
 }
 
 Value MeExpr::eval(Frame& f) {
-    if (!f.self) throw RuntimeError(424);
+    if (!f.self) throw RuntimeError(err::ObjectRequired);
     std::shared_ptr<ClassInstance> me = f.self->weak_from_this().lock();
     return Value::object(me); // Nothing while the object is being terminated
 }
@@ -330,7 +334,7 @@ Value NewExpr::eval(Frame& f) {
         CallContext ctx(f.eng.host, f.eng, &f);
         return f.eng.adoptCreated(factory(ctx));
     }
-    throw RuntimeError(506, "Class not defined: '" + utf16ToUtf8(name) + "'");
+    throw RuntimeError(err::ClassNotDefined, "Class not defined: '" + utf16ToUtf8(name) + "'");
 }
 
 // ---- Operators ----
@@ -656,11 +660,12 @@ void BinaryExpr::specialise() {
         if (!f.resumeNext) throw;
         f.eng.setErr(e.number(), e.description(), e.isCompileError() ? CompileErrorSource : "");
     } catch (const RuntimeError& e) {
-        if (!f.resumeNext) throwAt(e.number(), describe(e), s, f);
-        f.eng.setErr(e.number(), describe(e), "");
+        if (!f.resumeNext) throwAt(e.number(), scriptDescription(e), s, f);
+        f.eng.setErr(e.number(), scriptDescription(e), "");
     } catch (const std::bad_alloc&) {
-        if (!f.resumeNext) throwAt(7, errorDescription(7), s, f);
-        f.eng.setErr(7, errorDescription(7), "");
+        if (!f.resumeNext)
+            throwAt(err::OutOfMemory, std::string(err::describe(err::OutOfMemory, err::Wording::Script)), s, f);
+        f.eng.setErr(err::OutOfMemory, std::string(err::describe(err::OutOfMemory, err::Wording::Script)), "");
     } catch (ScriptAbort& a) {
         if (a.line == 0) a.line = s.pos.line, a.col = s.pos.col, a.code = f.code;
         throw;
@@ -701,7 +706,7 @@ Flow AssignStmt::exec(Frame& f) {
                     total += pieces[i].str().size();
                 else if (!pieces[i].isNull())
                     total += toString(pieces[i]).size();
-            if (total > (size_t{1} << 28)) throw RuntimeError(14);
+            if (total > (size_t{1} << 28)) throw RuntimeError(err::OutOfStringSpace);
             s.chargeTextLength(total);
             for (size_t i = 0; i < appendPieces.size(); ++i)
                 appendText(*text, pieces[i]);
@@ -718,7 +723,7 @@ Flow AssignStmt::exec(Frame& f) {
         Value v = value->kind == ExprKind::Binary ? nestedValue(*value, f) : value->eval(f);
         if (v.isObject() || isSet) v = letValue(std::move(v), isSet);
         Value& s = varSlot(f, static_cast<VarExpr*>(target.get())->var);
-        if (s.fixedArray()) throw RuntimeError(10);
+        if (s.fixedArray()) throw RuntimeError(err::ArrayLocked);
         s = std::move(v);
         return Flow::Normal;
     }
@@ -731,28 +736,28 @@ Flow DimStmt::exec(Frame& f) {
     size_t total = 1;
     for (auto& b : bounds) {
         int64_t count = int64_t{toLong(b->eval(f))} + 1; // UBound + 1, without 32-bit overflow
-        if (count < 0) throw RuntimeError(9);
-        if (count > MaxArrayElements) throw RuntimeError(7);
+        if (count < 0) throw RuntimeError(err::SubscriptOutOfRange);
+        if (count > MaxArrayElements) throw RuntimeError(err::OutOfMemory);
         counts.push_back(static_cast<int32_t>(count));
         total *= static_cast<size_t>(count);
-        if (total > static_cast<size_t>(MaxArrayElements)) throw RuntimeError(7);
+        if (total > static_cast<size_t>(MaxArrayElements)) throw RuntimeError(err::OutOfMemory);
     }
     Value* s = target->slot(f);
-    if (!s) throw RuntimeError(500);
+    if (!s) throw RuntimeError(err::VariableUndefined);
     if (!redim) {
         *s = Value::array(counts);
         s->setFixedArray(!counts.empty()); // Dim a() declares a dynamic array
         return Flow::Normal;
     }
-    if (s->fixedArray()) throw RuntimeError(10);
+    if (s->fixedArray()) throw RuntimeError(err::ArrayLocked);
     f.eng.checkBudget(); // a large array takes a while to make: not after the budget is spent
     Value fresh = Value::array(counts);
     if (preserve && s->isArray()) {
         const ArrayRep& old = s->arr();
         if (!old.counts.empty()) {
-            if (old.counts.size() != counts.size()) throw RuntimeError(9);
+            if (old.counts.size() != counts.size()) throw RuntimeError(err::SubscriptOutOfRange);
             for (size_t d = 0; d + 1 < counts.size(); ++d)
-                if (old.counts[d] != counts[d]) throw RuntimeError(9);
+                if (old.counts[d] != counts[d]) throw RuntimeError(err::SubscriptOutOfRange);
             // Only the last dimension changes: copy each row's common prefix.
             size_t oldLast = static_cast<size_t>(old.counts.back()), newLast = static_cast<size_t>(counts.back());
             size_t rows = newLast == 0 ? 0 : fresh.arr().data.size() / newLast;
@@ -773,7 +778,7 @@ Flow DimStmt::exec(Frame& f) {
 
 Flow EraseStmt::exec(Frame& f) {
     Value* s = target->slot(f);
-    if (!s || !s->isArray()) throw RuntimeError(13);
+    if (!s || !s->isArray()) throw RuntimeError(err::TypeMismatch);
     if (s->fixedArray()) {
         for (auto& v : s->mutableArray().data)
             v = Value();
@@ -792,7 +797,7 @@ Flow IfStmt::exec(Frame& f) {
             // With On Error Resume Next a failing condition goes on into the branch, as the
             // language has always done.
             if (!f.resumeNext) throw;
-            f.eng.setErr(e.number(), describe(e), "");
+            f.eng.setErr(e.number(), scriptDescription(e), "");
             taken = true;
         }
         if (taken) return execBlock(body, f);
@@ -802,9 +807,9 @@ Flow IfStmt::exec(Frame& f) {
 
 Flow ForStmt::exec(Frame& f) {
     Value a = from->eval(f), b = to->eval(f), st = step ? step->eval(f) : Value::integer(1);
-    if (a.isNull() || b.isNull() || st.isNull()) throw RuntimeError(94);
+    if (a.isNull() || b.isNull() || st.isNull()) throw RuntimeError(err::InvalidUseOfNull);
     Value* v = var->slot(f);
-    if (!v) throw RuntimeError(500);
+    if (!v) throw RuntimeError(err::VariableUndefined);
     auto isInt = [](const Value& x) {
         return x.type() == VarType::Integer || x.type() == VarType::Long || x.type() == VarType::Byte ||
                x.type() == VarType::Empty || x.type() == VarType::Boolean;
@@ -814,7 +819,7 @@ Flow ForStmt::exec(Frame& f) {
         int64_t i = a.rawInt(), end = b.rawInt(), inc = st.rawInt();
         auto make = [longs](int64_t x) {
             if (!longs && x >= -32768 && x <= 32767) return Value::integer(static_cast<int16_t>(x));
-            if (x < INT32_MIN || x > INT32_MAX) throw RuntimeError(6);
+            if (x < INT32_MIN || x > INT32_MAX) throw RuntimeError(err::Overflow);
             return Value::lng(static_cast<int32_t>(x));
         };
         for (;;) {
@@ -834,7 +839,7 @@ Flow ForStmt::exec(Frame& f) {
     VarType t = a.type() == VarType::Single && b.type() != VarType::Double ? VarType::Single : VarType::Double;
     for (;;) {
         if (!std::isfinite(i) || (t == VarType::Single && std::fabs(i) > std::numeric_limits<float>::max()))
-            throw RuntimeError(6);
+            throw RuntimeError(err::Overflow);
         *v = t == VarType::Single ? Value::single(static_cast<float>(i)) : Value::dbl(i);
         if (inc >= 0 ? i > end : i < end) break;
         Flow fl = execBody(body, f);
@@ -873,20 +878,20 @@ Flow ForEachStmt::exec(Frame& f) {
             items = elementsInWalkOrder(c.arr());
         } else if (c.isObject() && c.obj()) {
             auto keep = c.objShared();
-            if (!keep->enumerate(items)) throw RuntimeError(451);
+            if (!keep->enumerate(items)) throw RuntimeError(err::NotACollection);
         } else {
-            throw RuntimeError(c.isObject() ? 91 : 451);
+            throw RuntimeError(c.isObject() ? err::ObjectNotSet : err::NotACollection);
         }
     } catch (const RuntimeError& e) {
         // As with If: under On Error Resume Next a failing header goes on into the body, once.
         if (!f.resumeNext) throw;
-        f.eng.setErr(e.number(), describe(e), "");
+        f.eng.setErr(e.number(), scriptDescription(e), "");
         Flow fl = execBlock(body, f);
         return fl == Flow::ExitFor ? Flow::Normal : fl;
     }
     for (auto& item : items) {
         Value* v = var->slot(f);
-        if (!v) throw RuntimeError(500);
+        if (!v) throw RuntimeError(err::VariableUndefined);
         *v = std::move(item);
         Flow fl = execBody(body, f);
         if (fl == Flow::ExitFor) break;
@@ -903,7 +908,7 @@ static bool loopTest(Expr& cond, bool until, Frame& f) {
         return truth(cond.eval(f)) != until;
     } catch (const RuntimeError& e) {
         if (!f.resumeNext) throw;
-        f.eng.setErr(e.number(), describe(e), "");
+        f.eng.setErr(e.number(), scriptDescription(e), "");
         return true;
     }
 }
@@ -956,12 +961,12 @@ Flow SelectStmt::exec(Frame& f) {
 Flow WithStmt::exec(Frame& f) {
     try {
         Value o = object->eval(f);
-        if (!o.isObject()) throw RuntimeError(424);
+        if (!o.isObject()) throw RuntimeError(err::ObjectRequired);
         varSlot(f, slot) = std::move(o);
     } catch (const RuntimeError& e) {
         // Under On Error Resume Next the body still runs; its members then fail one by one.
         if (!f.resumeNext) throw;
-        f.eng.setErr(e.number(), describe(e), "");
+        f.eng.setErr(e.number(), scriptDescription(e), "");
     }
     struct Clear {
         Frame& f;

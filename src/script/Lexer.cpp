@@ -117,7 +117,7 @@ void Lexer::advance() {
 }
 
 void Lexer::fail(int number, int line, int col) const {
-    throw ScriptError(number, errorDescription(number), line, col, true);
+    throw ScriptError(number, line, col, true);
 }
 
 // "&H" and "&O" start a literal only when the letters after them are all digits of that base
@@ -155,7 +155,7 @@ Token Lexer::next() {
             size_t k = 1;
             while (peek(k) == u' ' || peek(k) == u'\t' || peek(k) == u'\r')
                 ++k;
-            if (peek(k) != u'\n') fail(1032, m_line, m_col);
+            if (peek(k) != u'\n') fail(err::InvalidCharacter, m_line, m_col);
             for (size_t i = 0; i <= k; ++i)
                 advance();
             space = true;
@@ -225,7 +225,7 @@ Token Lexer::next() {
         advance();
         std::u16string s;
         for (;;) {
-            if (m_pos >= m_src.size() || peek() == u'\n') fail(1033, t.line, t.col);
+            if (m_pos >= m_src.size() || peek() == u'\n') fail(err::UnterminatedString, t.line, t.col);
             if (peek() == u'"') {
                 if (peek(1) == u'"') {
                     s.push_back(u'"');
@@ -250,7 +250,7 @@ Token Lexer::next() {
             s.push_back(peek());
             advance();
         }
-        if (peek() != u'#') fail(1002, t.line, t.col);
+        if (peek() != u'#') fail(err::SyntaxError, t.line, t.col);
         advance();
         // Date literals read month first whatever locale the script chose.
         const locale::Format& chosen = locale::active();
@@ -259,7 +259,7 @@ Token Lexer::next() {
             t.value = Value::date(toDate(Value::string(s)));
         } catch (const RuntimeError&) {
             locale::setActive(chosen);
-            fail(1002, t.line, t.col);
+            fail(err::SyntaxError, t.line, t.col);
         }
         locale::setActive(chosen);
         t.type = Tok::Date;
@@ -272,7 +272,7 @@ Token Lexer::next() {
             s.push_back(peek());
             advance();
         }
-        if (peek() != u']') fail(1007, t.line, t.col);
+        if (peek() != u']') fail(err::ExpectedRBracket, t.line, t.col);
         advance();
         t.type = Tok::Word;
         t.text = std::move(s);
@@ -292,14 +292,14 @@ Token Lexer::next() {
     }
     if (isDigit(c)) return number(t);
     if (isLetter(c)) return word(t, member);
-    fail(1032, t.line, t.col);
+    fail(err::InvalidCharacter, t.line, t.col);
 }
 
 Token Lexer::word(Token t, bool member) {
     size_t start = m_pos;
     while (m_pos < m_src.size() && (isLetter(peek()) || isDigit(peek()) || peek() == u'_'))
         advance();
-    if (m_pos - start > 255) fail(1030, t.line, t.col);
+    if (m_pos - start > 255) fail(err::IdentifierTooLong, t.line, t.col);
     t.type = Tok::Word;
     t.text = std::u16string(m_src.substr(start, m_pos - start));
     t.kw = keywordOf(lowerAscii(t.text));
@@ -334,13 +334,13 @@ Token Lexer::number(Token t) {
                 d = c - u'A' + 10;
             else
                 break;
-            if (d >= base) fail(1031, t.line, t.col);
+            if (d >= base) fail(err::InvalidNumber, t.line, t.col);
             v = v * static_cast<uint64_t>(base) + static_cast<uint64_t>(d);
-            if (v > 0xFFFFFFFFull) fail(1031, t.line, t.col);
+            if (v > 0xFFFFFFFFull) fail(err::InvalidNumber, t.line, t.col);
             advance();
             ++digits;
         }
-        if (digits == 0) fail(1031, t.line, t.col);
+        if (digits == 0) fail(err::InvalidNumber, t.line, t.col);
         bool forceLong = false;
         if (peek() == u'&') forceLong = true, advance();
         if (!forceLong && v <= 0xFFFF)
@@ -372,9 +372,9 @@ Token Lexer::number(Token t) {
         while (isDigit(peek()))
             digits.push_back(static_cast<char>(peek())), advance();
     }
-    if (isLetter(peek()) || peek() == u'_') fail(1031, t.line, t.col);
+    if (isLetter(peek()) || peek() == u'_') fail(err::InvalidNumber, t.line, t.col);
     double d = asciiToDouble(digits);
-    if (!std::isfinite(d)) fail(1031, t.line, t.col);
+    if (!std::isfinite(d)) fail(err::InvalidNumber, t.line, t.col);
     if (!isFloat && d <= 32767)
         t.value = Value::integer(static_cast<int16_t>(d));
     else if (!isFloat && d <= 2147483647.0)

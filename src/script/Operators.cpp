@@ -47,7 +47,7 @@ Num toNum(const Value& v) {
     case VarType::Object:
         return toNum(defaultValue(v));
     default:
-        throw RuntimeError(13);
+        throw RuntimeError(err::TypeMismatch);
     }
 }
 
@@ -78,11 +78,11 @@ Value intResult(int64_t r, NK kind) {
 }
 
 Value realResult(double r, NK kind) {
-    if (!std::isfinite(r)) throw RuntimeError(6);
+    if (!std::isfinite(r)) throw RuntimeError(err::Overflow);
     if (kind == NK::Single && std::fabs(r) <= std::numeric_limits<float>::max())
         return Value::single(static_cast<float>(r));
     if (kind == NK::Date) {
-        if (!(r >= -657434.0 && r < 2958466.0)) throw RuntimeError(6);
+        if (!(r >= -657434.0 && r < 2958466.0)) throw RuntimeError(err::Overflow);
         return Value::date(r);
     }
     return Value::dbl(r);
@@ -90,7 +90,7 @@ Value realResult(double r, NK kind) {
 
 Value currencyResult(long double scaled) {
     long double r = std::nearbyint(scaled);
-    if (!(r >= -9.2233720368547758e18L && r < 9.2233720368547758e18L)) throw RuntimeError(6);
+    if (!(r >= -9.2233720368547758e18L && r < 9.2233720368547758e18L)) throw RuntimeError(err::Overflow);
     return Value::currencyScaled(static_cast<int64_t>(r));
 }
 
@@ -131,7 +131,7 @@ Value divide(const Value& a, const Value& b) {
     if (a.isNull() || b.isNull()) return Value::null();
     Num x = toNum(a), y = toNum(b);
     double l = asDouble(x), r = asDouble(y);
-    if (r == 0) throw RuntimeError(l == 0 ? 6 : 11);
+    if (r == 0) throw RuntimeError(l == 0 ? err::Overflow : err::DivisionByZero);
     // A Single divided with a Byte, Integer or Single stays Single; everything else is Double.
     bool single = (x.kind == NK::Single || y.kind == NK::Single) && x.kind <= NK::Single && y.kind <= NK::Single &&
                   x.kind != NK::Long && y.kind != NK::Long;
@@ -148,19 +148,19 @@ Num intOperand(const Value& v) {
 Value intDivMod(Op op, const Value& a, const Value& b) {
     if (a.isNull() || b.isNull()) return Value::null();
     Num x = intOperand(a), y = intOperand(b);
-    if (y.i == 0) throw RuntimeError(11);
+    if (y.i == 0) throw RuntimeError(err::DivisionByZero);
     NK k = x.kind > y.kind ? x.kind : y.kind;
     int64_t r = op == Op::IntDiv ? x.i / y.i : x.i % y.i;
     Value v = intResult(r, k);
-    if (v.type() == VarType::Double) throw RuntimeError(6);
+    if (v.type() == VarType::Double) throw RuntimeError(err::Overflow);
     return v;
 }
 
 Value power(const Value& a, const Value& b) {
     if (a.isNull() || b.isNull()) return Value::null();
     double l = asDouble(toNum(a)), r = asDouble(toNum(b));
-    if (l == 0 && r < 0) throw RuntimeError(5);
-    if (l < 0 && r != std::trunc(r)) throw RuntimeError(5);
+    if (l == 0 && r < 0) throw RuntimeError(err::InvalidCall);
+    if (l < 0 && r != std::trunc(r)) throw RuntimeError(err::InvalidCall);
     return realResult(std::pow(l, r), NK::Double);
 }
 
@@ -263,7 +263,7 @@ Value logical(Op op, const Value& a0, const Value& b0) {
 Value concat(const Value& a, const Value& b) {
     if (a.isNull() && b.isNull()) return Value::null();
     if (a.isString() && b.isString()) {
-        if (a.str().size() + b.str().size() > MaxStringLength) throw RuntimeError(14);
+        if (a.str().size() + b.str().size() > MaxStringLength) throw RuntimeError(err::OutOfStringSpace);
         std::u16string s;
         s.reserve(a.str().size() + b.str().size());
         s += a.str();
@@ -272,19 +272,19 @@ Value concat(const Value& a, const Value& b) {
     }
     std::u16string l = a.isNull() ? std::u16string() : toString(a);
     std::u16string r = b.isNull() ? std::u16string() : toString(b);
-    if (l.size() + r.size() > MaxStringLength) throw RuntimeError(14);
+    if (l.size() + r.size() > MaxStringLength) throw RuntimeError(err::OutOfStringSpace);
     return Value::string(l + r);
 }
 
 void appendText(std::u16string& text, const Value& piece) {
     if (piece.isNull()) return;
     if (piece.isString()) {
-        if (text.size() + piece.str().size() > MaxStringLength) throw RuntimeError(14);
+        if (text.size() + piece.str().size() > MaxStringLength) throw RuntimeError(err::OutOfStringSpace);
         text += piece.str();
         return;
     }
     std::u16string r = toString(piece);
-    if (text.size() + r.size() > MaxStringLength) throw RuntimeError(14);
+    if (text.size() + r.size() > MaxStringLength) throw RuntimeError(err::OutOfStringSpace);
     text += r;
 }
 
@@ -323,7 +323,7 @@ Value binaryOp(Op op, const Value& a, const Value& b) {
     case Op::Ge:
         return compare(op, a, b);
     case Op::Is:
-        if (!a.isObject() || !b.isObject()) throw RuntimeError(424);
+        if (!a.isObject() || !b.isObject()) throw RuntimeError(err::ObjectRequired);
         return Value::boolean(a.obj() == b.obj());
     case Op::And:
     case Op::Or:
@@ -332,7 +332,7 @@ Value binaryOp(Op op, const Value& a, const Value& b) {
     case Op::Imp:
         return logical(op, a, b);
     default:
-        throw RuntimeError(51);
+        throw RuntimeError(err::InternalError);
     }
 }
 
@@ -386,14 +386,14 @@ Value unaryOp(Op op, const Value& a) {
     case VarType::Date:
         return Value::date(-a.rawDouble());
     case VarType::Currency:
-        if (a.rawInt() == std::numeric_limits<int64_t>::min()) throw RuntimeError(6);
+        if (a.rawInt() == std::numeric_limits<int64_t>::min()) throw RuntimeError(err::Overflow);
         return Value::currencyScaled(-a.rawInt());
     case VarType::String:
         return Value::dbl(-toDouble(a));
     case VarType::Object:
         return unaryOp(op, defaultValue(a));
     default:
-        throw RuntimeError(13);
+        throw RuntimeError(err::TypeMismatch);
     }
 }
 

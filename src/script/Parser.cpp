@@ -36,7 +36,7 @@ Parser::Parser(std::u16string_view source) : m_lexer(source) {
 }
 
 Parser::Nest::Nest(Parser& parser) : p(parser) {
-    if (++p.m_depth > MaxNesting) p.fail(28);
+    if (++p.m_depth > MaxNesting) p.fail(err::OutOfStackSpace);
 }
 
 // ======================================================================
@@ -72,12 +72,12 @@ void Parser::fail(int number) const {
 }
 
 void Parser::failAt(int number, const Token& t) const {
-    throw ScriptError(number, errorDescription(number), t.line, t.col, true);
+    throw ScriptError(number, t.line, t.col, true);
 }
 
 void Parser::endOfStatement() {
     if (m_tok.type == Tok::End) return;
-    if (m_tok.type != Tok::Newline) fail(1025);
+    if (m_tok.type != Tok::Newline) fail(err::ExpectedEndOfStatement);
     advance();
 }
 
@@ -92,7 +92,7 @@ void Parser::skipNewlines() {
 }
 
 std::u16string Parser::identifier() {
-    if (m_tok.type != Tok::Word || Lexer::isReserved(m_tok.kw)) fail(1010);
+    if (m_tok.type != Tok::Word || Lexer::isReserved(m_tok.kw)) fail(err::ExpectedIdentifier);
     std::u16string s = m_tok.text;
     advance();
     return s;
@@ -109,15 +109,15 @@ std::unique_ptr<CodeUnit> Parser::parseProgram(bool& optionExplicit) {
     skipNewlines();
     if (isKw(Kw::Option)) {
         advance();
-        expectKw(Kw::Explicit, 1002);
+        expectKw(Kw::Explicit, err::SyntaxError);
         optionExplicit = true;
         endOfStatement();
     }
     parseBlock(unit->body, false);
     if (m_tok.type != Tok::End) {
-        if (isKw(Kw::Next)) fail(1055);
-        if (isKw(Kw::Loop)) fail(1038);
-        fail(1024);
+        if (isKw(Kw::Next)) fail(err::UnexpectedNext);
+        if (isKw(Kw::Loop)) fail(err::LoopWithoutDo);
+        fail(err::ExpectedStatement);
     }
     return unit;
 }
@@ -125,7 +125,7 @@ std::unique_ptr<CodeUnit> Parser::parseProgram(bool& optionExplicit) {
 ExprPtr Parser::parseOnlyExpression() {
     ExprPtr e = parseExpr();
     if (m_tok.type == Tok::Newline) advance();
-    if (m_tok.type != Tok::End) fail(1025);
+    if (m_tok.type != Tok::End) fail(err::ExpectedEndOfStatement);
     return e;
 }
 
@@ -163,12 +163,12 @@ void Parser::parseBlock(Block& out, bool inProc, bool singleLine) {
             advance();
             hadAccess = true;
             if (isKw(Kw::Default)) {
-                if (!isPublic) fail(1057);
+                if (!isPublic) fail(err::DefaultNotPublic);
                 isDefault = true;
                 advance();
             }
             if (!isKw(Kw::Sub) && !isKw(Kw::Function) && !isKw(Kw::Property)) {
-                if (isDefault) fail(1058);
+                if (isDefault) fail(err::DefaultNotPropertyGet);
                 if (isKw(Kw::Const)) {
                     advance();
                     out.push_back(parseDecl(DeclStmt::Const));
@@ -184,19 +184,19 @@ void Parser::parseBlock(Block& out, bool inProc, bool singleLine) {
             }
         }
         if (!inProc && (isKw(Kw::Sub) || isKw(Kw::Function) || isKw(Kw::Property))) {
-            if (singleLine) fail(1024);
-            if (isKw(Kw::Property) && !m_class) fail(1048);
+            if (singleLine) fail(err::ExpectedStatement);
+            if (isKw(Kw::Property) && !m_class) fail(err::OutsideClass);
             ProcKind kind = procedureKind();
             if (isDefault && kind != ProcKind::Function && kind != ProcKind::PropertyGet && kind != ProcKind::Sub)
-                fail(1058);
+                fail(err::DefaultNotPropertyGet);
             advance();
             parseProcedure(kind, isPublic, isDefault, m_class);
             endOfStatement();
             continue;
         }
-        if (hadAccess) fail(1024);
+        if (hadAccess) fail(err::ExpectedStatement);
         if (!inProc && !m_class && isKw(Kw::Class)) {
-            if (singleLine) fail(1024);
+            if (singleLine) fail(err::ExpectedStatement);
             parseClass();
             endOfStatement();
             continue;
@@ -222,7 +222,7 @@ ProcKind Parser::procedureKind() {
     if (isKw(Kw::Get)) return ProcKind::PropertyGet;
     if (isKw(Kw::Let)) return ProcKind::PropertyLet;
     if (isKw(Kw::Set)) return ProcKind::PropertySet;
-    fail(1049);
+    fail(err::ExpectedPropertyKind);
 }
 
 // procedure := name [ "(" [param {"," param}] ")" ] newline block "End" kind
@@ -243,13 +243,14 @@ void Parser::parseProcedure(ProcKind kind, bool isPublic, bool isDefault, ClassD
                 else
                     acceptKw(Kw::ByRef);
                 p.name = identifier();
-                if (accept(Tok::LParen)) expect(Tok::RParen, 1006); // array parameter marker
+                if (accept(Tok::LParen)) expect(Tok::RParen, err::ExpectedRParen); // array parameter marker
                 proc->params.push_back(std::move(p));
             } while (accept(Tok::Comma));
-            expect(Tok::RParen, 1006);
+            expect(Tok::RParen, err::ExpectedRParen);
         }
     }
-    if ((kind == ProcKind::PropertyLet || kind == ProcKind::PropertySet) && proc->params.empty()) fail(1054);
+    if ((kind == ProcKind::PropertyLet || kind == ProcKind::PropertySet) && proc->params.empty())
+        fail(err::PropertyWithoutArgument);
     bool savedIn = m_inProc;
     ProcKind savedKind = m_procKind;
     m_inProc = true;
@@ -260,13 +261,13 @@ void Parser::parseProcedure(ProcKind kind, bool isPublic, bool isDefault, ClassD
     proc->runsExecute = m_procRunsExecute;
     m_inProc = savedIn;
     m_procKind = savedKind;
-    expectKw(Kw::End, 1014);
+    expectKw(Kw::End, err::ExpectedEnd);
     if (kind == ProcKind::Sub)
-        expectKw(Kw::Sub, 1016);
+        expectKw(Kw::Sub, err::ExpectedSub);
     else if (kind == ProcKind::Function)
-        expectKw(Kw::Function, 1015);
+        expectKw(Kw::Function, err::ExpectedFunction);
     else
-        expectKw(Kw::Property, 1050);
+        expectKw(Kw::Property, err::ExpectedProperty);
 
     if (!cls) {
         m_unit->procs.push_back(std::move(proc));
@@ -276,7 +277,7 @@ void Parser::parseProcedure(ProcKind kind, bool isPublic, bool isDefault, ClassD
     cls->procs.push_back(std::move(proc));
     std::u16string lower = lowerAscii(raw->name);
     if (lower == u"class_initialize" || lower == u"class_terminate") {
-        if (!raw->params.empty()) fail(1053);
+        if (!raw->params.empty()) fail(err::ClassEventArguments);
         (lower == u"class_initialize" ? cls->initialize : cls->terminate) = raw;
     }
     int id = cls->memberIndex(raw->name);
@@ -307,11 +308,11 @@ void Parser::parseProcedure(ProcKind kind, bool isPublic, bool isDefault, ClassD
         Token at;
         at.line = raw->pos.line;
         at.col = raw->pos.col;
-        failAt(1041, at);
+        failAt(err::NameRedefined, at);
     }
     *target = raw;
     if (isDefault) {
-        if (cls->defaultMember >= 0 && cls->defaultMember != id) fail(1052);
+        if (cls->defaultMember >= 0 && cls->defaultMember != id) fail(err::MultipleDefaults);
         cls->defaultMember = id;
     }
 }
@@ -331,24 +332,25 @@ void Parser::parseClass() {
             isPublic = isKw(Kw::Public);
             advance();
             if (isKw(Kw::Default)) {
-                if (!isPublic) fail(1057);
+                if (!isPublic) fail(err::DefaultNotPublic);
                 isDefault = true;
                 advance();
             }
         } else if (isKw(Kw::Dim)) {
             advance();
         } else if (!isKw(Kw::Sub) && !isKw(Kw::Function) && !isKw(Kw::Property)) {
-            fail(1024);
+            fail(err::ExpectedStatement);
         }
         if (isKw(Kw::Sub) || isKw(Kw::Function) || isKw(Kw::Property)) {
             ProcKind kind = procedureKind();
-            if (isDefault && (kind == ProcKind::PropertyLet || kind == ProcKind::PropertySet)) fail(1058);
+            if (isDefault && (kind == ProcKind::PropertyLet || kind == ProcKind::PropertySet))
+                fail(err::DefaultNotPropertyGet);
             advance();
             parseProcedure(kind, isPublic, isDefault, cls.get());
             endOfStatementOrEnd();
             continue;
         }
-        if (isDefault) fail(1058);
+        if (isDefault) fail(err::DefaultNotPropertyGet);
         // Field declarations: name [ "(" bounds ")" ] { "," ... }
         do {
             FieldDef fd;
@@ -359,22 +361,22 @@ void Parser::parseClass() {
                 fd.isArray = true;
                 if (!accept(Tok::RParen)) {
                     do {
-                        if (m_tok.type != Tok::Number) fail(1026);
+                        if (m_tok.type != Tok::Number) fail(err::ExpectedInteger);
                         fd.dims.push_back(toLong(m_tok.value));
                         advance();
                     } while (accept(Tok::Comma));
-                    expect(Tok::RParen, 1006);
+                    expect(Tok::RParen, err::ExpectedRParen);
                 }
             }
-            if (cls->memberIndex(fd.name) >= 0) failAt(1041, nameTok);
+            if (cls->memberIndex(fd.name) >= 0) failAt(err::NameRedefined, nameTok);
             cls->fields.push_back(fd);
             cls->members.push_back(MemberDef{fd.name, isPublic, static_cast<int>(cls->fields.size()) - 1});
         } while (accept(Tok::Comma));
         endOfStatementOrEnd();
     }
     m_class = nullptr;
-    expectKw(Kw::End, 1014);
-    expectKw(Kw::Class, 1047);
+    expectKw(Kw::End, err::ExpectedEnd);
+    expectKw(Kw::Class, err::ExpectedClass);
     m_unit->classes.push_back(std::move(cls));
 }
 
@@ -386,7 +388,7 @@ StmtPtr Parser::parseStatement(bool inProc, bool singleLine) {
     Nest nest(*this);
     Pos p = pos();
     if (m_tok.type == Tok::Dot) return parseCallOrAssign(false);
-    if (m_tok.type != Tok::Word) fail(1024);
+    if (m_tok.type != Tok::Word) fail(err::ExpectedStatement);
     switch (m_tok.kw) {
     case Kw::Dim:
         advance();
@@ -419,7 +421,7 @@ StmtPtr Parser::parseStatement(bool inProc, bool singleLine) {
     case Kw::Set: {
         advance();
         ExprPtr target = parsePostfix(true);
-        expect(Tok::Eq, 1011);
+        expect(Tok::Eq, err::ExpectedEquals);
         ExprPtr value = parseExpr();
         return std::make_unique<AssignStmt>(std::move(target), std::move(value), true, p);
     }
@@ -439,20 +441,20 @@ StmtPtr Parser::parseStatement(bool inProc, bool singleLine) {
         return s;
     }
     case Kw::Option:
-        fail(1042);
+        fail(err::MustBeFirstStatement);
     case Kw::Class:
-        fail(singleLine || inProc ? 1024 : 1047);
+        fail(singleLine || inProc ? err::ExpectedStatement : err::ExpectedClass);
     case Kw::Sub:
     case Kw::Function:
     case Kw::Public:
     case Kw::Private:
-        fail(1024);
+        fail(err::ExpectedStatement);
     case Kw::Me:
         return parseCallOrAssign(false);
     default:
         break;
     }
-    if (Lexer::isReserved(m_tok.kw)) fail(1024);
+    if (Lexer::isReserved(m_tok.kw)) fail(err::ExpectedStatement);
     return parseCallOrAssign(false);
 }
 
@@ -466,7 +468,7 @@ StmtPtr Parser::parseDecl(DeclStmt::Kind kind) {
         item.pos = pos();
         item.name = identifier();
         if (kind == DeclStmt::Const) {
-            expect(Tok::Eq, 1011);
+            expect(Tok::Eq, err::ExpectedEquals);
             item.value = parseExpr();
         } else if (accept(Tok::LParen)) {
             item.hasBounds = true;
@@ -474,11 +476,11 @@ StmtPtr Parser::parseDecl(DeclStmt::Kind kind) {
                 do
                     item.bounds.push_back(parseExpr());
                 while (accept(Tok::Comma));
-                expect(Tok::RParen, 1006);
+                expect(Tok::RParen, err::ExpectedRParen);
             }
-            if (kind == DeclStmt::ReDim && item.bounds.empty()) fail(1023);
+            if (kind == DeclStmt::ReDim && item.bounds.empty()) fail(err::ExpectedExpression);
         } else if (kind == DeclStmt::ReDim) {
-            fail(1005);
+            fail(err::ExpectedLParen);
         }
         d->items.push_back(std::move(item));
     } while (accept(Tok::Comma));
@@ -491,7 +493,7 @@ StmtPtr Parser::parseIf(bool inProc) {
     auto s = std::make_unique<IfStmt>(pos());
     advance();
     ExprPtr cond = parseExpr();
-    expectKw(Kw::Then, 1017);
+    expectKw(Kw::Then, err::ExpectedThen);
     if (m_tok.type != Tok::End && (m_tok.type != Tok::Newline || m_tok.text == u":")) {
         // Single-line form.
         if (m_tok.type == Tok::Newline) advance();
@@ -505,7 +507,7 @@ StmtPtr Parser::parseIf(bool inProc) {
         if (isKw(Kw::End)) {
             // Tolerate an explicit "End If" closing a single-line If.
             advance();
-            expectKw(Kw::If, 1012);
+            expectKw(Kw::If, err::ExpectedIf);
         }
         return s;
     }
@@ -516,7 +518,7 @@ StmtPtr Parser::parseIf(bool inProc) {
         if (isKw(Kw::ElseIf)) {
             advance();
             ExprPtr c = parseExpr();
-            expectKw(Kw::Then, 1017);
+            expectKw(Kw::Then, err::ExpectedThen);
             Block b;
             if (!atEndOfStatement()) {
                 parseBlock(b, inProc, true);
@@ -535,8 +537,8 @@ StmtPtr Parser::parseIf(bool inProc) {
             break;
         }
     }
-    expectKw(Kw::End, 1014);
-    expectKw(Kw::If, 1012);
+    expectKw(Kw::End, err::ExpectedEnd);
+    expectKw(Kw::If, err::ExpectedIf);
     return s;
 }
 
@@ -551,7 +553,7 @@ StmtPtr Parser::parseFor(bool inProc) {
         auto s = std::make_unique<ForEachStmt>(p);
         Pos np = pos();
         s->var = std::make_unique<NameExpr>(identifier(), np);
-        expectKw(Kw::In, 1046);
+        expectKw(Kw::In, err::ExpectedIn);
         s->collection = parseExpr();
         endOfStatement();
         parseBlock(s->body, inProc);
@@ -559,11 +561,11 @@ StmtPtr Parser::parseFor(bool inProc) {
     } else {
         auto s = std::make_unique<ForStmt>(p);
         Pos np = pos();
-        if (m_tok.type != Tok::Word || Lexer::isReserved(m_tok.kw)) fail(1040);
+        if (m_tok.type != Tok::Word || Lexer::isReserved(m_tok.kw)) fail(err::InvalidForVariable);
         s->var = std::make_unique<NameExpr>(identifier(), np);
-        expect(Tok::Eq, 1011);
+        expect(Tok::Eq, err::ExpectedEquals);
         s->from = parseExpr();
-        expectKw(Kw::To, 1013);
+        expectKw(Kw::To, err::ExpectedTo);
         s->to = parseExpr();
         if (acceptKw(Kw::Step)) s->step = parseExpr();
         endOfStatement();
@@ -571,7 +573,7 @@ StmtPtr Parser::parseFor(bool inProc) {
         result = std::move(s);
     }
     --m_forDepth;
-    expectKw(Kw::Next, 1020);
+    expectKw(Kw::Next, err::ExpectedNext);
     if (m_tok.type == Tok::Word && !Lexer::isReserved(m_tok.kw)) advance(); // "Next i"
     return result;
 }
@@ -585,15 +587,15 @@ StmtPtr Parser::parseDo(bool inProc) {
         advance();
         s->cond = parseExpr();
     } else if (!atEndOfStatement()) {
-        fail(1028);
+        fail(err::ExpectedWhileUntilOrEnd);
     }
     endOfStatement();
     ++m_doDepth;
     parseBlock(s->body, inProc);
     --m_doDepth;
-    expectKw(Kw::Loop, 1019);
+    expectKw(Kw::Loop, err::ExpectedLoop);
     if (isKw(Kw::While) || isKw(Kw::Until)) {
-        if (s->cond) fail(1025);
+        if (s->cond) fail(err::ExpectedEndOfStatement);
         s->until = isKw(Kw::Until);
         s->condAtEnd = true;
         advance();
@@ -609,7 +611,7 @@ StmtPtr Parser::parseWhile(bool inProc) {
     s->cond = parseExpr();
     endOfStatement();
     parseBlock(s->body, inProc);
-    expectKw(Kw::Wend, 1018);
+    expectKw(Kw::Wend, err::ExpectedWend);
     return s;
 }
 
@@ -617,7 +619,7 @@ StmtPtr Parser::parseWhile(bool inProc) {
 StmtPtr Parser::parseSelect(bool inProc) {
     auto s = std::make_unique<SelectStmt>(pos());
     advance();
-    expectKw(Kw::Case, 1021);
+    expectKw(Kw::Case, err::ExpectedCase);
     s->subject = parseExpr();
     endOfStatement();
     skipNewlines();
@@ -634,7 +636,7 @@ StmtPtr Parser::parseSelect(bool inProc) {
             CaseItem item;
             if (acceptKw(Kw::Is)) {
                 item.kind = CaseItem::Compare;
-                if (!comparisonOf(m_tok.type, item.op)) fail(1002);
+                if (!comparisonOf(m_tok.type, item.op)) fail(err::SyntaxError);
                 advance();
                 item.a = parseConcat();
             } else {
@@ -651,8 +653,8 @@ StmtPtr Parser::parseSelect(bool inProc) {
         parseBlock(b, inProc);
         s->cases.emplace_back(std::move(items), std::move(b));
     }
-    expectKw(Kw::End, 1014);
-    expectKw(Kw::Select, 1022);
+    expectKw(Kw::End, err::ExpectedEnd);
+    expectKw(Kw::Select, err::ExpectedSelect);
     return s;
 }
 
@@ -665,8 +667,8 @@ StmtPtr Parser::parseWith(bool inProc) {
     ++m_withDepth;
     parseBlock(s->body, inProc);
     --m_withDepth;
-    expectKw(Kw::End, 1014);
-    expectKw(Kw::With, 1029);
+    expectKw(Kw::End, err::ExpectedEnd);
+    expectKw(Kw::With, err::ExpectedWith);
     return s;
 }
 
@@ -676,19 +678,19 @@ StmtPtr Parser::parseExit() {
     advance();
     Flow flow;
     if (isKw(Kw::For)) {
-        if (m_forDepth == 0) fail(1039);
+        if (m_forDepth == 0) fail(err::InvalidExit);
         flow = Flow::ExitFor;
     } else if (isKw(Kw::Do)) {
-        if (m_doDepth == 0) fail(1039);
+        if (m_doDepth == 0) fail(err::InvalidExit);
         flow = Flow::ExitDo;
     } else if (isKw(Kw::Sub) || isKw(Kw::Function) || isKw(Kw::Property)) {
         bool ok = m_inProc && ((isKw(Kw::Sub) && m_procKind == ProcKind::Sub) ||
                                (isKw(Kw::Function) && m_procKind == ProcKind::Function) ||
                                (isKw(Kw::Property) && m_procKind != ProcKind::Sub && m_procKind != ProcKind::Function));
-        if (!ok) fail(1039);
+        if (!ok) fail(err::InvalidExit);
         flow = Flow::ExitProc;
     } else {
-        fail(1039);
+        fail(err::InvalidExit);
     }
     advance();
     return std::make_unique<ExitStmt>(flow, p);
@@ -698,13 +700,14 @@ StmtPtr Parser::parseExit() {
 StmtPtr Parser::parseOnError() {
     Pos p = pos();
     advance();
-    expectKw(Kw::Error, 1002);
+    expectKw(Kw::Error, err::SyntaxError);
     if (acceptKw(Kw::Resume)) {
-        expectKw(Kw::Next, 1002);
+        expectKw(Kw::Next, err::SyntaxError);
         return std::make_unique<OnErrorStmt>(true, p);
     }
-    expectKw(Kw::GoTo, 1002);
-    if (m_tok.type != Tok::Number || m_tok.value.rawInt() != 0 || m_tok.value.type() != VarType::Integer) fail(1002);
+    expectKw(Kw::GoTo, err::SyntaxError);
+    if (m_tok.type != Tok::Number || m_tok.value.rawInt() != 0 || m_tok.value.type() != VarType::Integer)
+        fail(err::SyntaxError);
     advance();
     return std::make_unique<OnErrorStmt>(false, p);
 }
@@ -731,10 +734,10 @@ StmtPtr Parser::parseCallOrAssign(bool explicitCall) {
         args = &m->args;
         parens = &m->hasParens;
     } else {
-        fail(1024);
+        fail(err::ExpectedStatement);
     }
     if (explicitCall) {
-        if (!atEndOfStatement() && !isKw(Kw::Else)) fail(1025);
+        if (!atEndOfStatement() && !isKw(Kw::Else)) fail(err::ExpectedEndOfStatement);
         return std::make_unique<CallStmt>(std::move(target), p);
     }
     if (*parens && args->size() == 1 && !atEndOfStatement() && !isKw(Kw::Else) && m_tok.type != Tok::Comma) {
@@ -752,13 +755,13 @@ StmtPtr Parser::parseCallOrAssign(bool explicitCall) {
             args = &static_cast<MemberExpr*>(target.get())->args;
             parens = &static_cast<MemberExpr*>(target.get())->hasParens;
         } else {
-            fail(1025); // "Me(1) + 2": nothing to call
+            fail(err::ExpectedEndOfStatement); // "Me(1) + 2": nothing to call
         }
-        if (*parens) fail(1025); // "a(1)(2) + 3": the arguments would be ambiguous
+        if (*parens) fail(err::ExpectedEndOfStatement); // "a(1)(2) + 3": the arguments would be ambiguous
         parseArgs(*args);
     } else if (*parens) {
         // "f(a)" as a statement passes a by value; "f(a, b)" is not allowed without Call.
-        if (args->size() > 1) fail(1044);
+        if (args->size() > 1) fail(err::ParenthesesOnSubCall);
         if (args->size() == 1) {
             Pos ap = (*args)[0] ? (*args)[0]->pos : p;
             ExprPtr only = std::move((*args)[0]);
@@ -773,7 +776,7 @@ StmtPtr Parser::parseCallOrAssign(bool explicitCall) {
         parseArgs(*args);
     }
     *parens = true; // a statement call always calls, even without arguments
-    if (!atEndOfStatement() && !isKw(Kw::Else)) fail(1025);
+    if (!atEndOfStatement() && !isKw(Kw::Else)) fail(err::ExpectedEndOfStatement);
     return std::make_unique<CallStmt>(std::move(target), p);
 }
 
@@ -821,7 +824,7 @@ ExprPtr Parser::measured(ExprPtr e) const {
     default:
         break;
     }
-    if (below >= MaxExprHeight) fail(28);
+    if (below >= MaxExprHeight) fail(err::OutOfStackSpace);
     e->height = static_cast<uint16_t>(below + 1);
     return e;
 }
@@ -932,7 +935,7 @@ ExprPtr Parser::parsePostfix(bool statementStart) {
         if (m_tok.type == Tok::Dot && (!m_tok.spaceBefore || m_tok.afterContinuation)) {
             advance();
             Pos p = pos();
-            if (m_tok.type != Tok::Word) fail(1010);
+            if (m_tok.type != Tok::Word) fail(err::ExpectedIdentifier);
             auto m = std::make_unique<MemberExpr>(std::move(e), m_tok.text, p);
             advance();
             e = measured(std::move(m));
@@ -959,7 +962,7 @@ ExprPtr Parser::parsePostfix(bool statementStart) {
             *parens = true;
             if (!accept(Tok::RParen)) {
                 parseArgs(*args);
-                expect(Tok::RParen, 1006);
+                expect(Tok::RParen, err::ExpectedRParen);
             }
             e = measured(std::move(e));
             m_lastArgsParen = open;
@@ -989,13 +992,13 @@ ExprPtr Parser::parsePrimary(bool statementStart) {
         advance();
         ExprPtr inner = parseExpr();
         // "(a, b)" is only ever a Sub call written with parentheses.
-        if (m_tok.type == Tok::Comma) fail(1044);
-        expect(Tok::RParen, 1006);
+        if (m_tok.type == Tok::Comma) fail(err::ParenthesesOnSubCall);
+        expect(Tok::RParen, err::ExpectedRParen);
         return measured(std::make_unique<ParenExpr>(std::move(inner), p));
     }
     case Tok::Dot: {
         advance(); // outside With the compiler makes it a runtime error (505)
-        if (m_tok.type != Tok::Word) fail(1010);
+        if (m_tok.type != Tok::Word) fail(err::ExpectedIdentifier);
         auto m = std::make_unique<MemberExpr>(nullptr, m_tok.text, p);
         advance();
         return m;
@@ -1003,7 +1006,7 @@ ExprPtr Parser::parsePrimary(bool statementStart) {
     case Tok::Word:
         break;
     default:
-        fail(1023);
+        fail(err::ExpectedExpression);
     }
     switch (m_tok.kw) {
     case Kw::True:
@@ -1022,7 +1025,7 @@ ExprPtr Parser::parsePrimary(bool statementStart) {
         advance();
         return std::make_unique<LiteralExpr>(Value::nothing(), p);
     case Kw::Me:
-        if (!m_class) fail(1037);
+        if (!m_class) fail(err::InvalidMe);
         advance();
         return std::make_unique<MeExpr>(p);
     case Kw::New: {
@@ -1032,11 +1035,11 @@ ExprPtr Parser::parsePrimary(bool statementStart) {
     case Kw::Randomize:
         // Randomize is a statement; used as a value it is a type mismatch when it runs.
         advance();
-        return std::make_unique<RaiseExpr>(13, p);
+        return std::make_unique<RaiseExpr>(err::TypeMismatch, p);
     default:
         break;
     }
-    if (Lexer::isReserved(m_tok.kw)) fail(1023);
+    if (Lexer::isReserved(m_tok.kw)) fail(err::ExpectedExpression);
     auto n = std::make_unique<NameExpr>(m_tok.text, p);
     if (m_inProc && equalsNoCase(m_tok.text, std::string_view("execute"))) m_procRunsExecute = true;
     advance();

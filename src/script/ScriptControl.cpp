@@ -19,12 +19,13 @@ ScriptControl::~ScriptControl() = default;
 
 void ScriptControl::setLanguage(std::string language) {
     std::u16string l = lowerAscii(utf8ToUtf16(language));
-    if (l != u"vbscript") throw ScriptError(5, "Unknown script language: " + language, 0, 0, false);
+    if (l != u"vbscript") throw ScriptError(err::InvalidCall, "Unknown script language: " + language, 0, 0, false);
     m_language = std::move(language);
 }
 
 void ScriptControl::Reset() {
-    if (m_running) throw ScriptError(5, "The script engine cannot be reset while a script runs", 0, 0, false);
+    if (m_running)
+        throw ScriptError(err::InvalidCall, "The script engine cannot be reset while a script runs", 0, 0, false);
     m_engine.reset(); // the old engine goes first: its objects' Class_Terminate must not run in the new one
     m_engine = std::make_shared<Engine>(m_host);
     m_engine->budget = m_budget;
@@ -70,13 +71,13 @@ template <class F> auto ScriptControl::guarded(F&& body) {
     } catch (const ScriptError&) {
         throw;
     } catch (const RuntimeError& e) {
-        throw ScriptError(e.number(), describe(e), 0, 0, false);
+        throw ScriptError(e.number(), scriptDescription(e), 0, 0, false);
     } catch (const ScriptAbort& a) {
-        ScriptError error(a.number, errorDescription(a.number), a.line, a.col, false);
+        ScriptError error(a.number, a.line, a.col, false);
         if (a.line) error.setCodeIndex(a.code);
         throw error;
     } catch (const std::bad_alloc&) {
-        throw ScriptError(7, errorDescription(7), 0, 0, false);
+        throw ScriptError(err::OutOfMemory, 0, 0, false);
     }
 }
 
@@ -96,9 +97,9 @@ void ScriptControl::Check(std::string_view utf8Source) {
     } catch (const ScriptError&) {
         throw;
     } catch (const RuntimeError& e) {
-        throw ScriptError(e.number(), describe(e), 0, 0, true);
+        throw ScriptError(e.number(), scriptDescription(e), 0, 0, true);
     } catch (const std::bad_alloc&) {
-        throw ScriptError(7, errorDescription(7), 0, 0, false);
+        throw ScriptError(err::OutOfMemory, 0, 0, false);
     }
 }
 
@@ -115,7 +116,7 @@ Value ScriptControl::Run(std::string name, std::vector<Value> args) {
     return guarded([&](Engine& e) -> Value {
         GlobalEntry* g = e.findGlobal(lowerAscii(utf8ToUtf16(name)));
         if (!g || g->kind != GlobalEntry::Procedure)
-            throw RuntimeError(35, "Sub or Function not defined: '" + name + "'");
+            throw RuntimeError(err::ProcedureNotDefined, "Sub or Function not defined: '" + name + "'");
         return e.callProc(*g->proc, nullptr, args);
     });
 }

@@ -50,7 +50,7 @@ public:
     // True when a global Sub or Function of that name exists.
     bool hasProcedure(std::string_view name) const;
 
-    // Time one AddCode or Run may take before it fails with TimeoutErrorNumber (default 5 s);
+    // Time one AddCode or Run may take before it fails with err::ScriptTimeout (default 5 s);
     // zero or less: no limit (a console host runs a script as long as it takes).
     void setTimeBudget(std::chrono::milliseconds budget);
     // Memory the script's values may hold (strings, arrays, objects) before an allocation fails with

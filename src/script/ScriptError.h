@@ -12,6 +12,9 @@ class ScriptError : public RuntimeError {
 public:
     ScriptError(int number, const std::string& description, int line, int column, bool compileError)
         : RuntimeError(number, description), m_line(line), m_column(column), m_compile(compileError) {}
+    // The same with the standard text of `number` as scripts word it.
+    ScriptError(int number, int line, int column, bool compileError)
+        : ScriptError(number, std::string(err::describe(number, err::Wording::Script)), line, column, compileError) {}
 
     int line() const noexcept { return m_line; }
     int column() const noexcept { return m_column; }
@@ -28,18 +31,15 @@ private:
 };
 
 namespace script {
-// Standard message of a compile (1001..1058) or runtime error number of the language.
-std::string errorDescription(int number);
-// The error with a standard message filled in when it carries only the generic one.
-std::string describe(const RuntimeError& e);
+// The description a script sees for `e`: its own, or when it carries only the program's standard
+// text, the standard text in the script's wording.
+std::string scriptDescription(const RuntimeError& e);
 // The error number a raised result code stands for: the language's own numbers (0x800A0000 + n)
 // and the common system results map to n; any other number stays as it is.
 int errorNumberOfResult(int number);
 // Err.Source after an error the language raised while running, and after a compile error.
 inline constexpr const char* RuntimeErrorSource = "Microsoft VBScript runtime error";
 inline constexpr const char* CompileErrorSource = "Microsoft VBScript compilation error";
-// Error number the engine raises when a call runs out of its time budget.
-inline constexpr int TimeoutErrorNumber = 1000;
 } // namespace script
 
 } // namespace tvk

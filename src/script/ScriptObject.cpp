@@ -6,7 +6,7 @@
 namespace tvk::script {
 
 void ScriptObject::assign(int, std::span<Value>, const Value&, bool) {
-    throw RuntimeError(438);
+    throw RuntimeError(err::NoSuchMember);
 }
 
 bool ScriptObject::enumerate(std::vector<Value>&) {
@@ -22,7 +22,7 @@ int MemberNames::find(std::u16string_view name) const {
 }
 
 void expectArgs(std::span<Value> args, size_t min, size_t max) {
-    if (args.size() < min || args.size() > max) throw RuntimeError(450);
+    if (args.size() < min || args.size() > max) throw RuntimeError(err::WrongArgumentCount);
 }
 
 } // namespace tvk::script

@@ -187,7 +187,7 @@ std::string clsFileOperation::LoadFile(const std::string& Path, std::int32_t Ind
     std::ifstream in(nativePath(Path), std::ios::binary);
     if (!in) accessError("cannot open", Path);
     if (Lenght == 0) return {};
-    if (Index < 1) throw RuntimeError(63, "Bad record number");
+    if (Index < 1) throw RuntimeError(err::BadRecordNumber, "Bad record number");
 
     in.seekg(0, std::ios::end);
     const std::int64_t size = in.tellg();
@@ -252,7 +252,7 @@ bool matchList(const std::u32string& pat, std::size_t& p, char32_t c) {
             ++p;
         }
     }
-    if (p >= pat.size()) throw RuntimeError(93, "Invalid pattern string");
+    if (p >= pat.size()) throw RuntimeError(err::InvalidPatternString, "Invalid pattern string");
     ++p; // "]"
     return hit != negate;
 }

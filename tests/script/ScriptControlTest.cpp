@@ -62,7 +62,7 @@ TEST(ScriptControlTest, CompileErrorsCarryNumberLineAndColumn) {
         EXPECT_EQ(e.number(), c.number) << e.description();
         EXPECT_EQ(e.line(), c.line);
         EXPECT_EQ(e.column(), c.column);
-        EXPECT_EQ(e.description(), errorDescription(c.number));
+        EXPECT_EQ(e.description(), err::describe(c.number, err::Wording::Script));
         // Checking without running finds the same error at the same place.
         try {
             ScriptControl::Check(c.source);
@@ -226,7 +226,7 @@ TEST(ScriptControlTest, RunawayScriptsStopAtTheTimeBudget) {
             sc.AddCode(source);
             FAIL() << "no timeout";
         } catch (const ScriptError& e) {
-            EXPECT_EQ(e.number(), TimeoutErrorNumber);
+            EXPECT_EQ(e.number(), 1000);
             EXPECT_FALSE(e.isCompileError());
             EXPECT_GE(e.line(), 1) << "the statement that was running";
         }
@@ -416,7 +416,7 @@ TEST(ScriptControlTest, ErrorsTellWhichAddedTextTheirLineIsIn) {
         {{lib, "x = 1\ny = (2\n"}, "", 1006, 2, 1},                                  // compile error in the second text
         {{lib, "x = 1\n\nx = 1 / 0\n"}, "", 11, 3, 1},                               // the second text's own line
         {{lib, "ExecuteGlobal \"Sub G() : G = 1 / 0 : End Sub\"\n"}, "G", 11, 1, 1}, // code made at run time
-        {{lib}, "Spin", TimeoutErrorNumber, 5, 0},                                   // a timeout inside the first text
+        {{lib}, "Spin", 1000, 5, 0},                                                 // a timeout inside the first text
         {{lib}, "Missing", 35, 0, -1},                                               // no line at all
     };
     for (const auto& c : cases) {

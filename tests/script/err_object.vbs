@@ -33,6 +33,8 @@ AssertEq Err.Source, "Microsoft VBScript runtime error", "after Clear the standa
 Err.Clear
 Err.Raise 1000
 AssertEq Err.Description, "Application-defined or object-defined error", "a script's own 1000 is no time-out"
+Err.Raise 424
+AssertEq Err.Description, "Application-defined or object-defined error", "a held generic description is kept too"
 Err.Clear
 Err.Raise 1001 + vbObjectError, "App", "custom"
 AssertEq Err.Number, vbObjectError + 1001, "application numbers stay as raised"

@@ -137,13 +137,9 @@ TEST(LibRegex, MalformedPatternsRaiseTheirNumbers) {
         const char16_t* pattern;
         int number;
     } cases[] = {
-        {u"a**", rx::UnexpectedQuantifier}, {u"*a", rx::UnexpectedQuantifier},
-        {u"a|+", rx::UnexpectedQuantifier}, {u"a{2}{3}", rx::UnexpectedQuantifier},
-        {u"[abc", rx::ExpectedBracket},     {u"[a\\", rx::ExpectedBracket},
-        {u"(abc", rx::ExpectedParen},       {u"((a)", rx::ExpectedParen},
-        {u"abc)", rx::SyntaxError},         {u"[z-a]", rx::InvalidRange},
-        {u"a{3,2}", rx::SyntaxError},       {u"(?<x>a)", rx::SyntaxError},
-        {u"a\\", rx::SyntaxError},          {u"(?", rx::SyntaxError},
+        {u"a**", 5018},    {u"*a", 5018},      {u"a|+", 5018},  {u"a{2}{3}", 5018}, {u"[abc", 5019},
+        {u"[a\\", 5019},   {u"(abc", 5020},    {u"((a)", 5020}, {u"abc)", 5017},    {u"[z-a]", 5021},
+        {u"a{3,2}", 5017}, {u"(?<x>a)", 5017}, {u"a\\", 5017},  {u"(?", 5017},
     };
     for (const Case& c : cases)
         EXPECT_EQ(compileError(c.pattern), c.number) << narrow(c.pattern);
@@ -151,8 +147,8 @@ TEST(LibRegex, MalformedPatternsRaiseTheirNumbers) {
 }
 
 TEST(LibRegex, PatternsTooLargeOrDeepAreRefused) {
-    EXPECT_EQ(compileError(u"(a{1000}){1000}"), rx::SyntaxError);
-    EXPECT_EQ(compileError(std::u16string(5000, u'(') + std::u16string(5000, u')')), rx::SyntaxError);
+    EXPECT_EQ(compileError(u"(a{1000}){1000}"), 5017);
+    EXPECT_EQ(compileError(std::u16string(5000, u'(') + std::u16string(5000, u')')), 5017);
     EXPECT_EQ(compileError(std::u16string(100, u'(') + std::u16string(100, u')')), 0);
 }
 

@@ -55,7 +55,7 @@ FilterTrial::Result FilterTrial::run(const clsEvents& list, std::chrono::millise
             v.runs = !vbCBool(vbNot(control.Run("ElementInvoked", {script::Value::lng(i)})));
         } catch (const RuntimeError& e) {
             v.error = e.number();
-            v.description = script::describe(e);
+            v.description = script::scriptDescription(e);
         }
         result.verdicts.push_back(std::move(v));
     }

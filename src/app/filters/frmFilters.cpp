@@ -134,7 +134,7 @@ void frmFilters::checkScript() {
         ScriptControl::Check(m_txtCode->toPlainText().toStdString());
         m_txtCode->clearError();
     } catch (const ScriptError& e) {
-        markError(*m_txtCode, e.line(), e.column(), e.number(), script::describe(e));
+        markError(*m_txtCode, e.line(), e.column(), e.number(), script::scriptDescription(e));
     }
 }
 

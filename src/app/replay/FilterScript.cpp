@@ -70,7 +70,7 @@ void FilterScript::prepare(const std::string& code, std::shared_ptr<clsEvents> s
     try {
         m_engine->AddCode(code);
     } catch (const ScriptError& e) {
-        throw CompileError{e.number(), script::describe(e), e.line(), e.column()};
+        throw CompileError{e.number(), script::scriptDescription(e), e.line(), e.column()};
     }
     m_engine->AddObject("StoredEvents", makeEventsObject(std::move(stored)));
     m_engine->AddObject("CurrentEvents", makeEventsObject(std::move(current)));
@@ -81,9 +81,9 @@ bool FilterScript::judge(int32_t index, bool cancel) {
         const script::Value result = m_engine->Run("ElementInvoked", {script::Value::lng(index)});
         return vbCBool(vbNot(result));
     } catch (const RuntimeError&) {
-        return cancel; // the script's errors are not the replay's: this event runs
-    } catch (...) {
-        return cancel; // an aborted call (time budget) counts as a failure of the filter alike
+        // The script's errors are not the replay's: this event runs. The engine reports a call that
+        // ran out of its time budget the same way (ScriptError, err::ScriptTimeout).
+        return cancel;
     }
 }
 

@@ -32,7 +32,9 @@ public:
     // members not made global). Throws CompileError when the code does not compile.
     void prepare(const std::string& code, std::shared_ptr<clsEvents> stored, std::shared_ptr<clsEvents> current);
     // The new Cancel for the event at `index`: Not ElementInvoked(index) as a truth value, so only
-    // True lets it run. Any failure of the call leaves `cancel` as it was (the event runs).
+    // True lets it run. A runtime error of the script, a missing function, a result with no truth
+    // value or a call out of time leaves `cancel` as it was (the event runs); faults of the host
+    // (anything that is not a RuntimeError) propagate.
     bool judge(int32_t index, bool cancel);
 
 private:

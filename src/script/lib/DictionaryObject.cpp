@@ -19,14 +19,13 @@ const MemberNames& names() {
 }
 
 [[noreturn]] void keyExists() {
-    throw RuntimeError(DictionaryObject::KeyExists,
-                       "This key is already associated with an element of this collection");
+    throw RuntimeError(err::KeyExists, "This key is already associated with an element of this collection");
 }
 [[noreturn]] void notFound() {
-    throw RuntimeError(DictionaryObject::ElementNotFound, "Element not found");
+    throw RuntimeError(err::ElementNotFound, "Element not found");
 }
 [[noreturn]] void noSuchMember() {
-    throw RuntimeError(438, "Object doesn't support this property or method");
+    throw RuntimeError(err::NoSuchMember);
 }
 
 void appendBits(std::u16string& out, uint64_t bits) {
@@ -205,7 +204,7 @@ void DictionaryObject::assign(int id, std::span<Value> args, const Value& value,
     case DefaultMember:
     case Item: {
         expectArgs(args, 1, 1);
-        if (isSet && !value.isObject()) throw RuntimeError(424, "Object required");
+        if (isSet && !value.isObject()) throw RuntimeError(err::ObjectRequired);
         // A plain assignment stores what an object stands for, not the object.
         const Value stored = isSet ? value : plain(value);
         const long i = find(args[0]);

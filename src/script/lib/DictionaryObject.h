@@ -11,10 +11,6 @@ namespace tvk::script::lib {
 // value whatever their subtype, text keys by code unit or (CompareMode 1) ignoring case, objects by identity.
 class DictionaryObject final : public ScriptObject {
 public:
-    // Error numbers of the collection.
-    static constexpr int KeyExists = 457;
-    static constexpr int ElementNotFound = 32811;
-
     ~DictionaryObject() override;
     std::string typeName() const override { return "Dictionary"; }
     int memberId(std::u16string_view name) const override;

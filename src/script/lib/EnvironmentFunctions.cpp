@@ -43,7 +43,7 @@ Value setLocale(CallContext&, std::span<Value> a) {
 
 // No running objects or files can be bound to by name here.
 Value getObject(CallContext&, std::span<Value>) {
-    throw RuntimeError(429, "ActiveX component can't create object");
+    throw RuntimeError(err::CannotCreateObject);
 }
 
 } // namespace

@@ -35,7 +35,7 @@ public:
             expectArgs(args, 0, 0);
             return Value::lng(static_cast<int32_t>(m_items.size()));
         default:
-            throw RuntimeError(438, "Object doesn't support this property or method");
+            throw RuntimeError(err::NoSuchMember);
         }
     }
     bool enumerate(std::vector<Value>& items) override {
@@ -75,7 +75,7 @@ public:
         case 3:
             return Value::lng(static_cast<int32_t>(m_value.size()));
         default:
-            throw RuntimeError(438, "Object doesn't support this property or method");
+            throw RuntimeError(err::NoSuchMember);
         }
     }
     const void* memberTable() const override { return &names(); }
@@ -150,12 +150,12 @@ Value RegExpObject::invoke(int id, std::span<Value> args) {
         expectArgs(args, 2, 2);
         return Value::string(replace(objectArgText(args[0]), objectArgText(args[1])));
     default:
-        throw RuntimeError(438, "Object doesn't support this property or method");
+        throw RuntimeError(err::NoSuchMember);
     }
 }
 
 void RegExpObject::assign(int id, std::span<Value> args, const Value& value, bool isSet) {
-    if (isSet || !args.empty()) throw RuntimeError(438, "Object doesn't support this property or method");
+    if (isSet || !args.empty()) throw RuntimeError(err::NoSuchMember);
     switch (id) {
     case Pattern:
         m_pattern = objectArgText(value);
@@ -170,7 +170,7 @@ void RegExpObject::assign(int id, std::span<Value> args, const Value& value, boo
         m_multiline = toBool(value);
         break;
     default:
-        throw RuntimeError(438, "Object doesn't support this property or method");
+        throw RuntimeError(err::NoSuchMember);
     }
     m_compiled.reset();
 }

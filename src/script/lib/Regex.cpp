@@ -195,7 +195,7 @@ private:
 
 Regex::Regex(std::u16string_view pattern, Options options) : m_program(std::make_unique<Program>()) {
     if (pattern.size() > static_cast<size_t>(std::numeric_limits<int>::max() / 4))
-        throw RuntimeError(SyntaxError, "Syntax error in regular expression");
+        throw RuntimeError(err::RegexSyntax, "Syntax error in regular expression");
     m_program->options = options;
     compile(pattern, *m_program);
     size_t first = 0;

@@ -18,13 +18,6 @@ struct Options {
     bool multiline = false; // ^ and $ also match at line breaks
 };
 
-// Runtime error numbers of pattern faults.
-inline constexpr int SyntaxError = 5017;
-inline constexpr int UnexpectedQuantifier = 5018;
-inline constexpr int ExpectedBracket = 5019;
-inline constexpr int ExpectedParen = 5020;
-inline constexpr int InvalidRange = 5021;
-
 // Steps (instructions executed) one search may take before it is abandoned.
 inline constexpr uint64_t DefaultStepBudget = 50'000'000;
 
@@ -32,7 +25,8 @@ struct Program;
 
 class Regex {
 public:
-    // Compiles `pattern`; throws tvk::RuntimeError with one of the numbers above when it is malformed.
+    // Compiles `pattern`; a malformed one throws tvk::RuntimeError err::RegexSyntax, or one of the
+    // more precise err::RegexUnexpectedQuantifier, RegexExpectedBracket, RegexExpectedParen, RegexInvalidRange.
     Regex(std::u16string_view pattern, Options options);
     ~Regex();
     Regex(Regex&&) noexcept;

@@ -12,16 +12,16 @@ constexpr int MaxNesting = 200;
 
 [[noreturn]] void fail(int number) {
     switch (number) {
-    case UnexpectedQuantifier:
+    case err::RegexUnexpectedQuantifier:
         throw RuntimeError(number, "Unexpected quantifier");
-    case ExpectedBracket:
+    case err::RegexExpectedBracket:
         throw RuntimeError(number, "Expected ']' in regular expression");
-    case ExpectedParen:
+    case err::RegexExpectedParen:
         throw RuntimeError(number, "Expected ')' in regular expression");
-    case InvalidRange:
+    case err::RegexInvalidRange:
         throw RuntimeError(number, "Invalid range in character set");
     default:
-        throw RuntimeError(SyntaxError, "Syntax error in regular expression");
+        throw RuntimeError(err::RegexSyntax, "Syntax error in regular expression");
     }
 }
 
@@ -90,7 +90,7 @@ public:
         m_totalGroups = countGroups();
         NodePtr root = parseAlternation();
         if (m_pos < m_p.size()) // a ')' with no group open
-            fail(SyntaxError);
+            fail(err::RegexSyntax);
         m_prog.groups = m_groups;
         return root;
     }
@@ -119,7 +119,7 @@ private:
 
     // alternation := sequence ('|' sequence)*
     NodePtr parseAlternation() {
-        if (++m_depth > MaxNesting) fail(SyntaxError);
+        if (++m_depth > MaxNesting) fail(err::RegexSyntax);
         auto first = parseSequence();
         if (atEnd() || peek() != '|') {
             --m_depth;
@@ -139,10 +139,10 @@ private:
     NodePtr parseSequence() {
         auto seq = std::make_unique<Node>(Node::Sequence);
         while (!atEnd() && peek() != '|' && peek() != ')') {
-            if (isQuantifierStart()) fail(UnexpectedQuantifier);
+            if (isQuantifierStart()) fail(err::RegexUnexpectedQuantifier);
             NodePtr atom = parseAtom();
             atom = parseQuantifier(std::move(atom));
-            if (!atEnd() && isQuantifierStart()) fail(UnexpectedQuantifier);
+            if (!atEnd() && isQuantifierStart()) fail(err::RegexUnexpectedQuantifier);
             seq->kids.push_back(std::move(atom));
         }
         return seq;
@@ -195,7 +195,7 @@ private:
         } else if (c == '?') {
             lo = 0, hi = 1, ++m_pos;
         } else if (c == '{' && readBraces(lo, hi)) {
-            if (hi != Unbounded && hi < lo) fail(SyntaxError);
+            if (hi != Unbounded && hi < lo) fail(err::RegexSyntax);
         } else {
             return atom;
         }
@@ -234,7 +234,7 @@ private:
     NodePtr parseGroup() {
         NodePtr group;
         if (!atEnd() && peek() == '?') {
-            if (m_pos + 1 >= m_p.size()) fail(SyntaxError);
+            if (m_pos + 1 >= m_p.size()) fail(err::RegexSyntax);
             const char16_t kind = m_p[m_pos + 1];
             m_pos += 2;
             if (kind == ':') {
@@ -243,13 +243,13 @@ private:
                 group = std::make_unique<Node>(Node::LookAhead);
                 group->negative = kind == '!';
             } else {
-                fail(SyntaxError);
+                fail(err::RegexSyntax);
             }
         } else {
             group = std::make_unique<Node>(Node::Group, ++m_groups);
         }
         group->kids.push_back(parseAlternation());
-        if (atEnd() || peek() != ')') fail(ExpectedParen);
+        if (atEnd() || peek() != ')') fail(err::RegexExpectedParen);
         ++m_pos;
         return group;
     }
@@ -332,7 +332,7 @@ private:
     }
 
     NodePtr parseEscape() {
-        if (atEnd()) fail(SyntaxError);
+        if (atEnd()) fail(err::RegexSyntax);
         const char16_t c = m_p[m_pos++];
         if (c == 'b') return std::make_unique<Node>(Node::WordBoundary);
         if (c == 'B') return std::make_unique<Node>(Node::NotWordBoundary);
@@ -367,7 +367,7 @@ private:
     int classAtom(std::vector<Range>& ranges) {
         const char16_t c = m_p[m_pos++];
         if (c != '\\') return c;
-        if (atEnd()) fail(ExpectedBracket);
+        if (atEnd()) fail(err::RegexExpectedBracket);
         const char16_t e = m_p[m_pos++];
         if (e == 'b') return '\b';
         if (e >= '0' && e <= '7') return octal(e);
@@ -382,7 +382,7 @@ private:
             ++m_pos;
         }
         while (true) {
-            if (atEnd()) fail(ExpectedBracket);
+            if (atEnd()) fail(err::RegexExpectedBracket);
             if (peek() == ']') {
                 ++m_pos;
                 break;
@@ -403,7 +403,7 @@ private:
                     cls.ranges.insert(cls.ranges.end(), upperRanges.begin(), upperRanges.end());
                     continue;
                 }
-                if (hi < lo) fail(InvalidRange);
+                if (hi < lo) fail(err::RegexInvalidRange);
                 cls.ranges.push_back({static_cast<char16_t>(lo), static_cast<char16_t>(hi)});
             } else {
                 cls.ranges.push_back({static_cast<char16_t>(lo), static_cast<char16_t>(lo)});
@@ -451,7 +451,7 @@ public:
 
 private:
     int emit(Inst inst) {
-        if (m_p.code.size() >= MaxProgramSize) fail(SyntaxError);
+        if (m_p.code.size() >= MaxProgramSize) fail(err::RegexSyntax);
         m_p.code.push_back(inst);
         return static_cast<int>(m_p.code.size() - 1);
     }
@@ -515,7 +515,7 @@ private:
             break;
         case Node::BackRef:
             if (n.value > m_p.groups) // the pre-count and the parser disagree: never index past the captures
-                fail(SyntaxError);
+                fail(err::RegexSyntax);
             emit({Op::BackRef, false, n.value});
             break;
         case Node::LookAhead: {

@@ -35,7 +35,7 @@ void checkTimeIfLarge(CallContext& ctx, size_t size) {
 
 int32_t builtLength(const Value& v) {
     const int32_t n = count(v);
-    if (n > MaxBuiltLength) throw RuntimeError(14, "Out of string space");
+    if (n > MaxBuiltLength) throw RuntimeError(err::OutOfStringSpace);
     MemoryMeter::require(static_cast<size_t>(n) * sizeof(char16_t));
     return n;
 }

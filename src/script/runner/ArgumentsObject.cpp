@@ -98,7 +98,7 @@ Value ArgumentsObject::invoke(int id, std::span<Value> args) {
         expectArgs(args, 1, 1);
         return Value::boolean(findNamed(args[0]) != nullptr);
     default:
-        throw RuntimeError(438);
+        throw RuntimeError(err::NoSuchMember);
     }
 }
 

@@ -30,9 +30,6 @@ const MemberNames& names() {
     return n;
 }
 
-constexpr int BadFileMode = 54;
-constexpr int InputPastEnd = 62;
-constexpr int OutOfStringSpace = 14;
 // Ceiling of one WriteBlankLines call, so a script cannot ask for an unbounded write at once.
 constexpr int32_t MaxBlankLines = 1 << 20;
 // Longest text one read returns (the engine's string limit); longer input raises 14.
@@ -52,21 +49,21 @@ const void* ConsoleStream::memberTable() const {
 }
 
 std::istream& ConsoleStream::input() {
-    if (!m_in) throw RuntimeError(BadFileMode);
+    if (!m_in) throw RuntimeError(err::BadFileMode);
     return *m_in;
 }
 
 std::ostream& ConsoleStream::output() {
-    if (!m_out) throw RuntimeError(BadFileMode);
+    if (!m_out) throw RuntimeError(err::BadFileMode);
     return *m_out;
 }
 
 std::string ConsoleStream::readLine() {
     std::istream& in = input();
-    if (in.peek() == std::char_traits<char>::eof()) throw RuntimeError(InputPastEnd);
+    if (in.peek() == std::char_traits<char>::eof()) throw RuntimeError(err::InputPastEnd);
     std::string line;
     for (int c = in.get(); c != std::char_traits<char>::eof() && c != '\n'; c = in.get()) {
-        if (line.size() >= MaxReadBytes) throw RuntimeError(OutOfStringSpace);
+        if (line.size() >= MaxReadBytes) throw RuntimeError(err::OutOfStringSpace);
         line.push_back(static_cast<char>(c));
     }
     if (!line.empty() && line.back() == '\r') line.pop_back();
@@ -113,12 +110,12 @@ Value ConsoleStream::invoke(int id, std::span<Value> args) {
     case ReadAll: {
         expectArgs(args, 0, 0);
         std::istream& in = input();
-        if (in.peek() == std::char_traits<char>::eof()) throw RuntimeError(InputPastEnd);
+        if (in.peek() == std::char_traits<char>::eof()) throw RuntimeError(err::InputPastEnd);
         std::string all;
         char buffer[65536];
         while (in.read(buffer, sizeof buffer) || in.gcount() > 0) {
             all.append(buffer, static_cast<size_t>(in.gcount()));
-            if (all.size() > MaxReadBytes) throw RuntimeError(OutOfStringSpace);
+            if (all.size() > MaxReadBytes) throw RuntimeError(err::OutOfStringSpace);
         }
         return Value::string(std::string_view(all));
     }
@@ -129,10 +126,10 @@ Value ConsoleStream::invoke(int id, std::span<Value> args) {
         int32_t n = toLong(args[0]);
         if (n < 0) throw RuntimeError(err::InvalidCall);
         std::istream& in = input();
-        if (id == Read && n > 0 && in.peek() == std::char_traits<char>::eof()) throw RuntimeError(InputPastEnd);
+        if (id == Read && n > 0 && in.peek() == std::char_traits<char>::eof()) throw RuntimeError(err::InputPastEnd);
         std::string text;
         for (int32_t i = 0; i < n && in.peek() != std::char_traits<char>::eof(); ++i) {
-            if (text.size() >= MaxReadBytes) throw RuntimeError(OutOfStringSpace);
+            if (text.size() >= MaxReadBytes) throw RuntimeError(err::OutOfStringSpace);
             text.push_back(static_cast<char>(in.get()));
             while (continuationByte(in.peek()) && in.peek() != std::char_traits<char>::eof())
                 text.push_back(static_cast<char>(in.get()));
@@ -167,7 +164,7 @@ Value ConsoleStream::invoke(int id, std::span<Value> args) {
         expectArgs(args, 0, 0);
         return Value(); // the console stays open for the host
     default:
-        throw RuntimeError(438);
+        throw RuntimeError(err::NoSuchMember);
     }
 }
 

@@ -103,7 +103,7 @@ Value WScriptObject::invoke(int id, std::span<Value> args) {
         expectArgs(args, 1, 2);
         return m_create(args[0]);
     default:
-        throw RuntimeError(438);
+        throw RuntimeError(err::NoSuchMember);
     }
 }
 
