@@ -230,7 +230,7 @@ TEST_F(ReplayWindowTest, AfterAReplayThatMovedTheFocusAwayEnterStartsAgainAndEsc
         if (index != 0 || other.isVisible()) return;
         other.show();
         other.activateWindow();
-        QTest::qWaitForWindowActive(&other);
+        (void)QTest::qWaitForWindowActive(&other); // the replay goes on either way
     });
     QTest::keyClick(w->startButton(), Qt::Key_Return);
     c.disconnect();
