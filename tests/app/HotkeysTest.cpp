@@ -143,7 +143,9 @@ TEST(HotkeySequenceTest, PortableTextBecomesAVirtualKeyAndModifiers) {
     for (const auto& [text, key, mods] : cases) {
         const auto [gotKey, gotMods] = virtualKeyOfSequence(text);
         EXPECT_EQ(gotKey, key) << text.toStdString();
-        if (key != 0) EXPECT_EQ(gotMods, mods) << text.toStdString();
+        if (key != 0) {
+            EXPECT_EQ(gotMods, mods) << text.toStdString();
+        }
     }
 }
 

@@ -164,6 +164,7 @@ int replay(const ReplayOptions& options, InputBackend& backend, std::shared_ptr<
     const bool filtered = !codeSource.empty();
 
     auto recorder = std::make_shared<clsRecorder>(owner);
+    recorder->setSpeed(options.speed);
     recorder->Events = stored;
     FilterScript script(consoleScriptHost(err));
     std::shared_ptr<clsEvents> current;
