@@ -301,8 +301,20 @@ Value Engine::callProc(const ProcDef& proc, ClassInstance* self, std::span<Value
     return r;
 }
 
-// Flattened: the frame's push and pop and runProc's guards are inlined into the call path.
-[[gnu::flatten]] Value Engine::callProc(const ProcDef& proc, ClassInstance* self, ExprList& args, Frame& caller) {
+// Flattened: the frame's push and pop and runProc's guards are inlined into the call path. Not under
+// the address sanitizer: its redzones would make the flattened frame so large that the native stack
+// limit cuts ordinary recursion short.
+#if defined(__SANITIZE_ADDRESS__)
+#define TVK_CALL_PATH
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define TVK_CALL_PATH
+#endif
+#endif
+#ifndef TVK_CALL_PATH
+#define TVK_CALL_PATH [[gnu::flatten]]
+#endif
+TVK_CALL_PATH Value Engine::callProc(const ProcDef& proc, ClassInstance* self, ExprList& args, Frame& caller) {
     if (args.size() != proc.params.size()) throw RuntimeError(err::WrongArgumentCount);
     StackFrameGuard g(m_stack, static_cast<size_t>(proc.localCount));
     // A variable passed ByRef is used in place: the callee's assignments reach it at once, through

@@ -58,10 +58,10 @@ frmSettings::frmSettings(QWidget* parent) : QDialog(parent), QtForm(this) {
     placeTwips(picMouseDetail, 120, 240, 4095, 1215, s);
     auto* lblMouseUp = new QLabel(picMouseDetail);
     lblMouseUp->setObjectName(QStringLiteral("lblMouseUp"));
-    placeTwips(lblMouseUp, 120, 375, 2055, 255, s);
+    placeTwips(lblMouseUp, 120, 375, 2040, 255, s); // ends where its box begins
     auto* lblMouseDown = new QLabel(picMouseDetail);
     lblMouseDown->setObjectName(QStringLiteral("lblMouseDown"));
-    placeTwips(lblMouseDown, 120, 750, 2055, 255, s);
+    placeTwips(lblMouseDown, 120, 750, 2040, 255, s);
     m_txtMouseUp = new QLineEdit(picMouseDetail);
     m_txtMouseUp->setObjectName(QStringLiteral("txtMouseUp"));
     placeTwips(m_txtMouseUp, 2160, 360, 1815, 285, s);
@@ -89,7 +89,7 @@ frmSettings::frmSettings(QWidget* parent) : QDialog(parent), QtForm(this) {
     for (int i = 0; i < 3; ++i) {
         hotkeyLabels[i] = new QLabel(picHotkeys);
         hotkeyLabels[i]->setObjectName(QStringLiteral("lbl") + QLatin1String(hotkeyNames[i]));
-        placeTwips(hotkeyLabels[i], 120, 435 + 345 * i, 2055, 255, s);
+        placeTwips(hotkeyLabels[i], 120, 435 + 345 * i, 2040, 255, s);
         auto* edit = new QKeySequenceEdit(picHotkeys);
         edit->setObjectName(QStringLiteral("txt") + QLatin1String(hotkeyNames[i]));
         placeTwips(edit, 2160, 420 + 345 * i, 1815, 285, s);
