@@ -168,14 +168,9 @@ void AtomicFile::commit() {
     const int fd = std::exchange(m_fd, -1);
     if (::close(fd) != 0) throw FileIO::errorFor(errno, m_path);
     if (::rename(m_tmpPath.c_str(), m_target.c_str()) != 0) throw FileIO::errorFor(errno, m_path);
+    // The rename reaches the device with the folder's next sync: until then a crash leaves the old
+    // content, never a broken file, so the save does not wait for it.
     m_tmpPath.clear();
-    // The rename itself reaches the device with the folder's next sync; ask for it now (best effort).
-    const std::string folder = folderOf(m_target);
-    const int dirFd = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (dirFd >= 0) {
-        (void)::fsync(dirFd);
-        ::close(dirFd);
-    }
 }
 
 } // namespace tvk
