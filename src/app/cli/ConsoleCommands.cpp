@@ -185,7 +185,6 @@ int replay(const ReplayOptions& options, InputBackend& backend, std::shared_ptr<
     ConsoleProgress progress(err);
     const std::string total = options.endless ? "endless" : std::to_string(options.passes);
     int64_t pass = 0;
-    int64_t replayedThisPass = 0;
     auto passText = [&](int32_t index) {
         std::string text = "Replaying " + options.file + ": pass " + std::to_string(pass) + " / " + total;
         if (index >= 0) text += ", event " + std::to_string(index);
@@ -196,14 +195,13 @@ int replay(const ReplayOptions& options, InputBackend& backend, std::shared_ptr<
             // As in the replay window, a script that clears the working copy's flag ends filtering.
             if (filtered && recorder->Events && recorder->Events->EnableProcessor != 0)
                 cancel = script.judge(index, cancel);
-            if (!cancel) ++replayedThisPass;
             progress.update(passText(index), false);
         });
-    StopKeyWatch stopKeyWatch(backend, stopKey);
-    bool stoppedByKey = false;
+    // The recorder watches the stop key itself and idles through passes that replay nothing.
+    recorder->setStopKey(stopKey);
+    recorder->watchStopKey(true);
     backend.setYield([&] {
-        if (stopKeyWatch.pressed()) stoppedByKey = true;
-        if (signals.caught() != 0 || stoppedByKey) recorder->StopProcess();
+        if (signals.caught() != 0) recorder->StopProcess();
     });
 
     bool stopped = false;
@@ -211,22 +209,20 @@ int replay(const ReplayOptions& options, InputBackend& backend, std::shared_ptr<
     try {
         while (options.endless || pass < options.passes) {
             ++pass;
-            replayedThisPass = 0;
             progress.update(passText(-1), true);
             recorder->ReplayEvents(options.from, options.to);
             backend.yield();
-            if (signals.caught() != 0 || stoppedByKey) {
+            if (signals.caught() != 0 || recorder->stoppedByUser()) {
                 stopped = true;
                 break;
             }
-            // A pass that replayed nothing must not spin: one slice before the next.
-            if (replayedThisPass == 0) backend.sleep(10);
         }
     } catch (const RuntimeError& e) {
         status = reportFailure(err, options.file, e);
     }
     recorder->Events = stored;
     recorder->releaseHeldInput();
+    recorder->watchStopKey(false);
     backend.setYield({});
     executing.disconnect();
     if (status != exitcode::Done) return status;
