@@ -698,7 +698,11 @@ Flow AssignStmt::exec(Frame& f) {
         for (size_t i = 0; i < appendPieces.size(); ++i)
             pieces[i] = appendPieces[i]->eval(f);
         Value& s = varSlot(f, static_cast<VarExpr*>(target.get())->var);
-        if (std::u16string* text = s.uniqueString()) {
+        std::u16string* text = s.uniqueString();
+        // A piece of an odd number of bytes (ChrB) joins byte-wise, through concat below.
+        for (size_t i = 0; text && i < appendPieces.size(); ++i)
+            if (pieces[i].oddByte() >= 0) text = nullptr;
+        if (text) {
             // The memory budget is charged for the grown text before it grows.
             size_t total = text->size();
             for (size_t i = 0; i < appendPieces.size(); ++i)

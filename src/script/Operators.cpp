@@ -1,6 +1,7 @@
 #include "script/Operators.h"
 
 #include "events/RuntimeError.h"
+#include "script/ByteText.h"
 #include "script/Coerce.h"
 #include "script/ScriptObject.h"
 
@@ -262,6 +263,8 @@ Value logical(Op op, const Value& a0, const Value& b0) {
 
 Value concat(const Value& a, const Value& b) {
     if (a.isNull() && b.isNull()) return Value::null();
+    if (a.oddByte() >= 0 || b.oddByte() >= 0) [[unlikely]]
+        return bytetext::concat(a, b);
     if (a.isString() && b.isString()) {
         if (a.str().size() + b.str().size() > MaxStringLength) throw RuntimeError(err::OutOfStringSpace);
         std::u16string s;
@@ -289,7 +292,8 @@ void appendText(std::u16string& text, const Value& piece) {
 }
 
 Value concatTemporary(Value a, const Value& b) {
-    if (std::u16string* text = a.uniqueString()) {
+    std::u16string* text = a.uniqueString();
+    if (text && b.oddByte() < 0) {
         appendText(*text, b);
         a.chargeTextLength(text->size()); // a temporary: on error 7 it is freed with the throw
         return a;

@@ -58,6 +58,12 @@ Value Value::string(std::u16string s) {
     return Value(VarType::String, rep);
 }
 
+Value Value::oddByteString(std::u16string units, uint8_t lastByte) {
+    Value v = string(std::move(units));
+    static_cast<StringRep*>(v.ptr())->oddByte = lastByte;
+    return v;
+}
+
 Value Value::string(std::string_view utf8) {
     return string(utf8ToUtf16(utf8));
 }

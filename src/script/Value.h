@@ -38,9 +38,12 @@ struct Heap {
     virtual ~Heap() = default;
 };
 
-// Immutable UTF-16 string payload; Len/Mid/AscW work on its code units.
+// Immutable UTF-16 string payload; Len/Mid/AscW work on its code units. The byte functions (LeftB,
+// ChrB, ...) can make a text of an odd number of bytes: its last byte, which no whole unit holds,
+// is kept apart in `oddByte` (-1 for the usual text of whole units).
 struct StringRep final : Heap {
     std::u16string text;
+    int16_t oddByte = -1;
     explicit StringRep(std::u16string s) : text(std::move(s)) {}
 };
 
@@ -108,6 +111,8 @@ public:
     static Value date(double oleDate) { return Value(VarType::Date, oleDate); }
     static Value string(std::u16string s);
     static Value string(std::string_view utf8);
+    // Text of an odd number of bytes: the whole units, then one byte (0..255).
+    static Value oddByteString(std::u16string units, uint8_t lastByte);
     static Value object(std::shared_ptr<ScriptObject> o); // nullptr gives Nothing
     static Value nothing() { return Value(VarType::Object, int64_t{0}); }
     // A new array with the given per-dimension element counts (UBound + 1 each), all Empty.
@@ -132,12 +137,17 @@ public:
     double rawDouble() const { return std::bit_cast<double>(m_bits); } // Single/Double/Date
     const std::u16string& str() const { return static_cast<StringRep*>(ptr())->text; }
     ArrayRep& arr() const;
+    // The last byte of a string of an odd number of bytes, which str() leaves out; -1 for any other value.
+    int oddByte() const { return isString() && m_heap ? static_cast<StringRep*>(ptr())->oddByte : -1; }
     // The object held, or nullptr for Nothing.
     ScriptObject* obj() const { return m_heap ? static_cast<ObjectRep*>(ptr())->object.get() : nullptr; }
     std::shared_ptr<ScriptObject> objShared() const;
-    // The string's text when this value is its only holder (for appending in place), else nullptr.
+    // The string's text when this value is its only holder (for appending in place), else nullptr;
+    // nullptr too for a text of an odd number of bytes, which only byte-wise joining extends.
     std::u16string* uniqueString() {
-        return isString() && m_heap && ptr()->refs == 1 ? &static_cast<StringRep*>(ptr())->text : nullptr;
+        if (!isString() || !m_heap || ptr()->refs != 1) return nullptr;
+        auto* rep = static_cast<StringRep*>(ptr());
+        return rep->oddByte < 0 ? &rep->text : nullptr;
     }
     // The array payload, copied first if shared, so the caller can write elements.
     ArrayRep& mutableArray();

@@ -1,4 +1,5 @@
 // String family: Len, Left, Mid, InStr, Replace, Split, Join, Asc, Chr, Escape and the rest.
+#include "script/ByteText.h"
 #include "script/MemoryMeter.h"
 #include "script/lib/LibArgs.h"
 #include "script/lib/LibraryFamilies.h"
@@ -68,7 +69,7 @@ Value len(CallContext&, std::span<Value> a) {
 Value lenB(CallContext&, std::span<Value> a) {
     const Value v = plain(a[0]);
     if (v.isNull()) return Value::null();
-    return Value::lng(static_cast<int32_t>(TextArg(v).size() * 2));
+    return Value::lng(static_cast<int32_t>(TextArg(v).size() * 2 + (v.oddByte() >= 0 ? 1 : 0)));
 }
 
 Value left(CallContext&, std::span<Value> a) {
@@ -329,6 +330,8 @@ Value ascW(CallContext&, std::span<Value> a) {
     return Value::integer(static_cast<int16_t>(firstChar(a[0])));
 }
 Value ascB(CallContext&, std::span<Value> a) {
+    const Value v = plain(a[0]);
+    if (v.isString() && v.str().empty() && v.oddByte() >= 0) return Value::byte(static_cast<uint8_t>(v.oddByte()));
     return Value::byte(static_cast<uint8_t>(firstChar(a[0]) & 0xFF));
 }
 
@@ -344,46 +347,67 @@ Value chrW(CallContext&, std::span<Value> a) {
     return text(u16string(1, static_cast<char16_t>(code & 0xFFFF)));
 }
 
-// The byte functions count two bytes per character, as the strings are held; a byte count that splits a
-// character covers only the whole characters before the split.
+// The byte functions see a text as the bytes it is held in (two per unit, low byte first): their
+// counts and positions are in bytes, and a cut between the two bytes of a unit gives a text of an
+// odd number of bytes, which joins byte-wise with the next one (ChrB(65) & ChrB(0) is "A").
 Value leftB(CallContext&, std::span<Value> a) {
     if (anyNull(a, 1)) return Value::null();
-    const TextArg s(a[0]);
-    return text(u16string(s.view().substr(0, static_cast<size_t>(count(a[1])) / 2)));
+    const std::string bytes = bytetext::bytesOf(plain(a[0]));
+    const size_t n = static_cast<size_t>(count(a[1]));
+    return bytetext::fromBytes(std::string_view(bytes).substr(0, n));
 }
 
 Value rightB(CallContext&, std::span<Value> a) {
     if (anyNull(a, 1)) return Value::null();
-    const TextArg s(a[0]);
-    const size_t n = std::min<size_t>(s.size(), static_cast<size_t>(count(a[1])) / 2);
-    return text(u16string(s.view().substr(s.size() - n)));
+    const std::string bytes = bytetext::bytesOf(plain(a[0]));
+    const size_t n = std::min<size_t>(bytes.size(), static_cast<size_t>(count(a[1])));
+    return bytetext::fromBytes(std::string_view(bytes).substr(bytes.size() - n));
 }
 
 Value midB(CallContext&, std::span<Value> a) {
     if (anyNull(a, 1)) return Value::null();
-    const TextArg s(a[0]);
-    const size_t startByte = static_cast<size_t>(position(a[1])) - 1;
-    const size_t start = (startByte + 1) / 2; // a start inside a character moves to the next one
-    const size_t bytes = has(a, 2) ? static_cast<size_t>(count(a[2])) : s.size() * 2;
-    if (start >= s.size()) return text({});
-    return text(u16string(s.view().substr(start, bytes / 2)));
+    const std::string bytes = bytetext::bytesOf(plain(a[0]));
+    const size_t start = static_cast<size_t>(position(a[1])) - 1;
+    const size_t n = has(a, 2) ? static_cast<size_t>(count(a[2])) : bytes.size();
+    if (start >= bytes.size()) return text({});
+    return bytetext::fromBytes(std::string_view(bytes).substr(start, n));
 }
 
-// InStrB([start,] string1, string2): the byte position of the match.
-Value inStrB(CallContext& ctx, std::span<Value> a) {
-    std::vector<Value> args(a.begin(), a.end());
-    if (args.size() >= 3 && !plain(args[0]).isNull()) args[0] = Value::lng(position(args[0]) / 2 + 1);
-    const Value r = inStr(ctx, args);
-    if (r.isNull()) return r;
-    const int32_t unit = toLong(r);
-    return Value::lng(unit == 0 ? 0 : (unit - 1) * 2 + 1);
+// InStrB([start,] string1, string2[, compare]): the byte position of the first match at or after the
+// byte `start`, with the argument rules of InStr.
+Value inStrB(CallContext&, std::span<Value> a) {
+    size_t first = 0;
+    int32_t start = 1;
+    if (a.size() >= 3) {
+        if (plain(a[0]).isNull()) throw RuntimeError(err::InvalidUseOfNull);
+        start = position(a[0]);
+        first = 1;
+    } else if (a.size() < 2) {
+        throw RuntimeError(err::InvalidCall);
+    }
+    const bool textCompare = textCompareArg(a, first + 2);
+    if (plain(a[first]).isNull() || plain(a[first + 1]).isNull()) return Value::null();
+    auto bytesFor = [&](const Value& v) {
+        const Value p = plain(v);
+        if (!textCompare || !p.isString()) return bytetext::bytesOf(p);
+        const Value folded = p.oddByte() >= 0
+                                 ? Value::oddByteString(textfold::lower(p.str()), static_cast<uint8_t>(p.oddByte()))
+                                 : Value::string(textfold::lower(p.str()));
+        return bytetext::bytesOf(folded);
+    };
+    const std::string hay = bytesFor(a[first]);
+    const std::string needle = bytesFor(a[first + 1]);
+    if (hay.empty() || static_cast<size_t>(start) > hay.size()) return Value::lng(0);
+    if (needle.empty()) return Value::lng(start);
+    const size_t at = hay.find(needle, static_cast<size_t>(start) - 1);
+    return Value::lng(at == std::string::npos ? 0 : static_cast<int32_t>(at) + 1);
 }
 
-// Strings hold whole UTF-16 units here, so a single byte becomes one unit with that value.
+// ChrB(code): a text of that one byte.
 Value chrB(CallContext&, std::span<Value> a) {
     const int32_t code = toLong(a[0]);
     if (code < 0 || code > 255) throw RuntimeError(err::InvalidCall);
-    return text(u16string(1, static_cast<char16_t>(code)));
+    return Value::oddByteString(u16string(), static_cast<uint8_t>(code));
 }
 
 constexpr char16_t HexDigits[] = u"0123456789ABCDEF";
@@ -480,7 +504,7 @@ void registerStringFunctions(BuiltinTable& t) {
     t.add("LeftB", &leftB, 2, 2);
     t.add("RightB", &rightB, 2, 2);
     t.add("MidB", &midB, 2, 3);
-    t.add("InStrB", &inStrB, 2, 3);
+    t.add("InStrB", &inStrB, 2, 4);
     t.add("Chr", &chr, 1, 1);
     t.add("ChrW", &chrW, 1, 1);
     t.add("ChrB", &chrB, 1, 1);
