@@ -14,6 +14,7 @@ namespace tvk::script {
 
 struct Frame;
 struct ProcDef;
+struct GlobalEntry;
 struct ClassDef;
 
 struct Pos {
@@ -195,10 +196,12 @@ struct IndexVarExpr final : Expr {
     ExprList args;
 };
 
+// A call of a global procedure, bound to the procedure's name entry rather than to one definition:
+// code that ExecuteGlobal runs later may define the procedure again, and earlier calls run the new one.
 struct CallProcExpr final : Expr {
-    CallProcExpr(ProcDef* pr, ExprList a, Pos p) : Expr(ExprKind::CallProc, p), proc(pr), args(std::move(a)) {}
+    CallProcExpr(const GlobalEntry* e, ExprList a, Pos p) : Expr(ExprKind::CallProc, p), entry(e), args(std::move(a)) {}
     Value eval(Frame& f) override;
-    ProcDef* proc;
+    const GlobalEntry* entry;
     ExprList args;
 };
 

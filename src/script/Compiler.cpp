@@ -529,7 +529,7 @@ ExprPtr Compiler::resolveName(NameExpr& n) {
             if (!n.hasParens) return std::make_unique<LiteralExpr>(m_eng.globals[static_cast<size_t>(g->slot)], n.pos);
             return var(VarRef{VarRef::Global, g->slot});
         case GlobalEntry::Procedure:
-            return std::make_unique<CallProcExpr>(g->proc, std::move(n.args), n.pos);
+            return std::make_unique<CallProcExpr>(g, std::move(n.args), n.pos);
         case GlobalEntry::Class:
             fail(err::SyntaxError, n.pos);
         }

@@ -215,6 +215,9 @@ Value NameExpr::eval(Frame&) {
 } // always resolved before running
 
 Value CallProcExpr::eval(Frame& f) {
+    // The name may since have become a class (ExecuteGlobal "Class S"): no procedure to call then.
+    const ProcDef* proc = entry->kind == GlobalEntry::Procedure ? entry->proc : nullptr;
+    if (!proc) throw RuntimeError(err::TypeMismatch);
     return f.eng.callProc(*proc, nullptr, args, f);
 }
 

@@ -65,4 +65,30 @@ Next
 AssertEq counter, 3, "Execute in a loop"
 AssertError "Execute ""If x Then""", 1014, "a compile error inside Execute"
 AssertError "x = Eval(""1 +"")", 1002, "an incomplete expression in Eval is a syntax error"
+' A procedure defined again by ExecuteGlobal: calls written before the new definition run it, since
+' calls find their procedure by name when they run.
+Dim redefined
+Sub Mark : redefined = 1 : End Sub
+Sub CallsMark : Mark : End Sub
+CallsMark
+AssertEq redefined, 1, "the first definition runs"
+ExecuteGlobal "Sub Mark : redefined = 2 : End Sub"
+CallsMark
+AssertEq redefined, 2, "an earlier call runs the new definition"
+Function Grow(n) : Grow = n + 1 : End Function
+Function UsesGrow() : UsesGrow = Grow(10) : End Function
+AssertEq UsesGrow(), 11, "the first function"
+ExecuteGlobal "Function Grow(n) : Grow = n * 100 : End Function"
+AssertEq UsesGrow(), 1000, "an earlier function call runs the new definition"
+AssertEq Grow(2), 200, "so does a call written after it"
+Sub Rewrites
+    ExecuteGlobal "Sub Rewrites : redefined = 9 : End Sub"
+    redefined = 3
+End Sub
+Rewrites
+AssertEq redefined, 3, "a procedure that redefines itself finishes its running body"
+Rewrites
+AssertEq redefined, 9, "and the next call runs the new one"
+ExecuteGlobal "Function Grow(a, b) : Grow = a * b : End Function"
+AssertError "x = UsesGrow()", 450, "an earlier call checks its arguments against the new definition"
 AssertSummary
