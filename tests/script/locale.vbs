@@ -41,4 +41,24 @@ AssertEq GetLocale(), CLng(1033), "SetLocale of empty text restores the default"
 AssertError "SetLocale 12345", 5, "an unsupported locale"
 AssertError "SetLocale Null", 94, "Null"
 AssertEq GetLocale(), CLng(1033), "a refused locale changes nothing"
+' Dates as text name their month in English or in the active locale.
+Dim march
+march = "M" & ChrW(228) & "rz"
+SetLocale 1031
+AssertEq DateValue("3. " & march & " 2024"), #3/3/2024#, "a German month name"
+AssertEq CDate("1 Januar 2020"), #1/1/2020#, "CDate reads German names"
+AssertEq CDate("15. Okt. 2021 13:30"), #10/15/2021 1:30:00 PM#, "an abbreviated German name with a time"
+AssertEq CDate("3 M" & ChrW(196) & "RZ 2024"), #3/3/2024#, "letter case is ignored beyond ASCII"
+AssertEq CDate("Montag, 4. " & march & " 2024"), #3/4/2024#, "a German weekday name"
+AssertEq CDate("5 Oct 2021"), #10/5/2021#, "English names stay readable"
+AssertTrue IsDate("5 Okt 2021"), "IsDate knows German names"
+AssertTrue Not IsDate("5 Oktobr 2021"), "a misspelt name is no date"
+SetLocale 1040
+AssertEq DateValue("3 marzo 2024"), #3/3/2024#, "an Italian month name"
+AssertEq CDate("luned" & ChrW(236) & " 5 febbraio 2024"), #2/5/2024#, "an Italian weekday name"
+AssertEq CDate("12 dic 2023"), #12/12/2023#, "an abbreviated Italian name"
+AssertTrue Not IsDate("3 " & march & " 2024"), "German names are not Italian"
+SetLocale 1033
+AssertTrue Not IsDate("1 Januar 2020"), "nor English"
+AssertEq CDate("January 1, 2020"), #1/1/2020#, "English names in English"
 AssertSummary

@@ -3,6 +3,7 @@
 #include "events/RuntimeError.h"
 #include "script/lib/DateMath.h"
 #include "script/lib/ScriptLocale.h"
+#include "script/lib/TextFold.h"
 
 #include <cmath>
 #include <vector>
@@ -29,13 +30,24 @@ bool equalsIgnoreCase(std::u16string_view a, std::string_view b) {
     return true;
 }
 
-// 1..12 for a full or three-letter month name, else 0.
+// Index in `names` (full names, then as many abbreviated ones) of the word, ignoring letter case
+// beyond ASCII too ("MÄRZ"), else -1.
+int findLocalName(std::u16string_view word, const char16_t* const* names, int count) {
+    if (!names) return -1;
+    const std::u16string folded = textfold::lower(word);
+    for (int i = 0; i < 2 * count; ++i)
+        if (folded == textfold::lower(names[i])) return i % count;
+    return -1;
+}
+
+// 1..12 for a full or three-letter English month name, or a full or abbreviated one of the active
+// locale (SetLocale), else 0.
 int monthFromWord(std::u16string_view word) {
     for (int m = 0; m < 12; ++m) {
         const std::string_view full = MonthNames[m];
         if (equalsIgnoreCase(word, full) || equalsIgnoreCase(word, full.substr(0, 3))) return m + 1;
     }
-    return 0;
+    return findLocalName(word, locale::active().months, 12) + 1;
 }
 
 bool isWeekdayWord(std::u16string_view word) {
@@ -43,7 +55,7 @@ bool isWeekdayWord(std::u16string_view word) {
         const std::string_view full = name;
         if (equalsIgnoreCase(word, full) || equalsIgnoreCase(word, full.substr(0, 3))) return true;
     }
-    return false;
+    return findLocalName(word, locale::active().weekdays, 7) >= 0;
 }
 
 struct Token {
@@ -53,8 +65,9 @@ struct Token {
     std::u16string_view text;
 };
 
+// ASCII and Latin-1 letters: the names of the supported locales use no others ("März", "lunedì").
 bool isLetter(char16_t c) {
-    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= 0xC0 && c <= 0xFF && c != 0xD7 && c != 0xF7);
 }
 bool isDigit(char16_t c) {
     return c >= '0' && c <= '9';

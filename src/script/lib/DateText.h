@@ -9,8 +9,9 @@
 namespace tvk::script::datetext {
 
 // Reads a date, a time or both ("1/2/2003", "2003-01-02", "January 2, 2003", "2-Jan-03", "13:45",
-// "1:45:30 PM", "Monday, Jan 2 2003 6:00 AM"). Month/day/year is tried first, then day/month/year when that
-// is the only valid reading. A missing year is `currentYear`. Empty when the text is no date.
+// "1:45:30 PM", "Monday, Jan 2 2003 6:00 AM"); month and weekday names in English or in the active locale
+// ("3. März 2024"). The active locale's order of day and month is tried first, then the other when that is
+// the only valid reading. A missing year is `currentYear`. Empty when the text is no date.
 std::optional<double> parse(std::u16string_view text, int currentYear);
 
 // The general form: date only at midnight, time only on 12/30/1899, else "M/D/YYYY h:mm:ss AM".
