@@ -96,6 +96,31 @@ TEST_F(RunnerTest, EchoArgumentsAndQuit) {
     EXPECT_EQ(out, "2 two 2.5 True\nonetwo\n");
 }
 
+TEST_F(RunnerTest, ArgumentsByIndexAndEchoOfSeveralValues) {
+    std::string file = write("items.vbs", "Set a = WScript.Arguments\n"
+                                          "WScript.Echo a.Length, a.Item(0), a(1), WScript.Arguments(0)\n"
+                                          "WScript.Echo\nWScript.Echo \"x\", Empty, \"y\", Null\n"
+                                          "On Error Resume Next\nv = a(2)\nWScript.Echo Err.Number\nErr.Clear\n"
+                                          "v = a.Item(-1)\nWScript.Echo Err.Number\n");
+    std::string out;
+    EXPECT_EQ(run(file + " one two", out), 0) << out;
+    EXPECT_EQ(out, "2 one two one\n\nx  y Null\n9\n9\n");
+}
+
+TEST_F(RunnerTest, HostNameVersionAndProgramFile) {
+    std::string file = write("host.vbs", "WScript.Echo WScript.Name\nWScript.Echo WScript.Version\n"
+                                         "WScript.Echo WScript.FullName\nWScript.Echo WScript.Path\n"
+                                         "WScript.Echo WScript.Interactive\nWScript.Interactive = 0\n"
+                                         "WScript.Echo WScript.Interactive\nOn Error Resume Next\n"
+                                         "WScript.Interactive = \"maybe\"\nWScript.Echo Err.Number\nErr.Clear\n"
+                                         "WScript.Name = \"other\"\nWScript.Echo Err.Number\n");
+    const fs::path program = fs::canonical(TVK_RUNNER);
+    std::string out;
+    EXPECT_EQ(run(file, out), 0) << out;
+    EXPECT_EQ(out, "Tavrimoskel Script Host\n5.8\n" + program.string() + "\n" + program.parent_path().string() +
+                       "\nTrue\nFalse\n13\n438\n");
+}
+
 TEST_F(RunnerTest, QuitEndsWithItsCodeFromAnyDepth) {
     struct Case {
         const char* script;

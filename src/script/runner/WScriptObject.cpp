@@ -22,12 +22,17 @@ enum Member {
     StdOut,
     StdErr,
     Interactive,
-    CreateObject
+    CreateObject,
+    Name,
+    Version,
+    Path,
+    FullName
 };
 
 const MemberNames& names() {
-    static const MemberNames n{"Echo",  "Quit",   "Arguments", "ScriptName",  "ScriptFullName", "Sleep",
-                               "StdIn", "StdOut", "StdErr",    "Interactive", "CreateObject"};
+    static const MemberNames n{"Echo",         "Quit",  "Arguments", "ScriptName", "ScriptFullName",
+                               "Sleep",        "StdIn", "StdOut",    "StdErr",     "Interactive",
+                               "CreateObject", "Name",  "Version",   "Path",       "FullName"};
     return n;
 }
 
@@ -37,6 +42,13 @@ std::string absolutePath(const std::string& path) {
     std::filesystem::path full = std::filesystem::absolute(path, ec);
     return ec ? path : full.lexically_normal().string();
 }
+
+// The host program's own file, as the kernel names it; empty where that is unknown.
+std::string hostExecutable() {
+    std::error_code ec;
+    std::filesystem::path exe = std::filesystem::read_symlink("/proc/self/exe", ec);
+    return ec ? std::string() : exe.string();
+}
 } // namespace
 
 WScriptObject::WScriptObject(std::vector<std::string> args, std::string scriptPath,
@@ -44,7 +56,8 @@ WScriptObject::WScriptObject(std::vector<std::string> args, std::string scriptPa
     : m_arguments(std::make_shared<ArgumentsObject>(std::move(args), ArgumentsObject::View::All)),
       m_stdIn(std::make_shared<ConsoleStream>(std::cin)), m_stdOut(std::make_shared<ConsoleStream>(std::cout)),
       m_stdErr(std::make_shared<ConsoleStream>(std::cerr)), m_path(std::move(scriptPath)),
-      m_fullPath(absolutePath(m_path)), m_output(std::move(out)), m_create(std::move(create)) {}
+      m_fullPath(absolutePath(m_path)), m_hostPath(hostExecutable()), m_output(std::move(out)),
+      m_create(std::move(create)) {}
 
 int WScriptObject::memberId(std::u16string_view name) const {
     return names().find(name);
@@ -98,13 +111,31 @@ Value WScriptObject::invoke(int id, std::span<Value> args) {
         return Value::object(m_stdErr);
     case Interactive:
         expectArgs(args, 0, 0);
-        return Value::boolean(true);
+        return Value::boolean(m_interactive);
     case CreateObject: // CreateObject(progId[, eventPrefix]): events are not connected
         expectArgs(args, 1, 2);
         return m_create(args[0]);
+    case Name:
+        expectArgs(args, 0, 0);
+        return Value::string(std::string_view("Tavrimoskel Script Host"));
+    case Version:
+        expectArgs(args, 0, 0);
+        return Value::string(std::string_view("5.8"));
+    case Path: // the folder of the host program, without a trailing separator
+        expectArgs(args, 0, 0);
+        return Value::string(std::string_view(m_hostPath.substr(0, m_hostPath.find_last_of('/'))));
+    case FullName:
+        expectArgs(args, 0, 0);
+        return Value::string(std::string_view(m_hostPath));
     default:
         throw RuntimeError(err::NoSuchMember);
     }
+}
+
+void WScriptObject::assign(int id, std::span<Value> args, const Value& value, bool isSet) {
+    if (id != Interactive || isSet) ScriptObject::assign(id, args, value, isSet);
+    expectArgs(args, 0, 0);
+    m_interactive = toBool(value);
 }
 
 } // namespace tvk::script
