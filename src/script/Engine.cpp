@@ -186,6 +186,7 @@ void Engine::runCode(std::u16string_view source, Frame* scope, bool globalScope,
     bool explicitFlag = m_optionExplicit;
     try {
         Parser parser(source);
+        if (!globalScope && scope && scope->self) parser.allowMe();
         auto owned = parser.parseProgram(explicitFlag);
         // The unit is kept before compiling: the global names it declares point into it.
         unit = owned.get();
@@ -223,6 +224,7 @@ void Engine::runCode(std::u16string_view source, Frame* scope, bool globalScope,
 Value Engine::evalExpression(std::u16string_view source, Frame& frame) {
     checkStack();
     Parser parser(source);
+    if (frame.self) parser.allowMe();
     ExprPtr e;
     try {
         e = parser.parseOnlyExpression();

@@ -1025,7 +1025,7 @@ ExprPtr Parser::parsePrimary(bool statementStart) {
         advance();
         return std::make_unique<LiteralExpr>(Value::nothing(), p);
     case Kw::Me:
-        if (!m_class) fail(err::InvalidMe);
+        if (!m_class && !m_meAllowed) fail(err::InvalidMe);
         advance();
         return std::make_unique<MeExpr>(p);
     case Kw::New: {

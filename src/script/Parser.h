@@ -20,6 +20,8 @@ public:
     std::unique_ptr<CodeUnit> parseProgram(bool& optionExplicit);
     // A single expression (Eval).
     ExprPtr parseOnlyExpression();
+    // Accepts Me outside a class body: for code Eval and Execute run inside a method of a class.
+    void allowMe() { m_meAllowed = true; }
 
 private:
     // ---- tokens ----
@@ -88,6 +90,7 @@ private:
     int m_depth = 0;
     CodeUnit* m_unit = nullptr;
     ClassDef* m_class = nullptr;
+    bool m_meAllowed = false;
     int m_withDepth = 0;
     int m_forDepth = 0, m_doDepth = 0;
     ProcKind m_procKind = ProcKind::Sub;

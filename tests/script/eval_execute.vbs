@@ -91,4 +91,18 @@ Rewrites
 AssertEq redefined, 9, "and the next call runs the new one"
 ExecuteGlobal "Function Grow(a, b) : Grow = a * b : End Function"
 AssertError "x = UsesGrow()", 450, "an earlier call checks its arguments against the new definition"
+' Inside a method, code that Eval and Execute run may name Me.
+Class EvalsMe
+    Private m_count
+    Public Function Twice() : Twice = 2 * m_count : End Function
+    Public Function Run()
+        m_count = 4
+        Execute "Me.Bump"
+        Run = Eval("Me.Twice()")
+    End Function
+    Public Sub Bump : m_count = m_count + 1 : End Sub
+End Class
+Dim methodHost
+Set methodHost = New EvalsMe
+AssertEq methodHost.Run(), 10, "Me inside Eval and Execute in a method"
 AssertSummary
