@@ -184,8 +184,15 @@ bool parseNumber(std::u16string_view t, double& out) {
     size_t i = 0;
     if (t[i] == u'+' || t[i] == u'-') ascii.push_back(static_cast<char>(t[i++]));
     size_t digits = 0;
-    while (i < t.size() && t[i] >= u'0' && t[i] <= u'9')
-        ascii.push_back(static_cast<char>(t[i++])), ++digits;
+    // The whole part may group its digits with the active locale's separator ("1,234,567" in English),
+    // except where that is ".", which is read as the decimal point in every locale.
+    const char16_t group = locale::active().group;
+    while (i < t.size() &&
+           ((t[i] >= u'0' && t[i] <= u'9') || (t[i] == group && group != u'.' && digits > 0 && i + 1 < t.size() &&
+                                               t[i + 1] >= u'0' && t[i + 1] <= u'9'))) {
+        if (t[i] != group) ascii.push_back(static_cast<char>(t[i])), ++digits;
+        ++i;
+    }
     // The active locale's decimal separator; "." is read as one in every locale.
     if (i < t.size() && (t[i] == u'.' || t[i] == locale::active().decimal)) {
         ascii.push_back('.');

@@ -61,4 +61,14 @@ AssertEq CDbl(CDate("12/29/1899 6:00")), -1.25, "dates before the epoch count ba
 AssertError "x = CDate(""not a date"")", 13, "CDate of text that is no date"
 AssertError "x = CDate(1E+10)", 6, "CDate beyond the year 9999"
 AssertError "x = CDate(Null)", 94, "CDate of Null"
+' Text numbers may group the digits of their whole part as the locale does.
+AssertEq CLng("1,000"), CLng(1000), "English digit grouping"
+AssertEq CDbl("1,234,567.5"), 1234567.5, "grouping with decimals"
+AssertTrue IsNumeric("1,000"), "grouped digits are numeric"
+AssertTrue Not IsNumeric(",5"), "a separator before any digit is not"
+AssertTrue Not IsNumeric("1,"), "nor one after the last digit"
+AssertTrue "1,000" = 1000, "a grouped text equals the number"
+SetLocale 1031
+AssertEq CDbl("1,5"), 1.5, "the German comma stays the decimal separator"
+SetLocale 1033
 AssertSummary
