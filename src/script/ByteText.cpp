@@ -2,6 +2,7 @@
 
 #include "events/RuntimeError.h"
 #include "script/Coerce.h"
+#include "script/MemoryMeter.h"
 
 namespace tvk::script::bytetext {
 
@@ -18,6 +19,8 @@ std::string bytesOf(const Value& v) {
     std::string out;
     if (v.isNull()) return out;
     if (v.isString()) {
+        // A copy as large as the text itself: it must fit under the memory ceiling too.
+        MemoryMeter::require(v.str().size() * 2 + 1);
         out.reserve(v.str().size() * 2 + 1);
         appendUnits(out, v.str());
         if (v.oddByte() >= 0) out.push_back(static_cast<char>(v.oddByte()));
