@@ -128,6 +128,19 @@ int Engine::addGlobalVariable(std::u16string_view name) {
     return e.slot;
 }
 
+void Engine::releaseGlobalVariables() {
+    std::vector<bool> writable(globals.size(), false);
+    for (const auto& [name, entry] : globalNames)
+        if (entry.kind == GlobalEntry::Variable && !entry.readOnly && entry.slot >= 0 &&
+            static_cast<size_t>(entry.slot) < writable.size())
+            writable[static_cast<size_t>(entry.slot)] = true;
+    // By index: a Class_Terminate may declare globals, which moves the vector.
+    for (size_t i = 0; i < writable.size(); ++i) {
+        if (!writable[i]) continue;
+        Value old = std::move(globals[i]); // leaves the variable Empty before the object goes
+    }
+}
+
 void Engine::addObject(std::u16string_view name, Value object) {
     int slot = addGlobalVariable(name);
     GlobalEntry* g = findGlobal(lowerAscii(name));

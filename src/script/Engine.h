@@ -111,6 +111,9 @@ public:
     GlobalEntry* findGlobal(std::u16string_view lowerName);
     int addGlobalVariable(std::u16string_view name); // existing slot when already declared
     void addObject(std::u16string_view name, Value object);
+    // Empties each global variable in the order they were declared (not constants or named objects),
+    // so objects that nothing else holds run Class_Terminate now, while the named objects still exist.
+    void releaseGlobalVariables();
 
     // ---- Calls and objects ----
     // Calls a procedure with argument values (Run, GetRef, host invocations of class members).

@@ -89,6 +89,13 @@ void ScriptControl::AddCode(std::string_view utf8Source) {
     });
 }
 
+void ScriptControl::ReleaseGlobals() {
+    guarded([](Engine& e) {
+        e.releaseGlobalVariables();
+        return 0;
+    });
+}
+
 void ScriptControl::Check(std::string_view utf8Source) {
     std::u16string source = utf8ToUtf16(utf8Source);
     try {

@@ -47,6 +47,10 @@ public:
     // Compiles the text into a scratch engine without running any of it: throws the ScriptError
     // of its first compile error (with line and column), else returns. The control is untouched.
     static void Check(std::string_view utf8Source);
+    // Ends the script as a console host does when it has run to its end: every global variable becomes
+    // Empty in the order they were declared, so the objects they alone held run Class_Terminate while
+    // the named objects still exist. Errors in Class_Terminate are not reported, as at any other time.
+    void ReleaseGlobals();
     // True when a global Sub or Function of that name exists.
     bool hasProcedure(std::string_view name) const;
 

@@ -121,6 +121,17 @@ TEST_F(RunnerTest, HostNameVersionAndProgramFile) {
                        "\nTrue\nFalse\n13\n438\n");
 }
 
+TEST_F(RunnerTest, ObjectsLeftAtTheEndRunClassTerminate) {
+    // Each object held by a global variable goes when the script ends, while WScript still answers.
+    std::string file = write("ending.vbs", "Class T\n Public Name\n"
+                                           " Private Sub Class_Terminate : WScript.Echo \"bye \" & Name : End Sub\n"
+                                           "End Class\nDim first, second\nSet first = New T : first.Name = \"one\"\n"
+                                           "Set second = New T : second.Name = \"two\"\nWScript.Echo \"end\"\n");
+    std::string out;
+    EXPECT_EQ(run(file, out), 0) << out;
+    EXPECT_EQ(out, "end\nbye one\nbye two\n");
+}
+
 TEST_F(RunnerTest, QuitEndsWithItsCodeFromAnyDepth) {
     struct Case {
         const char* script;

@@ -191,6 +191,8 @@ int main(int argc, char** argv) {
         }
         codeFiles.push_back(currentFile);
         control.AddCode(source);
+        // A script that ran to its end lets go of its objects, whose Class_Terminate may still print.
+        if (!stored) control.ReleaseGlobals();
         if (stored) {
             // As a replay does: the code first, then the two lists.
             control.AddObject("StoredEvents", makeEventsObject(stored));
