@@ -15,19 +15,20 @@ void appendUnits(std::string& out, std::u16string_view units) {
 }
 } // namespace
 
-std::string bytesOf(const Value& v) {
+std::string bytesOf(std::u16string_view units, int oddByte) {
+    // A copy as large as the text itself: it must fit under the memory ceiling too.
+    MemoryMeter::require(units.size() * 2 + 1);
     std::string out;
-    if (v.isNull()) return out;
-    if (v.isString()) {
-        // A copy as large as the text itself: it must fit under the memory ceiling too.
-        MemoryMeter::require(v.str().size() * 2 + 1);
-        out.reserve(v.str().size() * 2 + 1);
-        appendUnits(out, v.str());
-        if (v.oddByte() >= 0) out.push_back(static_cast<char>(v.oddByte()));
-        return out;
-    }
-    appendUnits(out, toString(v));
+    out.reserve(units.size() * 2 + 1);
+    appendUnits(out, units);
+    if (oddByte >= 0 && oddByte <= 0xFF) out.push_back(static_cast<char>(oddByte));
     return out;
+}
+
+std::string bytesOf(const Value& v) {
+    if (v.isNull()) return {};
+    if (v.isString()) return bytesOf(v.str(), v.oddByte());
+    return bytesOf(toString(v), -1);
 }
 
 Value fromBytes(std::string_view bytes) {

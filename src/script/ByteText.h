@@ -15,6 +15,8 @@ inline constexpr size_t MaxBytes = size_t{1} << 29;
 
 // The bytes of the value's text (CStr of a non-string); Null gives none.
 std::string bytesOf(const Value& v);
+// The bytes of these units, then `oddByte` when it is 0..255 (see Value::oddByte).
+std::string bytesOf(std::u16string_view units, int oddByte);
 // The text made of these bytes: pairs become units; an odd last byte is kept apart.
 Value fromBytes(std::string_view bytes);
 // a & b joined byte by byte; for operands of which one has an odd byte count (Null joins as nothing).

@@ -97,24 +97,39 @@ Value mid(CallContext&, std::span<Value> a) {
     return text(u16string(s.view().substr(start, n)));
 }
 
-// InStr([start,] string1, string2[, compare]).
-Value inStr(CallContext&, std::span<Value> a) {
-    size_t first = 0;
+// The arguments of InStr and InStrB: ([start,] string1, string2[, compare]). A Null start raises 94,
+// a Null string makes the result Null.
+struct SearchArgs {
     int32_t start = 1;
+    bool textCompare = false;
+    Value hay, needle; // plain values
+    bool anyNull() const { return hay.isNull() || needle.isNull(); }
+};
+
+SearchArgs searchArgs(std::span<Value> a) {
+    SearchArgs r;
+    size_t first = 0;
     if (a.size() >= 3) {
         if (plain(a[0]).isNull()) throw RuntimeError(err::InvalidUseOfNull);
-        start = position(a[0]);
+        r.start = position(a[0]);
         first = 1;
     } else if (a.size() < 2) {
         throw RuntimeError(err::InvalidCall);
     }
-    const bool textCompare = textCompareArg(a, first + 2);
-    if (plain(a[first]).isNull() || plain(a[first + 1]).isNull()) return Value::null();
-    const TextArg hay(a[first]);
-    const TextArg needle(a[first + 1]);
-    if (hay.empty() || static_cast<size_t>(start) > hay.size()) return Value::lng(0);
-    if (needle.empty()) return Value::lng(start);
-    const size_t at = find(hay, needle, static_cast<size_t>(start) - 1, textCompare);
+    r.textCompare = textCompareArg(a, first + 2);
+    r.hay = plain(a[first]);
+    r.needle = plain(a[first + 1]);
+    return r;
+}
+
+Value inStr(CallContext&, std::span<Value> a) {
+    const SearchArgs args = searchArgs(a);
+    if (args.anyNull()) return Value::null();
+    const TextArg hay(args.hay);
+    const TextArg needle(args.needle);
+    if (hay.empty() || static_cast<size_t>(args.start) > hay.size()) return Value::lng(0);
+    if (needle.empty()) return Value::lng(args.start);
+    const size_t at = find(hay, needle, static_cast<size_t>(args.start) - 1, args.textCompare);
     return Value::lng(at == u16string::npos ? 0 : static_cast<int32_t>(at) + 1);
 }
 
@@ -374,32 +389,19 @@ Value midB(CallContext&, std::span<Value> a) {
 }
 
 // InStrB([start,] string1, string2[, compare]): the byte position of the first match at or after the
-// byte `start`, with the argument rules of InStr.
+// byte `start`.
 Value inStrB(CallContext&, std::span<Value> a) {
-    size_t first = 0;
-    int32_t start = 1;
-    if (a.size() >= 3) {
-        if (plain(a[0]).isNull()) throw RuntimeError(err::InvalidUseOfNull);
-        start = position(a[0]);
-        first = 1;
-    } else if (a.size() < 2) {
-        throw RuntimeError(err::InvalidCall);
-    }
-    const bool textCompare = textCompareArg(a, first + 2);
-    if (plain(a[first]).isNull() || plain(a[first + 1]).isNull()) return Value::null();
+    const SearchArgs args = searchArgs(a);
+    if (args.anyNull()) return Value::null();
     auto bytesFor = [&](const Value& v) {
-        const Value p = plain(v);
-        if (!textCompare || !p.isString()) return bytetext::bytesOf(p);
-        const Value folded = p.oddByte() >= 0
-                                 ? Value::oddByteString(textfold::lower(p.str()), static_cast<uint8_t>(p.oddByte()))
-                                 : Value::string(textfold::lower(p.str()));
-        return bytetext::bytesOf(folded);
+        if (!args.textCompare || !v.isString()) return bytetext::bytesOf(v);
+        return bytetext::bytesOf(textfold::lower(v.str()), v.oddByte());
     };
-    const std::string hay = bytesFor(a[first]);
-    const std::string needle = bytesFor(a[first + 1]);
-    if (hay.empty() || static_cast<size_t>(start) > hay.size()) return Value::lng(0);
-    if (needle.empty()) return Value::lng(start);
-    const size_t at = hay.find(needle, static_cast<size_t>(start) - 1);
+    const std::string hay = bytesFor(args.hay);
+    const std::string needle = bytesFor(args.needle);
+    if (hay.empty() || static_cast<size_t>(args.start) > hay.size()) return Value::lng(0);
+    if (needle.empty()) return Value::lng(args.start);
+    const size_t at = hay.find(needle, static_cast<size_t>(args.start) - 1);
     return Value::lng(at == std::string::npos ? 0 : static_cast<int32_t>(at) + 1);
 }
 
