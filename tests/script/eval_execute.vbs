@@ -89,6 +89,11 @@ Rewrites
 AssertEq redefined, 3, "a procedure that redefines itself finishes its running body"
 Rewrites
 AssertEq redefined, 9, "and the next call runs the new one"
+Function Sum(n)
+    If n = 3 Then ExecuteGlobal "Function Sum(n) : Sum = 100 : End Function"
+    If n = 0 Then Sum = 0 Else Sum = n + Sum(n - 1)
+End Function
+AssertEq Sum(5), 112, "redefined amid recursion: deeper calls run the new body, running ones finish"
 ExecuteGlobal "Function Grow(a, b) : Grow = a * b : End Function"
 AssertError "x = UsesGrow()", 450, "an earlier call checks its arguments against the new definition"
 ' Inside a method, code that Eval and Execute run may name Me.
