@@ -23,28 +23,32 @@ void Compiler::fail(int number, Pos p) const {
 // ---- Declarations ----
 
 void Compiler::declareGlobals(CodeUnit& unit) {
-    std::unordered_map<std::u16string, bool> seen;
-    auto check = [&](const std::u16string& lower, Pos p) {
-        if (seen.count(lower)) fail(err::NameRedefined, p);
-        seen[lower] = true;
+    // Every name is checked before any is declared, so a unit refused leaves the names as they were.
+    // A procedure defined again replaces the earlier definition, as the language does, also one that
+    // earlier code (AddCode, ExecuteGlobal) defined; a name held by a variable, a constant or a thing
+    // of the other kind stays theirs.
+    std::unordered_map<std::u16string, GlobalEntry::Kind> seen;
+    auto check = [&](const std::u16string& lower, GlobalEntry::Kind kind, Pos p) {
+        auto [it, added] = seen.emplace(lower, kind);
+        if (!added && !(kind == GlobalEntry::Procedure && it->second == kind)) fail(err::NameRedefined, p);
+        const GlobalEntry* old = m_eng.findGlobal(lower);
+        if (old && old->kind != kind) fail(err::NameRedefined, p);
     };
+    for (auto& cls : unit.classes)
+        check(lowerAscii(cls->name), GlobalEntry::Class, Pos{});
+    for (auto& proc : unit.procs)
+        check(lowerAscii(proc->name), GlobalEntry::Procedure, proc->pos);
     for (auto& cls : unit.classes) {
-        std::u16string lower = lowerAscii(cls->name);
-        check(lower, Pos{});
         GlobalEntry e;
         e.kind = GlobalEntry::Class;
         e.cls = cls.get();
-        m_eng.globalNames[lower] = e;
+        m_eng.globalNames[lowerAscii(cls->name)] = e;
     }
-    std::unordered_map<std::u16string, bool> procNames;
     for (auto& proc : unit.procs) {
-        // A procedure defined again replaces the earlier definition, as the language does.
-        std::u16string lower = lowerAscii(proc->name);
-        if (procNames.emplace(lower, true).second) check(lower, proc->pos);
         GlobalEntry e;
         e.kind = GlobalEntry::Procedure;
         e.proc = proc.get();
-        m_eng.globalNames[lower] = e;
+        m_eng.globalNames[lowerAscii(proc->name)] = e;
     }
     // Code run by Execute inside a procedure keeps its new variables in that procedure's frame.
     collectDims(unit.body, true);

@@ -94,6 +94,19 @@ Function Sum(n)
     If n = 0 Then Sum = 0 Else Sum = n + Sum(n - 1)
 End Function
 AssertEq Sum(5), 112, "redefined amid recursion: deeper calls run the new body, running ones finish"
+' Only a procedure may be defined again: a name that a variable, a constant or a class holds stays theirs.
+Dim heldByVariable
+heldByVariable = 1
+Const HeldByConstant = 2
+Class HeldByClass : End Class
+AssertError "ExecuteGlobal ""Sub heldByVariable : End Sub""", 1041, "a procedure over a variable"
+AssertEq heldByVariable, 1, "the variable stays"
+AssertError "ExecuteGlobal ""Sub HeldByConstant : End Sub""", 1041, "a procedure over a constant"
+AssertEq HeldByConstant, 2, "the constant stays"
+AssertError "ExecuteGlobal ""Function HeldByClass() : End Function""", 1041, "a procedure over a class"
+AssertError "ExecuteGlobal ""Class Mark : End Class""", 1041, "a class over a procedure"
+AssertError "ExecuteGlobal ""Sub NotYetThere : End Sub : Class Mark : End Class""", 1041, "a refused text..."
+AssertError "NotYetThere", 13, "...declares none of its names"
 ExecuteGlobal "Function Grow(a, b) : Grow = a * b : End Function"
 AssertError "x = UsesGrow()", 450, "an earlier call checks its arguments against the new definition"
 ' Inside a method, code that Eval and Execute run may name Me.
