@@ -4,6 +4,8 @@
 #include "script/Coerce.h"
 #include "script/MemoryMeter.h"
 
+#include <vector>
+
 namespace tvk::script::bytetext {
 
 namespace {
@@ -48,6 +50,33 @@ Value concat(const Value& a, const Value& b) {
     if (bytes.size() + tail.size() > MaxBytes) throw RuntimeError(err::OutOfStringSpace);
     bytes += tail;
     return fromBytes(bytes);
+}
+
+bool appendInPlace(Value& target, std::span<const Value> pieces) {
+    StringRep* rep = target.uniqueStringPayload();
+    if (!rep) return false;
+    std::vector<std::string> parts;
+    parts.reserve(pieces.size());
+    size_t total = rep->text.size() * 2 + (rep->oddByte >= 0 ? 1 : 0);
+    for (const Value& piece : pieces) {
+        parts.push_back(bytesOf(piece));
+        total += parts.back().size();
+    }
+    if (total > MaxBytes) throw RuntimeError(err::OutOfStringSpace);
+    target.chargeTextLength((total + 1) / 2);
+    for (const std::string& bytes : parts) {
+        size_t i = 0;
+        if (rep->oddByte >= 0 && !bytes.empty()) {
+            rep->text.push_back(static_cast<char16_t>(rep->oddByte | (static_cast<uint8_t>(bytes[0]) << 8)));
+            rep->oddByte = -1;
+            i = 1;
+        }
+        for (; i + 1 < bytes.size(); i += 2)
+            rep->text.push_back(
+                static_cast<char16_t>(static_cast<uint8_t>(bytes[i]) | (static_cast<uint8_t>(bytes[i + 1]) << 8)));
+        if (i < bytes.size()) rep->oddByte = static_cast<uint8_t>(bytes[i]);
+    }
+    return true;
 }
 
 } // namespace tvk::script::bytetext

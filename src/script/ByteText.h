@@ -2,6 +2,7 @@
 
 #include "script/Value.h"
 
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -21,5 +22,9 @@ std::string bytesOf(std::u16string_view units, int oddByte);
 Value fromBytes(std::string_view bytes);
 // a & b joined byte by byte; for operands of which one has an odd byte count (Null joins as nothing).
 Value concat(const Value& a, const Value& b);
+// Appends the pieces byte by byte to the text `target` alone holds, in place, so a loop that builds a
+// text of bytes takes linear time; false (nothing done) when target is no string or is shared.
+// Errors 14 and 7 beyond the length and memory limits leave the text as it was.
+bool appendInPlace(Value& target, std::span<const Value> pieces);
 
 } // namespace tvk::script::bytetext

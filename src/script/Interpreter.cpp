@@ -1,4 +1,5 @@
 // Runs the resolved syntax tree: expression evaluation, statements and the On Error boundary.
+#include "script/ByteText.h"
 #include "script/Coerce.h"
 #include "script/Engine.h"
 #include "script/Operators.h"
@@ -702,10 +703,13 @@ Flow AssignStmt::exec(Frame& f) {
             pieces[i] = appendPieces[i]->eval(f);
         Value& s = varSlot(f, static_cast<VarExpr*>(target.get())->var);
         std::u16string* text = s.uniqueString();
-        // A piece of an odd number of bytes (ChrB) joins byte-wise, through concat below.
-        for (size_t i = 0; text && i < appendPieces.size(); ++i)
-            if (pieces[i].oddByte() >= 0) text = nullptr;
-        if (text) {
+        // A text of an odd number of bytes (ChrB) on either side joins byte-wise.
+        bool oddBytes = s.oddByte() >= 0;
+        for (size_t i = 0; i < appendPieces.size(); ++i)
+            oddBytes |= pieces[i].oddByte() >= 0;
+        if (oddBytes && bytetext::appendInPlace(s, std::span<const Value>(pieces, appendPieces.size())))
+            return Flow::Normal;
+        if (text && !oddBytes) {
             // The memory budget is charged for the grown text before it grows.
             size_t total = text->size();
             for (size_t i = 0; i < appendPieces.size(); ++i)

@@ -298,6 +298,7 @@ Value concatTemporary(Value a, const Value& b) {
         a.chargeTextLength(text->size()); // a temporary: on error 7 it is freed with the throw
         return a;
     }
+    if ((a.oddByte() >= 0 || b.oddByte() >= 0) && bytetext::appendInPlace(a, std::span<const Value>(&b, 1))) return a;
     return concat(a, b);
 }
 

@@ -149,6 +149,11 @@ public:
         auto* rep = static_cast<StringRep*>(ptr());
         return rep->oddByte < 0 ? &rep->text : nullptr;
     }
+    // The string payload when this value is its only holder, whatever its byte count (for appending
+    // byte-wise in place), else nullptr.
+    StringRep* uniqueStringPayload() {
+        return isString() && m_heap && ptr()->refs == 1 ? static_cast<StringRep*>(ptr()) : nullptr;
+    }
     // The array payload, copied first if shared, so the caller can write elements.
     ArrayRep& mutableArray();
     // Counts a string this value alone holds as `length` code units long against the memory meter,

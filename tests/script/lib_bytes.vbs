@@ -30,6 +30,21 @@ t = ChrB(72)
 t = t & ChrB(0) & ChrB(105) & ChrB(0)
 AssertEq t, "Hi", "an append statement with several pieces"
 
+t = ChrB(65)
+t = t & "BC"
+AssertEq LenB(t), CLng(5), "whole characters appended to a single byte"
+AssertEq t, ChrW(&H4241) & ChrW(&H4300), "shift by one byte"
+t = t & ChrB(1)
+AssertEq t, ChrW(&H4241) & ChrW(&H4300) & ChrW(&H100), "the next byte makes the text whole again"
+Dim shared
+t = ChrB(7)
+shared = t
+t = t & ChrB(8)
+AssertEq LenB(shared), CLng(1), "appending leaves a copy of the text as it was"
+AssertEq t, ChrW(&H807), "and gives the joined text"
+t = ChrB(1)
+AssertEq (t & ChrB(2)) & ChrB(3) & ChrB(4), ChrW(&H201) & ChrW(&H403), "a chain starting with a byte"
+
 Function Pass(v)
     Pass = v
 End Function
