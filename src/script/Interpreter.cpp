@@ -216,7 +216,8 @@ Value NameExpr::eval(Frame&) {
 } // always resolved before running
 
 Value CallProcExpr::eval(Frame& f) {
-    // The name may since have become a class (ExecuteGlobal "Class S"): no procedure to call then.
+    // Code added later may define the procedure again but not turn its name into anything else;
+    // checked all the same, so a call never follows a missing definition.
     const ProcDef* proc = entry->kind == GlobalEntry::Procedure ? entry->proc : nullptr;
     if (!proc) throw RuntimeError(err::TypeMismatch);
     return f.eng.callProc(*proc, nullptr, args, f);
