@@ -25,14 +25,16 @@ void Compiler::fail(int number, Pos p) const {
 void Compiler::declareGlobals(CodeUnit& unit) {
     // Every name is checked before any is declared, so a unit refused leaves the names as they were.
     // A procedure defined again replaces the earlier definition, as the language does, also one that
-    // earlier code (AddCode, ExecuteGlobal) defined; a name held by a variable, a constant or a thing
-    // of the other kind stays theirs.
+    // earlier code (AddCode, ExecuteGlobal) defined. A name held by a constant, a named object or a
+    // thing of the other kind stays theirs; a procedure may still take a variable's name, which a
+    // mere mention creates (x = Probe before ExecuteGlobal "Function Probe ...").
     std::unordered_map<std::u16string, GlobalEntry::Kind> seen;
     auto check = [&](const std::u16string& lower, GlobalEntry::Kind kind, Pos p) {
         auto [it, added] = seen.emplace(lower, kind);
         if (!added && !(kind == GlobalEntry::Procedure && it->second == kind)) fail(err::NameRedefined, p);
         const GlobalEntry* old = m_eng.findGlobal(lower);
-        if (old && old->kind != kind) fail(err::NameRedefined, p);
+        const bool overVariable = kind == GlobalEntry::Procedure && old && old->kind == GlobalEntry::Variable;
+        if (old && old->kind != kind && !(overVariable && !old->readOnly)) fail(err::NameRedefined, p);
     };
     for (auto& cls : unit.classes)
         check(lowerAscii(cls->name), GlobalEntry::Class, Pos{});
