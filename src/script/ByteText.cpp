@@ -53,15 +53,18 @@ Value concat(const Value& a, const Value& b) {
 }
 
 bool appendInPlace(Value& target, std::span<const Value> pieces) {
-    StringRep* rep = target.uniqueStringPayload();
-    if (!rep) return false;
+    if (!target.uniqueStringPayload()) return false;
+    // The pieces' bytes first: an object's text comes from script code, which may replace the target.
     std::vector<std::string> parts;
     parts.reserve(pieces.size());
-    size_t total = rep->text.size() * 2 + (rep->oddByte >= 0 ? 1 : 0);
+    size_t total = 0;
     for (const Value& piece : pieces) {
         parts.push_back(bytesOf(piece));
         total += parts.back().size();
     }
+    StringRep* rep = target.uniqueStringPayload();
+    if (!rep) return false;
+    total += rep->text.size() * 2 + (rep->oddByte >= 0 ? 1 : 0);
     if (total > MaxBytes) throw RuntimeError(err::OutOfStringSpace);
     target.chargeTextLength((total + 1) / 2);
     for (const std::string& bytes : parts) {

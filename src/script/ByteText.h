@@ -23,7 +23,8 @@ Value fromBytes(std::string_view bytes);
 // a & b joined byte by byte; for operands of which one has an odd byte count (Null joins as nothing).
 Value concat(const Value& a, const Value& b);
 // Appends the pieces byte by byte to the text `target` alone holds, in place, so a loop that builds a
-// text of bytes takes linear time; false (nothing done) when target is no string or is shared.
+// text of bytes takes linear time; false (nothing appended) when target is no string or is shared.
+// Object pieces' default members run before the target is read.
 // Errors 14 and 7 beyond the length and memory limits leave the text as it was.
 bool appendInPlace(Value& target, std::span<const Value> pieces);
 

@@ -704,13 +704,17 @@ Flow AssignStmt::exec(Frame& f) {
             pieces[i] = appendPieces[i]->eval(f);
         Value& s = varSlot(f, static_cast<VarExpr*>(target.get())->var);
         std::u16string* text = s.uniqueString();
-        // A text of an odd number of bytes (ChrB) on either side joins byte-wise.
-        bool oddBytes = s.oddByte() >= 0;
-        for (size_t i = 0; i < appendPieces.size(); ++i)
+        // An object's text comes from its default member, script code that may replace the target's
+        // text under the pointer just taken: such pieces join by copying, below. A text of an odd
+        // number of bytes (ChrB) on either side joins byte-wise.
+        bool oddBytes = s.oddByte() >= 0, objects = false;
+        for (size_t i = 0; i < appendPieces.size(); ++i) {
             oddBytes |= pieces[i].oddByte() >= 0;
-        if (oddBytes && bytetext::appendInPlace(s, std::span<const Value>(pieces, appendPieces.size())))
+            objects |= pieces[i].isObject();
+        }
+        if (oddBytes && !objects && bytetext::appendInPlace(s, std::span<const Value>(pieces, appendPieces.size())))
             return Flow::Normal;
-        if (text && !oddBytes) {
+        if (text && !oddBytes && !objects) {
             // The memory budget is charged for the grown text before it grows.
             size_t total = text->size();
             for (size_t i = 0; i < appendPieces.size(); ++i)

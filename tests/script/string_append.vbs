@@ -87,4 +87,22 @@ Next
 AssertEq Len(long1), 40000, "many appends keep every piece"
 AssertEq Mid(long1, 39999), "ab", "the last pieces are at the end"
 
+' A piece that is an object gives its default member's text, which runs script code: here it replaces the
+' very text being appended to. The text read before the piece stays the one that is joined.
+Dim grown, replacer
+Class ReplacesGrown
+    Public Default Property Get Text
+        grown = "replaced"
+        Text = "+"
+    End Property
+End Class
+Set replacer = New ReplacesGrown
+grown = "ab"
+grown = grown & "c"
+grown = grown & replacer
+AssertEq grown, "abc+", "an object piece that replaces the text appended to"
+grown = ChrB(65)
+grown = grown & replacer & ChrB(0)
+AssertEq LenB(grown), CLng(4), "the same with a text of an odd number of bytes"
+AssertEq AscB(grown), CByte(65), "whose first byte stays"
 AssertSummary
