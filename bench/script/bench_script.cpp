@@ -15,6 +15,8 @@
 #include <fstream>
 #include <iostream>
 #include <sstream>
+#include <string>
+#include <vector>
 
 using namespace tvk;
 using namespace tvk::script;
@@ -127,10 +129,14 @@ double elementInvokedMicroseconds() {
 
 } // namespace
 
-int main() {
-    std::printf("element_invoked_us: %.3f us\n", elementInvokedMicroseconds());
-    // Linear appending gives 10; copying the whole text each time would give about 100.
-    std::printf("string_append_1m_vs_100k: %.1f x\n", appendScaling());
+// With program names as arguments only those programs run (no call or append figures).
+int main(int argc, char** argv) {
+    std::vector<std::string> chosen(argv + 1, argv + argc);
+    if (chosen.empty()) {
+        std::printf("element_invoked_us: %.3f us\n", elementInvokedMicroseconds());
+        // Linear appending gives 10; copying the whole text each time would give about 100.
+        std::printf("string_append_1m_vs_100k: %.1f x\n", appendScaling());
+    }
     std::string ignored;
     double startup = 1e9;
     for (int i = 0; i < 5; ++i) {
@@ -143,6 +149,7 @@ int main() {
     double worst = 0;
     bool luaMissing = false;
     for (const char* p : programs) {
+        if (!chosen.empty() && std::find(chosen.begin(), chosen.end(), p) == chosen.end()) continue;
         // Runs alternate between the two interpreters, so load from elsewhere hits both alike;
         // each side keeps its best of five.
         std::string scriptResult, luaResult;
