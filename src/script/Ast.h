@@ -267,7 +267,8 @@ enum class StmtKind : uint8_t {
     Exit,
     OnError,
     Decl,
-    Randomize
+    Randomize,
+    AssignLocal
 };
 
 struct Stmt {
@@ -298,6 +299,15 @@ struct AssignStmt final : Stmt {
     // s = s & x & y on a variable: the pieces x, y (in order), appended to s's text when unshared.
     static constexpr size_t MaxAppendPieces = 8;
     std::vector<Expr*> appendPieces;
+};
+
+// local = value, the most common statement: a Let to a local variable of the running procedure
+// (the compiler makes it from an AssignStmt), without the general target handling.
+struct LocalAssignStmt final : Stmt {
+    LocalAssignStmt(int s, ExprPtr v, Pos p) : Stmt(StmtKind::AssignLocal, p), slot(s), value(std::move(v)) {}
+    Flow exec(Frame& f) override;
+    int slot;
+    ExprPtr value;
 };
 
 // Dim/ReDim of one variable with bounds (Dim without bounds makes no statement).

@@ -201,6 +201,7 @@ void Compiler::stmt(StmtPtr& s, Block& out) {
         break;
     case StmtKind::Assign:
         assignment(static_cast<AssignStmt&>(*s));
+        s = localAssignment(s);
         break;
     case StmtKind::Erase: {
         auto& e = static_cast<EraseStmt&>(*s);
@@ -241,6 +242,7 @@ void Compiler::stmt(StmtPtr& s, Block& out) {
     case StmtKind::Dim:
     case StmtKind::Exit:
     case StmtKind::OnError:
+    case StmtKind::AssignLocal:
         break;
     }
     out.push_back(std::move(s));
@@ -295,6 +297,15 @@ void Compiler::assignment(AssignStmt& a) {
     expr(a.target);
     expr(a.value);
     if (!a.isSet && a.target->kind == ExprKind::Var) findAppendPieces(a);
+}
+
+// A resolved Let of a plain local variable becomes the statement made for it.
+StmtPtr Compiler::localAssignment(StmtPtr& s) {
+    auto& a = static_cast<AssignStmt&>(*s);
+    if (a.isSet || !a.appendPieces.empty() || a.target->kind != ExprKind::Var) return std::move(s);
+    auto& target = static_cast<VarExpr&>(*a.target);
+    if (target.var.kind != VarRef::Local || target.readOnly) return std::move(s);
+    return std::make_unique<LocalAssignStmt>(target.var.index, std::move(a.value), a.pos);
 }
 
 void Compiler::ifStatement(IfStmt& i) {

@@ -422,6 +422,17 @@ Flow AssignStmt::exec(Frame& f) {
     return Flow::Normal;
 }
 
+Flow LocalAssignStmt::exec(Frame& f) {
+    Value v = value->kind == ExprKind::Binary ? nestedValue(*value, f) : value->eval(f);
+    if (v.isObject()) [[unlikely]]
+        v = defaultValue(v);
+    Value& s = f.locals[slot];
+    if (s.fixedArray()) [[unlikely]]
+        throw RuntimeError(err::ArrayLocked);
+    s = std::move(v);
+    return Flow::Normal;
+}
+
 Flow DimStmt::exec(Frame& f) {
     std::vector<int32_t> counts;
     size_t total = 1;
@@ -496,6 +507,35 @@ Flow IfStmt::exec(Frame& f) {
     return execBlock(elseBlock, f);
 }
 
+namespace {
+// The counter's value for `x`: Integer while it fits unless a bound or the step is a Long, then
+// Long; 6 beyond Long.
+inline Value counterValue(int64_t x, bool longs) {
+    if (!longs && x >= -32768 && x <= 32767) return Value::integer(static_cast<int16_t>(x));
+    if (x < INT32_MIN || x > INT32_MAX) [[unlikely]]
+        throw RuntimeError(err::Overflow);
+    return Value::lng(static_cast<int32_t>(x));
+}
+
+// For over integer bounds, counting up or down. The counter is stored before each test, so after
+// the loop it holds the first value past the end; the body may change it.
+template <bool Up>
+Flow countedLoop(Value& counter, int64_t i, int64_t end, int64_t inc, bool longs, const Block& body, Frame& f) {
+    const Stmt* only = body.size() == 1 ? body[0].get() : nullptr;
+    for (;;) {
+        counter = counterValue(i, longs);
+        if (Up ? i > end : i < end) break;
+        Flow fl = only ? execOne(*only, f) : execBlock(body, f);
+        if (fl != Flow::Normal) [[unlikely]]
+            return fl == Flow::ExitFor ? Flow::Normal : fl;
+        f.eng.tick();
+        i = isIntOrLong(counter.type()) ? counter.rawInt() : toLong(counter);
+        i += inc;
+    }
+    return Flow::Normal;
+}
+} // namespace
+
 Flow ForStmt::exec(Frame& f) {
     Value a = from->eval(f), b = to->eval(f), st = step ? step->eval(f) : Value::integer(1);
     if (a.isNull() || b.isNull() || st.isNull()) throw RuntimeError(err::InvalidUseOfNull);
@@ -508,23 +548,8 @@ Flow ForStmt::exec(Frame& f) {
     if (isInt(a) && isInt(b) && isInt(st)) {
         bool longs = a.type() == VarType::Long || b.type() == VarType::Long || st.type() == VarType::Long;
         int64_t i = a.rawInt(), end = b.rawInt(), inc = st.rawInt();
-        auto make = [longs](int64_t x) {
-            if (!longs && x >= -32768 && x <= 32767) return Value::integer(static_cast<int16_t>(x));
-            if (x < INT32_MIN || x > INT32_MAX) throw RuntimeError(err::Overflow);
-            return Value::lng(static_cast<int32_t>(x));
-        };
-        for (;;) {
-            *v = make(i);
-            if (inc >= 0 ? i > end : i < end) break;
-            Flow fl = execBody(body, f);
-            if (fl == Flow::ExitFor) break;
-            if (fl != Flow::Normal) return fl;
-            f.eng.tick();
-            // The body may change the counter.
-            i = (v->type() == VarType::Integer || v->type() == VarType::Long) ? v->rawInt() : toLong(*v);
-            i += inc;
-        }
-        return Flow::Normal;
+        return inc >= 0 ? countedLoop<true>(*v, i, end, inc, longs, body, f)
+                        : countedLoop<false>(*v, i, end, inc, longs, body, f);
     }
     double i = toDouble(a), end = toDouble(b), inc = toDouble(st);
     VarType t = a.type() == VarType::Single && b.type() != VarType::Double ? VarType::Single : VarType::Double;
