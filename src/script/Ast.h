@@ -151,11 +151,14 @@ struct UnaryExpr final : Expr {
 
 struct BinaryExpr final : Expr {
     using EvalFn = Value (*)(BinaryExpr& self, Frame& f);
+    using StoreFn = void (*)(BinaryExpr& self, Frame& f, Value& target);
     BinaryExpr(Op o, ExprPtr l, ExprPtr r, Pos p);
     Value eval(Frame& f) override { return evaluate(*this, f); }
     Op op;
     ExprPtr lhs, rhs;
-    EvalFn evaluate;             // the operator's own evaluation, chosen once (no dispatch on op per call)
+    EvalFn evaluate; // the operator's own evaluation, chosen once (no dispatch on op per call)
+    // Evaluation stored into a variable (Let; 10 for a fixed array), where the shapes have one.
+    StoreFn store = nullptr;
     bool rhsPure = false;        // rhs cannot change lhs's variable, so lhs may be read by reference
     bool literalOperand = false; // a comparison with a literal side: text converts to a number
     // Operands read directly, without a virtual call: a local slot, a literal or another binary

@@ -423,6 +423,13 @@ Flow AssignStmt::exec(Frame& f) {
 }
 
 Flow LocalAssignStmt::exec(Frame& f) {
+    if (value->kind == ExprKind::Binary) {
+        auto& b = static_cast<BinaryExpr&>(*value);
+        if (b.store) {
+            b.store(b, f, f.locals[slot]);
+            return Flow::Normal;
+        }
+    }
     Value v = value->kind == ExprKind::Binary ? nestedValue(*value, f) : value->eval(f);
     if (v.isObject()) [[unlikely]]
         v = defaultValue(v);

@@ -1,5 +1,6 @@
 // Evaluation of unary and binary operators: each binary node gets, once, the evaluation made for
 // its operator and operand shapes.
+#include "events/RuntimeError.h"
 #include "script/Coerce.h"
 #include "script/Engine.h"
 #include "script/FastPaths.h"
@@ -64,33 +65,80 @@ template <Op O, BinaryExpr::Direct L, BinaryExpr::Direct R> [[gnu::flatten]] Val
     return compute<O>(l, r);
 }
 
-template <Op O, BinaryExpr::Direct L> BinaryExpr::EvalFn shapedRight(BinaryExpr::Direct r) {
+// The same, stored straight into a variable (local = operation): no value returned through memory.
+// The target is checked after the operation, so its errors come first, as for any assignment.
+template <Op O, BinaryExpr::Direct L, BinaryExpr::Direct R>
+[[gnu::flatten]] void storeShaped(BinaryExpr& b, Frame& f, Value& out) {
+    using D = BinaryExpr::Direct;
+    Value lt = L == D::Nested ? nestedValue(*b.lhs, f) : Value();
+    Value rt = R == D::Nested ? nestedValue(*b.rhs, f) : Value();
+    const Value& l = shaped<L>(b.lhsSlot, *b.lhs, f, lt);
+    const Value& r = shaped<R>(b.rhsSlot, *b.rhs, f, rt);
+    Value v = compute<O>(l, r);
+    if (out.fixedArray()) [[unlikely]]
+        throw RuntimeError(err::ArrayLocked);
+    out = std::move(v);
+}
+
+// Which of the two shaped forms a table below hands out.
+struct Evaluating {
+    using Fn = BinaryExpr::EvalFn;
+    template <Op O, BinaryExpr::Direct L, BinaryExpr::Direct R> static Fn make() { return &evalShaped<O, L, R>; }
+};
+struct Storing {
+    using Fn = BinaryExpr::StoreFn;
+    template <Op O, BinaryExpr::Direct L, BinaryExpr::Direct R> static Fn make() { return &storeShaped<O, L, R>; }
+};
+
+template <class P, Op O, BinaryExpr::Direct L> typename P::Fn shapedRight(BinaryExpr::Direct r) {
+    using D = BinaryExpr::Direct;
     switch (r) {
-    case BinaryExpr::Direct::Local:
-        return &evalShaped<O, L, BinaryExpr::Direct::Local>;
-    case BinaryExpr::Direct::Constant:
-        return &evalShaped<O, L, BinaryExpr::Direct::Constant>;
-    case BinaryExpr::Direct::Nested:
-        return &evalShaped<O, L, BinaryExpr::Direct::Nested>;
-    case BinaryExpr::Direct::LocalElement:
-        return &evalShaped<O, L, BinaryExpr::Direct::LocalElement>;
-    case BinaryExpr::Direct::Param:
-        return &evalShaped<O, L, BinaryExpr::Direct::Param>;
+    case D::Local:
+        return P::template make<O, L, D::Local>();
+    case D::Constant:
+        return P::template make<O, L, D::Constant>();
+    case D::Nested:
+        return P::template make<O, L, D::Nested>();
+    case D::LocalElement:
+        return P::template make<O, L, D::LocalElement>();
+    case D::Param:
+        return P::template make<O, L, D::Param>();
     default:
         return nullptr;
     }
 }
 
-template <Op O> BinaryExpr::EvalFn shapedFor(BinaryExpr::Direct l, BinaryExpr::Direct r) {
+template <class P, Op O> typename P::Fn shapedFor(BinaryExpr::Direct l, BinaryExpr::Direct r) {
+    using D = BinaryExpr::Direct;
     switch (l) {
-    case BinaryExpr::Direct::Local:
-        return shapedRight<O, BinaryExpr::Direct::Local>(r);
-    case BinaryExpr::Direct::Constant:
-        return shapedRight<O, BinaryExpr::Direct::Constant>(r);
-    case BinaryExpr::Direct::Nested:
-        return shapedRight<O, BinaryExpr::Direct::Nested>(r);
-    case BinaryExpr::Direct::Param:
-        return shapedRight<O, BinaryExpr::Direct::Param>(r);
+    case D::Local:
+        return shapedRight<P, O, D::Local>(r);
+    case D::Constant:
+        return shapedRight<P, O, D::Constant>(r);
+    case D::Nested:
+        return shapedRight<P, O, D::Nested>(r);
+    case D::Param:
+        return shapedRight<P, O, D::Param>(r);
+    default:
+        return nullptr;
+    }
+}
+
+// Arithmetic operators, in either form.
+template <class P> typename P::Fn shapedArithmetic(Op op, BinaryExpr::Direct l, BinaryExpr::Direct r) {
+    switch (op) {
+    case Op::Mul:
+        return shapedFor<P, Op::Mul>(l, r);
+    case Op::Div:
+        return shapedFor<P, Op::Div>(l, r);
+    case Op::IntDiv:
+        return shapedFor<P, Op::IntDiv>(l, r);
+    case Op::Mod:
+        return shapedFor<P, Op::Mod>(l, r);
+    case Op::Add:
+        return shapedFor<P, Op::Add>(l, r);
+    case Op::Sub:
+        return shapedFor<P, Op::Sub>(l, r);
     default:
         return nullptr;
     }
@@ -98,32 +146,20 @@ template <Op O> BinaryExpr::EvalFn shapedFor(BinaryExpr::Direct l, BinaryExpr::D
 
 BinaryExpr::EvalFn shapedEvaluator(Op op, BinaryExpr::Direct l, BinaryExpr::Direct r) {
     switch (op) {
-    case Op::Mul:
-        return shapedFor<Op::Mul>(l, r);
-    case Op::Div:
-        return shapedFor<Op::Div>(l, r);
-    case Op::IntDiv:
-        return shapedFor<Op::IntDiv>(l, r);
-    case Op::Mod:
-        return shapedFor<Op::Mod>(l, r);
-    case Op::Add:
-        return shapedFor<Op::Add>(l, r);
-    case Op::Sub:
-        return shapedFor<Op::Sub>(l, r);
     case Op::Eq:
-        return shapedFor<Op::Eq>(l, r);
+        return shapedFor<Evaluating, Op::Eq>(l, r);
     case Op::Ne:
-        return shapedFor<Op::Ne>(l, r);
+        return shapedFor<Evaluating, Op::Ne>(l, r);
     case Op::Lt:
-        return shapedFor<Op::Lt>(l, r);
+        return shapedFor<Evaluating, Op::Lt>(l, r);
     case Op::Le:
-        return shapedFor<Op::Le>(l, r);
+        return shapedFor<Evaluating, Op::Le>(l, r);
     case Op::Gt:
-        return shapedFor<Op::Gt>(l, r);
+        return shapedFor<Evaluating, Op::Gt>(l, r);
     case Op::Ge:
-        return shapedFor<Op::Ge>(l, r);
+        return shapedFor<Evaluating, Op::Ge>(l, r);
     default:
-        return nullptr;
+        return shapedArithmetic<Evaluating>(op, l, r);
     }
 }
 
@@ -213,6 +249,7 @@ BinaryExpr::EvalFn literalCompareEvaluator(Op op) {
 
 void BinaryExpr::specialise() {
     evaluate = binaryEvaluator(op);
+    store = nullptr;
     if (literalOperand) {
         if (EvalFn fn = literalCompareEvaluator(op)) {
             evaluate = fn;
@@ -221,6 +258,7 @@ void BinaryExpr::specialise() {
     }
     if (!rhsPure) return; // the left value must be taken before the right side runs
     if (EvalFn fn = shapedEvaluator(op, lhsDirect, rhsDirect)) evaluate = fn;
+    store = shapedArithmetic<Storing>(op, lhsDirect, rhsDirect);
 }
 
 } // namespace tvk::script
