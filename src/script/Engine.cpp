@@ -70,7 +70,7 @@ Value* ValueStack::push(size_t n, Mark& saved) {
 
 void ValueStack::pop(Value* base, size_t n, const Mark& saved) {
     for (size_t i = 0; i < n; ++i)
-        base[i] = Value();
+        base[i].clear();
     m_chunk = saved.chunk;
     m_used = saved.used;
 }

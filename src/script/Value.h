@@ -94,6 +94,15 @@ public:
     ~Value() {
         if (m_heap) releaseHeap(ptr());
     }
+    // Makes this Empty (the fixed-array mark included), releasing what it held.
+    void clear() noexcept {
+        Heap* old = m_heap ? ptr() : nullptr;
+        m_type = VarType::Empty;
+        m_fixed = false;
+        m_heap = false;
+        m_bits = 0;
+        if (old) releaseHeap(old);
+    }
 
     // ---- Construction by subtype ----
     static Value null() { return Value(VarType::Null, int64_t{0}); }
