@@ -163,7 +163,7 @@ struct BinaryExpr final : Expr {
     bool literalOperand = false; // a comparison with a literal side: text converts to a number
     // Operands read directly, without a virtual call: a local slot, a literal or another binary
     // operation (set by the compiler).
-    enum class Direct : uint8_t { None, Local, Constant, Nested, LocalElement, Param };
+    enum class Direct : uint8_t { None, Local, Constant, Nested, LocalElement, Param, Field };
     Direct lhsDirect = Direct::None, rhsDirect = Direct::None;
     int lhsSlot = 0, rhsSlot = 0;
     // Once the operands are resolved: an evaluation made for their shapes where there is one.
@@ -271,7 +271,7 @@ enum class StmtKind : uint8_t {
     OnError,
     Decl,
     Randomize,
-    AssignLocal
+    AssignVar
 };
 
 struct Stmt {
@@ -304,12 +304,12 @@ struct AssignStmt final : Stmt {
     std::vector<Expr*> appendPieces;
 };
 
-// local = value, the most common statement: a Let to a local variable of the running procedure
-// (the compiler makes it from an AssignStmt), without the general target handling.
-struct LocalAssignStmt final : Stmt {
-    LocalAssignStmt(int s, ExprPtr v, Pos p) : Stmt(StmtKind::AssignLocal, p), slot(s), value(std::move(v)) {}
+// variable = value, the most common statement: a Let to a resolved variable (local, parameter, field
+// of Me or global; the compiler makes it from an AssignStmt), without the general target handling.
+struct VarAssignStmt final : Stmt {
+    VarAssignStmt(VarRef t, ExprPtr v, Pos p) : Stmt(StmtKind::AssignVar, p), var(t), value(std::move(v)) {}
     Flow exec(Frame& f) override;
-    int slot;
+    VarRef var;
     ExprPtr value;
 };
 

@@ -201,7 +201,7 @@ void Compiler::stmt(StmtPtr& s, Block& out) {
         break;
     case StmtKind::Assign:
         assignment(static_cast<AssignStmt&>(*s));
-        s = localAssignment(s);
+        s = variableAssignment(s);
         break;
     case StmtKind::Erase: {
         auto& e = static_cast<EraseStmt&>(*s);
@@ -242,7 +242,7 @@ void Compiler::stmt(StmtPtr& s, Block& out) {
     case StmtKind::Dim:
     case StmtKind::Exit:
     case StmtKind::OnError:
-    case StmtKind::AssignLocal:
+    case StmtKind::AssignVar:
         break;
     }
     out.push_back(std::move(s));
@@ -299,13 +299,13 @@ void Compiler::assignment(AssignStmt& a) {
     if (!a.isSet && a.target->kind == ExprKind::Var) findAppendPieces(a);
 }
 
-// A resolved Let of a plain local variable becomes the statement made for it.
-StmtPtr Compiler::localAssignment(StmtPtr& s) {
+// A resolved Let of a plain variable becomes the statement made for it.
+StmtPtr Compiler::variableAssignment(StmtPtr& s) {
     auto& a = static_cast<AssignStmt&>(*s);
     if (a.isSet || !a.appendPieces.empty() || a.target->kind != ExprKind::Var) return std::move(s);
     auto& target = static_cast<VarExpr&>(*a.target);
-    if (target.var.kind != VarRef::Local || target.readOnly) return std::move(s);
-    return std::make_unique<LocalAssignStmt>(target.var.index, std::move(a.value), a.pos);
+    if (target.readOnly) return std::move(s);
+    return std::make_unique<VarAssignStmt>(target.var, std::move(a.value), a.pos);
 }
 
 void Compiler::ifStatement(IfStmt& i) {
@@ -471,6 +471,10 @@ void Compiler::expr(ExprPtr& e) {
             if (x.kind == ExprKind::Var && static_cast<const VarExpr&>(x).var.kind == VarRef::Param) {
                 slot = static_cast<const VarExpr&>(x).var.index;
                 return BinaryExpr::Direct::Param;
+            }
+            if (x.kind == ExprKind::Var && static_cast<const VarExpr&>(x).var.kind == VarRef::Field) {
+                slot = static_cast<const VarExpr&>(x).var.index;
+                return BinaryExpr::Direct::Field;
             }
             return BinaryExpr::Direct::None;
         };

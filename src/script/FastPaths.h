@@ -31,6 +31,10 @@ inline Value intResult(int64_t v, bool longs) {
         return f.locals[slot];
     case BinaryExpr::Direct::Param:
         return *f.refs[slot];
+    case BinaryExpr::Direct::Field:
+        if (!f.self) [[unlikely]]
+            throw RuntimeError(err::ObjectRequired);
+        return f.self->fields[static_cast<size_t>(slot)];
     case BinaryExpr::Direct::Constant:
         return static_cast<LiteralExpr&>(e).value;
     case BinaryExpr::Direct::Nested: {

@@ -272,6 +272,8 @@ Value MemberExpr::eval(Frame& f) {
             const MemberDef& m = inst->cls().members[static_cast<size_t>(mid - 1)];
             const ProcDef* p = m.method ? m.method : m.get;
             if (p && (m.isPublic || onMe)) return f.eng.callProc(*p, inst, args, f);
+            // A field read: no call, no argument list.
+            if (m.field >= 0 && args.empty() && (m.isPublic || onMe)) return inst->fields[static_cast<size_t>(m.field)];
         }
     }
     ArgValues a(args, f);
@@ -299,6 +301,15 @@ void MemberExpr::assign(Frame& f, Value v, bool isSet) {
     const Value keep = b; // keeps the object alive, as in eval
     const int id = memberIdAt(*this, o);
     if (isSet && !v.isObject()) throw RuntimeError(err::ObjectRequired);
+    if (!isSet && args.empty() && !v.isObject() && id >= 1 && typeid(*o) == typeid(ClassInstance)) {
+        // A plain value into a public field of a script class of this engine: stored in place.
+        auto* inst = static_cast<ClassInstance*>(o);
+        const MemberDef& m = inst->cls().members[static_cast<size_t>(id - 1)];
+        if (inst->ownedBy(&f.eng) && m.field >= 0 && (m.isPublic || onMe)) {
+            inst->fields[static_cast<size_t>(m.field)] = std::move(v);
+            return;
+        }
+    }
     ArgValues a(args, f);
     if (onMe)
         static_cast<ClassInstance*>(o)->assignMember(id, a.span, v, isSet, true);
@@ -432,21 +443,24 @@ Flow AssignStmt::exec(Frame& f) {
     return Flow::Normal;
 }
 
-Flow LocalAssignStmt::exec(Frame& f) {
-    if (value->kind == ExprKind::Binary) {
+Flow VarAssignStmt::exec(Frame& f) {
+    // A field of Me without Me fails, but only after the value is taken, as for any target.
+    Value* target = var.kind == VarRef::Field && !f.self ? nullptr : &varSlot(f, var);
+    if (value->kind == ExprKind::Binary && target) {
         auto& b = static_cast<BinaryExpr&>(*value);
         if (b.store) {
-            b.store(b, f, f.locals[slot]);
+            b.store(b, f, *target);
             return Flow::Normal;
         }
     }
     Value v = value->kind == ExprKind::Binary ? nestedValue(*value, f) : value->eval(f);
     if (v.isObject()) [[unlikely]]
         v = defaultValue(v);
-    Value& s = f.locals[slot];
-    if (s.fixedArray()) [[unlikely]]
+    if (!target) [[unlikely]]
+        throw RuntimeError(err::ObjectRequired);
+    if (target->fixedArray()) [[unlikely]]
         throw RuntimeError(err::ArrayLocked);
-    s = std::move(v);
+    *target = std::move(v);
     return Flow::Normal;
 }
 
