@@ -286,6 +286,24 @@ using Block = std::vector<StmtPtr>;
 
 // Runs the statements in order; errors go through the frame's On Error mode.
 Flow execBlock(const Block& b, Frame& f);
+// The error the statement `s` raised, from inside a catch block: recorded in Err under On Error
+// Resume Next, else thrown on with the statement's position.
+void statementFailed(const Stmt& s, Frame& f);
+
+// Runs one statement; what it raises goes through statementFailed (anything else passes on).
+[[gnu::always_inline]] inline Flow execOne(const Stmt& s, Frame& f) {
+    try {
+        return const_cast<Stmt&>(s).exec(f);
+    } catch (...) {
+        statementFailed(s, f);
+    }
+    return Flow::Normal;
+}
+
+// A body: one statement (the usual case) runs without the block loop.
+[[gnu::always_inline]] inline Flow execBody(const Block& b, Frame& f) {
+    return b.size() == 1 ? execOne(*b[0], f) : execBlock(b, f);
+}
 
 struct CallStmt final : Stmt {
     CallStmt(ExprPtr c, Pos p) : Stmt(StmtKind::Call, p), call(std::move(c)) {}

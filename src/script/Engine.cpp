@@ -258,7 +258,7 @@ Value Engine::runProc(const ProcDef& proc, ClassInstance* self, Value* locals, V
     Frame frame{*this, locals, self, &proc};
     frame.code = proc.code;
     frame.refs = refs;
-    execBlock(proc.body, frame);
+    execBody(proc.body, frame);
     return std::move(locals[0]);
 }
 

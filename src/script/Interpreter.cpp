@@ -356,7 +356,7 @@ Value NewExpr::eval(Frame& f) {
 
 // The error a statement raised: to Err under On Error Resume Next, else on with the statement's
 // position. Kept out of line so that running a statement costs its callers no more than a call.
-[[gnu::noinline]] static void statementFailed(const Stmt& s, Frame& f) {
+[[gnu::noinline]] void statementFailed(const Stmt& s, Frame& f) {
     try {
         throw;
     } catch (const ScriptError& e) {
@@ -375,27 +375,12 @@ Value NewExpr::eval(Frame& f) {
     }
 }
 
-// Runs one statement; what it raises goes through statementFailed (anything else passes on).
-[[gnu::always_inline]] inline Flow execOne(const Stmt& s, Frame& f) {
-    try {
-        return const_cast<Stmt&>(s).exec(f);
-    } catch (...) {
-        statementFailed(s, f);
-    }
-    return Flow::Normal;
-}
-
 Flow execBlock(const Block& b, Frame& f) {
     for (const auto& s : b) {
         Flow flow = execOne(*s, f);
         if (flow != Flow::Normal) return flow;
     }
     return Flow::Normal;
-}
-
-// A loop body: one statement (the usual case) runs without the block loop.
-inline Flow execBody(const Block& b, Frame& f) {
-    return b.size() == 1 ? execOne(*b[0], f) : execBlock(b, f);
 }
 
 Flow CallStmt::exec(Frame& f) {
@@ -445,7 +430,9 @@ Flow AssignStmt::exec(Frame& f) {
 
 Flow VarAssignStmt::exec(Frame& f) {
     // A field of Me without Me fails, but only after the value is taken, as for any target.
-    Value* target = var.kind == VarRef::Field && !f.self ? nullptr : &varSlot(f, var);
+    Value* target = var.kind == VarRef::Local              ? &f.locals[var.index]
+                    : var.kind == VarRef::Field && !f.self ? nullptr
+                                                           : &varSlot(f, var);
     if (value->kind == ExprKind::Binary && target) {
         auto& b = static_cast<BinaryExpr&>(*value);
         if (b.store) {
