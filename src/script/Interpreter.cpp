@@ -253,7 +253,9 @@ static int memberIdAt(MemberExpr& site, ScriptObject* o) {
 
 Value MemberExpr::eval(Frame& f) {
     Value hold;
-    const Value& b = base ? base->ref(f, hold) : varSlot(f, withSlot);
+    const Value& b = !base                         ? varSlot(f, withSlot)
+                     : base->kind == ExprKind::Var ? varSlot(f, static_cast<VarExpr&>(*base).var)
+                                                   : base->ref(f, hold);
     if (name.empty() && b.isArray()) {
         // f(x)(i): index the array a call returned.
         Value array = b;
@@ -296,7 +298,10 @@ void MemberExpr::assign(Frame& f, Value v, bool isSet) {
             return;
         }
     }
-    const Value& b = nested ? hold : base ? base->ref(f, hold) : varSlot(f, withSlot);
+    const Value& b = nested                        ? hold
+                     : !base                       ? varSlot(f, withSlot)
+                     : base->kind == ExprKind::Var ? varSlot(f, static_cast<VarExpr&>(*base).var)
+                                                   : base->ref(f, hold);
     ScriptObject* o = objectOf(b);
     const Value keep = b; // keeps the object alive, as in eval
     const int id = memberIdAt(*this, o);

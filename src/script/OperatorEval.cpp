@@ -45,7 +45,7 @@ Value evalCat(BinaryExpr& b, Frame& f) {
     return concatTemporary(std::move(l), directOperand(b.rhsDirect, b.rhsSlot, *b.rhs, f, rt));
 }
 
-// Arithmetic and comparison on operands of fixed shapes (local, parameter, literal, nested operation,
+// Arithmetic and comparison on operands of fixed shapes (local, parameter, field, literal, nested operation,
 // local array element on the right) with a pure right side: the same evaluation as evalBinary without
 // choosing the operand access each time.
 template <BinaryExpr::Direct D>
@@ -103,6 +103,8 @@ template <class P, Op O, BinaryExpr::Direct L> typename P::Fn shapedRight(Binary
         return P::template make<O, L, D::LocalElement>();
     case D::Param:
         return P::template make<O, L, D::Param>();
+    case D::Field:
+        return P::template make<O, L, D::Field>();
     default:
         return nullptr;
     }
@@ -119,6 +121,8 @@ template <class P, Op O> typename P::Fn shapedFor(BinaryExpr::Direct l, BinaryEx
         return shapedRight<P, O, D::Nested>(r);
     case D::Param:
         return shapedRight<P, O, D::Param>(r);
+    case D::Field:
+        return shapedRight<P, O, D::Field>(r);
     default:
         return nullptr;
     }
