@@ -74,10 +74,12 @@ template <Op O> [[gnu::always_inline]] inline Value compute(const Value& l, cons
         if constexpr (O == Op::Mul) return intResult(x * y, longs);
         if constexpr (O == Op::Div)
             if (y != 0) return Value::dbl(static_cast<double>(x) / static_cast<double>(y));
+        // Integer and Long operands fit 32 bits, whose division is the cheaper one.
         if constexpr (O == Op::IntDiv)
-            if (y != 0 && !(x == INT32_MIN && y == -1)) return intResult(x / y, longs);
+            if (y != 0 && !(x == INT32_MIN && y == -1))
+                return intResult(static_cast<int32_t>(x) / static_cast<int32_t>(y), longs);
         if constexpr (O == Op::Mod)
-            if (y != 0) return intResult(x % y, longs);
+            if (y != 0) return intResult(y == -1 ? 0 : static_cast<int32_t>(x) % static_cast<int32_t>(y), longs);
         if constexpr (O == Op::Eq) return Value::boolean(x == y);
         if constexpr (O == Op::Ne) return Value::boolean(x != y);
         if constexpr (O == Op::Lt) return Value::boolean(x < y);

@@ -545,12 +545,32 @@ inline Value counterValue(int64_t x, bool longs) {
 template <bool Up>
 Flow countedLoop(Value& counter, int64_t i, int64_t end, int64_t inc, bool longs, const Block& body, Frame& f) {
     const Stmt* only = body.size() == 1 ? body[0].get() : nullptr;
+    // A body that is one "local = operation" (an accumulator) runs the operation's stored form
+    // directly; its errors still go through the statement's handling.
+    BinaryExpr* op = nullptr;
+    Value* target = nullptr;
+    if (only && only->kind == StmtKind::AssignVar) {
+        auto& a = static_cast<const VarAssignStmt&>(*only);
+        if (a.var.kind == VarRef::Local && a.value->kind == ExprKind::Binary &&
+            static_cast<BinaryExpr&>(*a.value).store) {
+            op = static_cast<BinaryExpr*>(a.value.get());
+            target = &f.locals[a.var.index];
+        }
+    }
     for (;;) {
         counter = counterValue(i, longs);
         if (Up ? i > end : i < end) break;
-        Flow fl = only ? execOne(*only, f) : execBlock(body, f);
-        if (fl != Flow::Normal) [[unlikely]]
-            return fl == Flow::ExitFor ? Flow::Normal : fl;
+        if (op) {
+            try {
+                op->store(*op, f, *target);
+            } catch (...) {
+                statementFailed(*only, f);
+            }
+        } else {
+            Flow fl = only ? execOne(*only, f) : execBlock(body, f);
+            if (fl != Flow::Normal) [[unlikely]]
+                return fl == Flow::ExitFor ? Flow::Normal : fl;
+        }
         f.eng.tick();
         i = isIntOrLong(counter.type()) ? counter.rawInt() : toLong(counter);
         i += inc;

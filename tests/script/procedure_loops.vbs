@@ -212,4 +212,59 @@ Function Accumulate(values)
 End Function
 AssertEq Accumulate(Array(1, 2.5, "3")), "Double:6.5:12.53", "a sum over mixed subtypes follows each operand"
 
+Function Divisions()
+    Dim lowest, minusOne, r, i
+    lowest = CLng(-2147483647) - 1
+    minusOne = -1
+    r = TypeName(lowest Mod minusOne) & ":" & (lowest Mod minusOne)
+    r = r & "," & (-7 Mod 3) & "," & (7 Mod -3) & "," & (7 \ -2) & "," & (-7 \ 2)
+    i = CInt(-32768)
+    r = r & "," & TypeName(i \ minusOne) & ":" & (i \ minusOne)
+    On Error Resume Next
+    r = r & "," & (lowest \ minusOne)
+    r = r & "," & Err.Number
+    Divisions = r
+End Function
+AssertEq Divisions(), "Long:0,-1,1,-3,-3,Long:32768,6", "Mod and \ at the edges of the integer range"
+
+Function ModuloSums()
+    Dim i, s
+    s = 0
+    For i = 1 To 100
+        s = s + i Mod 7
+    Next
+    For i = -20 To -1
+        s = s + i Mod 7 + i \ 3
+    Next
+    ModuloSums = s
+End Function
+AssertEq ModuloSums(), 171, "an accumulator loop of Mod and \ over positive and negative counters"
+
+Function ResumedSum()
+    Dim arr, i, s, fixed(1), failures
+    arr = Array(1, 2, 3)
+    s = 0
+    On Error Resume Next
+    For i = 1 To 4
+        s = s + arr(i)
+    Next
+    failures = Err.Number
+    Err.Clear
+    For i = 1 To 2
+        fixed = i + 1
+    Next
+    ResumedSum = s & ":" & failures & ":" & i & ":" & IsArray(fixed) & ":" & Err.Number
+End Function
+AssertEq ResumedSum(), "5:9:3:True:10", "errors of an accumulator loop's body resume at the next step"
+
+Function UnresumedSum()
+    Dim arr, i, s
+    arr = Array(1, 2)
+    For i = 0 To 2
+        s = s + arr(i)
+    Next
+    UnresumedSum = s
+End Function
+AssertError "x = UnresumedSum()", 9, "without On Error the accumulator loop stops at the error"
+
 AssertSummary
