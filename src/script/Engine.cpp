@@ -245,8 +245,14 @@ void Engine::checkStack() const {
 }
 
 Value Engine::runProc(const ProcDef& proc, ClassInstance* self, Value* locals, Value* const* refs, bool selfHeld) {
-    if (m_depth == 0 && m_stackBase == 0) m_stackBase = stackAddress();
-    checkStack();
+    // The native stack is measured every eighth level: a level uses a bounded amount of it (the
+    // parser bounds expressions and blocks), far below the room left past the limit.
+    if ((m_depth & 7) == 0) {
+        if (m_depth == 0 && m_stackBase == 0) m_stackBase = stackAddress();
+        checkStack();
+    } else if (m_depth >= MaxCallDepth) {
+        throw RuntimeError(err::OutOfStackSpace);
+    }
     tick();
     // Keep Me alive for the whole call, even if the script drops its last reference meanwhile.
     std::shared_ptr<ClassInstance> keep = self && !selfHeld ? self->weak_from_this().lock() : nullptr;
