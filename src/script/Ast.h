@@ -271,7 +271,8 @@ enum class StmtKind : uint8_t {
     OnError,
     Decl,
     Randomize,
-    AssignVar
+    AssignVar,
+    StoreLocal
 };
 
 struct Stmt {
@@ -329,6 +330,16 @@ struct VarAssignStmt final : Stmt {
     Flow exec(Frame& f) override;
     VarRef var;
     ExprPtr value;
+};
+
+// local = operation with a stored form (BinaryExpr::store): the operation writes the variable itself.
+struct LocalStoreStmt final : Stmt {
+    LocalStoreStmt(int s, ExprPtr v, Pos p)
+        : Stmt(StmtKind::StoreLocal, p), slot(s), value(std::move(v)), op(static_cast<BinaryExpr*>(value.get())) {}
+    Flow exec(Frame& f) override;
+    int slot;
+    ExprPtr value;
+    BinaryExpr* op; // value, whose store is set
 };
 
 // Dim/ReDim of one variable with bounds (Dim without bounds makes no statement).

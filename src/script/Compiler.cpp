@@ -243,6 +243,7 @@ void Compiler::stmt(StmtPtr& s, Block& out) {
     case StmtKind::Exit:
     case StmtKind::OnError:
     case StmtKind::AssignVar:
+    case StmtKind::StoreLocal:
         break;
     }
     out.push_back(std::move(s));
@@ -305,6 +306,9 @@ StmtPtr Compiler::variableAssignment(StmtPtr& s) {
     if (a.isSet || !a.appendPieces.empty() || a.target->kind != ExprKind::Var) return std::move(s);
     auto& target = static_cast<VarExpr&>(*a.target);
     if (target.readOnly) return std::move(s);
+    if (target.var.kind == VarRef::Local && a.value->kind == ExprKind::Binary &&
+        static_cast<BinaryExpr&>(*a.value).store)
+        return std::make_unique<LocalStoreStmt>(target.var.index, std::move(a.value), a.pos);
     return std::make_unique<VarAssignStmt>(target.var, std::move(a.value), a.pos);
 }
 

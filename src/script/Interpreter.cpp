@@ -456,6 +456,11 @@ Flow VarAssignStmt::exec(Frame& f) {
     return Flow::Normal;
 }
 
+Flow LocalStoreStmt::exec(Frame& f) {
+    op->store(*op, f, f.locals[slot]);
+    return Flow::Normal;
+}
+
 Flow DimStmt::exec(Frame& f) {
     std::vector<int32_t> counts;
     size_t total = 1;
@@ -549,13 +554,10 @@ Flow countedLoop(Value& counter, int64_t i, int64_t end, int64_t inc, bool longs
     // directly; its errors still go through the statement's handling.
     BinaryExpr* op = nullptr;
     Value* target = nullptr;
-    if (only && only->kind == StmtKind::AssignVar) {
-        auto& a = static_cast<const VarAssignStmt&>(*only);
-        if (a.var.kind == VarRef::Local && a.value->kind == ExprKind::Binary &&
-            static_cast<BinaryExpr&>(*a.value).store) {
-            op = static_cast<BinaryExpr*>(a.value.get());
-            target = &f.locals[a.var.index];
-        }
+    if (only && only->kind == StmtKind::StoreLocal) {
+        auto& a = static_cast<const LocalStoreStmt&>(*only);
+        op = a.op;
+        target = &f.locals[a.slot];
     }
     for (;;) {
         counter = counterValue(i, longs);
