@@ -445,7 +445,11 @@ Flow VarAssignStmt::exec(Frame& f) {
             return Flow::Normal;
         }
     }
-    Value v = value->kind == ExprKind::Binary ? nestedValue(*value, f) : value->eval(f);
+    // x = F(...) calls the procedure without its node's virtual evaluation.
+    Value v = value->kind == ExprKind::Binary     ? nestedValue(*value, f)
+              : value->kind == ExprKind::CallProc ? f.eng.callProc(*static_cast<CallProcExpr&>(*value).proc, nullptr,
+                                                                   static_cast<CallProcExpr&>(*value).args, f)
+                                                  : value->eval(f);
     if (v.isObject()) [[unlikely]]
         v = defaultValue(v);
     if (!target) [[unlikely]]
