@@ -402,6 +402,10 @@ struct SelectStmt final : Stmt {
     std::vector<std::pair<std::vector<CaseItem>, Block>> cases;
     Block elseBlock;
     bool hasElse = false;
+    // When every item is "Case <integer literal>": (value, index of its case) in order, so that an
+    // Integer or Long subject is dispatched by a scan of numbers.
+    std::vector<std::pair<int64_t, uint32_t>> integerCases;
+    bool onlyIntegerCases = false;
 };
 
 struct WithStmt final : Stmt {

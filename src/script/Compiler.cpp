@@ -338,6 +338,19 @@ void Compiler::selectStatement(SelectStmt& sel) {
         block(c.second);
     }
     block(sel.elseBlock);
+    sel.integerCases.clear();
+    sel.onlyIntegerCases = true;
+    for (size_t c = 0; c < sel.cases.size() && sel.onlyIntegerCases; ++c)
+        for (auto& item : sel.cases[c].first) {
+            const bool integer = item.kind == CaseItem::Equal && item.a->kind == ExprKind::Literal &&
+                                 (static_cast<LiteralExpr&>(*item.a).value.type() == VarType::Integer ||
+                                  static_cast<LiteralExpr&>(*item.a).value.type() == VarType::Long);
+            if (!integer) {
+                sel.onlyIntegerCases = false;
+                break;
+            }
+            sel.integerCases.emplace_back(static_cast<LiteralExpr&>(*item.a).value.rawInt(), static_cast<uint32_t>(c));
+        }
 }
 
 void Compiler::withStatement(WithStmt& w) {

@@ -693,6 +693,12 @@ Flow DoStmt::exec(Frame& f) {
 Flow SelectStmt::exec(Frame& f) {
     Value subj = subject->kind == ExprKind::Binary ? nestedValue(*subject, f) : subject->eval(f);
     bool intSubject = isIntOrLong(subj.type());
+    if (intSubject && onlyIntegerCases) {
+        const int64_t key = subj.rawInt();
+        for (const auto& [value, index] : integerCases)
+            if (value == key) return execBody(cases[index].second, f);
+        return execBody(elseBlock, f);
+    }
     for (auto& [items, body] : cases) {
         for (auto& item : items) {
             if (item.kind == CaseItem::Equal && intSubject && item.a->kind == ExprKind::Literal) {
