@@ -126,7 +126,8 @@ struct MemberExpr final : Expr {
     // Call-site cache: the member table last seen and the id of the name in it.
     const void* cachedTable = nullptr;
     int cachedId = -1;
-    bool onMe = false; // Me.Name: private members reachable
+    bool cachedClass = false; // the cached table is a script class's
+    bool onMe = false;        // Me.Name: private members reachable
 };
 
 struct MeExpr final : Expr {

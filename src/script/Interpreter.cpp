@@ -238,16 +238,23 @@ void SelfMemberExpr::assign(Frame& f, Value v, bool isSet) {
 }
 
 // The id of the site's member name in `o`, through the site's cache: objects of one kind (one
-// member table) give one id, so the name is looked up once per kind met.
-static int memberIdAt(MemberExpr& site, ScriptObject* o) {
-    if (site.name.empty()) return ScriptObject::DefaultMember;
+// member table) give one id, so the name is looked up once per kind met. `scriptClass` tells
+// whether `o` is an object of a script class (cached too: comparing types may compare names).
+static int memberIdAt(MemberExpr& site, ScriptObject* o, bool& scriptClass) {
     const void* table = o->memberTable();
-    if (table && table == site.cachedTable) return site.cachedId;
-    int id = site.onMe ? static_cast<ClassInstance*>(o)->cls().memberIndex(site.name) : o->memberId(site.name);
-    if (id < 0)
-        throw RuntimeError(err::NoSuchMember,
-                           "Object doesn't support this property or method: '" + utf16ToUtf8(site.name) + "'");
-    if (table) site.cachedTable = table, site.cachedId = id;
+    if (table && table == site.cachedTable) {
+        scriptClass = site.cachedClass;
+        return site.cachedId;
+    }
+    scriptClass = table && typeid(*o) == typeid(ClassInstance); // a script object always has a table
+    int id = ScriptObject::DefaultMember;
+    if (!site.name.empty()) {
+        id = site.onMe ? static_cast<ClassInstance*>(o)->cls().memberIndex(site.name) : o->memberId(site.name);
+        if (id < 0)
+            throw RuntimeError(err::NoSuchMember,
+                               "Object doesn't support this property or method: '" + utf16ToUtf8(site.name) + "'");
+    }
+    if (table) site.cachedTable = table, site.cachedId = id, site.cachedClass = scriptClass;
     return id;
 }
 
@@ -265,8 +272,9 @@ Value MemberExpr::eval(Frame& f) {
     ScriptObject* o = objectOf(b);
     // Holding the value keeps its object box, and so the object, alive (a count without atomics).
     const Value keep = b;
-    const int id = memberIdAt(*this, o);
-    if (typeid(*o) == typeid(ClassInstance)) {
+    bool scriptClass = false;
+    const int id = memberIdAt(*this, o, scriptClass);
+    if (scriptClass) {
         // A method or Property Get of a script class of this engine: arguments go ByRef as in any call.
         auto* inst = static_cast<ClassInstance*>(o);
         int mid = id == ScriptObject::DefaultMember ? inst->cls().defaultMember : id;
@@ -304,9 +312,10 @@ void MemberExpr::assign(Frame& f, Value v, bool isSet) {
                                                    : base->ref(f, hold);
     ScriptObject* o = objectOf(b);
     const Value keep = b; // keeps the object alive, as in eval
-    const int id = memberIdAt(*this, o);
+    bool scriptClass = false;
+    const int id = memberIdAt(*this, o, scriptClass);
     if (isSet && !v.isObject()) throw RuntimeError(err::ObjectRequired);
-    if (!isSet && args.empty() && !v.isObject() && id >= 1 && typeid(*o) == typeid(ClassInstance)) {
+    if (!isSet && args.empty() && !v.isObject() && id >= 1 && scriptClass) {
         // A plain value into a public field of a script class of this engine: stored in place.
         auto* inst = static_cast<ClassInstance*>(o);
         const MemberDef& m = inst->cls().members[static_cast<size_t>(id - 1)];
