@@ -282,12 +282,12 @@ struct StackFrameGuard {
 struct ParamRefs {
     static constexpr size_t Inline = 8;
     Value* inlineRefs[Inline]; // the call fills each entry before the callee runs
-    std::vector<Value*> heap;
+    std::unique_ptr<Value*[]> heap;
     Value** refs = inlineRefs;
     explicit ParamRefs(size_t n) {
         if (n > Inline) {
-            heap.assign(n, nullptr);
-            refs = heap.data();
+            heap = std::make_unique<Value*[]>(n);
+            refs = heap.get();
         }
     }
 };
@@ -333,7 +333,7 @@ TVK_CALL_PATH Value Engine::callProc(const ProcDef& proc, ClassInstance* self, E
         Value* array;
         Value index;
     };
-    std::vector<ElementRef> elements;
+    std::unique_ptr<std::vector<ElementRef>> elements; // made for the first such argument
     for (size_t i = 0; i < args.size(); ++i) {
         Expr* a = args[i].get();
         if (!a) throw RuntimeError(err::WrongArgumentCount);
@@ -358,7 +358,8 @@ TVK_CALL_PATH Value Engine::callProc(const ProcDef& proc, ClassInstance* self, E
                 if (var && var->isArray() && iv->args.size() == 1 && iv->args[0]) {
                     Value index = iv->args[0]->eval(caller);
                     g.base[i + 1] = indexValue(*var, std::span<Value>(&index, 1));
-                    elements.push_back({i, var, std::move(index)});
+                    if (!elements) elements = std::make_unique<std::vector<ElementRef>>();
+                    elements->push_back({i, var, std::move(index)});
                     continue;
                 }
             }
@@ -367,7 +368,8 @@ TVK_CALL_PATH Value Engine::callProc(const ProcDef& proc, ClassInstance* self, E
     }
     // Me is held by the caller: the member site's value, or the running frame of a method of Me.
     Value r = runProc(proc, self, g.base, refs.refs, true);
-    for (auto& e : elements) {
+    if (!elements) return r;
+    for (auto& e : *elements) {
         // The callee may have resized or replaced the array: write back only where the element still is.
         if (!e.array->isArray()) continue;
         ArrayRep& rep = e.array->arr();
