@@ -237,15 +237,8 @@ void SelfMemberExpr::assign(Frame& f, Value v, bool isSet) {
     f.self->assignMember(memberId, a.span, v, isSet, true);
 }
 
-// The id of the site's member name in `o`, through the site's cache: objects of one kind (one
-// member table) give one id, so the name is looked up once per kind met. `scriptClass` tells
-// whether `o` is an object of a script class (cached too: comparing types may compare names).
-static int memberIdAt(MemberExpr& site, ScriptObject* o, bool& scriptClass) {
-    const void* table = o->memberTable();
-    if (table && table == site.cachedTable) {
-        scriptClass = site.cachedClass;
-        return site.cachedId;
-    }
+// The member id of the site's name in `o` (with `table`, o's member table), looked up and cached.
+[[gnu::noinline]] static int memberIdLookup(MemberExpr& site, ScriptObject* o, const void* table, bool& scriptClass) {
     scriptClass = table && typeid(*o) == typeid(ClassInstance); // a script object always has a table
     int id = ScriptObject::DefaultMember;
     if (!site.name.empty()) {
@@ -256,6 +249,18 @@ static int memberIdAt(MemberExpr& site, ScriptObject* o, bool& scriptClass) {
     }
     if (table) site.cachedTable = table, site.cachedId = id, site.cachedClass = scriptClass;
     return id;
+}
+
+// The id of the site's member name in `o`, through the site's cache: objects of one kind (one
+// member table) give one id, so the name is looked up once per kind met. `scriptClass` tells
+// whether `o` is an object of a script class (cached too: comparing types may compare names).
+[[gnu::always_inline]] inline int memberIdAt(MemberExpr& site, ScriptObject* o, bool& scriptClass) {
+    const void* table = o->memberTable();
+    if (table && table == site.cachedTable) {
+        scriptClass = site.cachedClass;
+        return site.cachedId;
+    }
+    return memberIdLookup(site, o, table, scriptClass);
 }
 
 Value MemberExpr::eval(Frame& f) {
