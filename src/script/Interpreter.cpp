@@ -459,8 +459,9 @@ Flow VarAssignStmt::exec(Frame& f) {
             return Flow::Normal;
         }
     }
-    // x = F(...) calls the procedure without its node's virtual evaluation.
+    // x = y and x = F(...) read the variable or call the procedure without a virtual evaluation.
     Value v = value->kind == ExprKind::Binary     ? nestedValue(*value, f)
+              : value->kind == ExprKind::Var      ? Value(varSlot(f, static_cast<VarExpr&>(*value).var))
               : value->kind == ExprKind::CallProc ? f.eng.callProc(*static_cast<CallProcExpr&>(*value).proc, nullptr,
                                                                    static_cast<CallProcExpr&>(*value).args, f)
                                                   : value->eval(f);
