@@ -541,7 +541,7 @@ Flow IfStmt::exec(Frame& f) {
     for (auto& [cond, body] : branches) {
         bool taken;
         try {
-            taken = truth(cond->eval(f));
+            taken = truth(cond->kind == ExprKind::Binary ? nestedValue(*cond, f) : cond->eval(f));
         } catch (const RuntimeError& e) {
             // With On Error Resume Next a failing condition goes on into the branch, as the
             // language has always done.
@@ -685,7 +685,7 @@ Flow ForEachStmt::exec(Frame& f) {
 // the language does for If.
 static bool loopTest(Expr& cond, bool until, Frame& f) {
     try {
-        return truth(cond.eval(f)) != until;
+        return truth(cond.kind == ExprKind::Binary ? nestedValue(cond, f) : cond.eval(f)) != until;
     } catch (const RuntimeError& e) {
         if (!f.resumeNext) throw;
         f.eng.setErr(e.number(), scriptDescription(e), "");
