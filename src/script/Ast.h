@@ -127,7 +127,8 @@ struct MemberExpr final : Expr {
     // Call-site cache: the member table last seen and the id of the name in it.
     const void* cachedTable = nullptr;
     int cachedId = -1;
-    bool onMe = false; // Me.Name: private members reachable
+    bool cachedClass = false; // the cached table is a script class's
+    bool onMe = false;        // Me.Name: private members reachable
 };
 
 struct MeExpr final : Expr {
@@ -152,16 +153,19 @@ struct UnaryExpr final : Expr {
 
 struct BinaryExpr final : Expr {
     using EvalFn = Value (*)(BinaryExpr& self, Frame& f);
+    using StoreFn = void (*)(BinaryExpr& self, Frame& f, Value& target);
     BinaryExpr(Op o, ExprPtr l, ExprPtr r, Pos p);
     Value eval(Frame& f) override { return evaluate(*this, f); }
     Op op;
     ExprPtr lhs, rhs;
-    EvalFn evaluate;             // the operator's own evaluation, chosen once (no dispatch on op per call)
+    EvalFn evaluate; // the operator's own evaluation, chosen once (no dispatch on op per call)
+    // Evaluation stored into a variable (Let; 10 for a fixed array), where the shapes have one.
+    StoreFn store = nullptr;
     bool rhsPure = false;        // rhs cannot change lhs's variable, so lhs may be read by reference
     bool literalOperand = false; // a comparison with a literal side: text converts to a number
     // Operands read directly, without a virtual call: a local slot, a literal or another binary
     // operation (set by the compiler).
-    enum class Direct : uint8_t { None, Local, Constant, Nested, LocalElement, Param };
+    enum class Direct : uint8_t { None, Local, Constant, Nested, LocalElement, Param, Field };
     Direct lhsDirect = Direct::None, rhsDirect = Direct::None;
     int lhsSlot = 0, rhsSlot = 0;
     // Once the operands are resolved: an evaluation made for their shapes where there is one.
@@ -270,7 +274,9 @@ enum class StmtKind : uint8_t {
     Exit,
     OnError,
     Decl,
-    Randomize
+    Randomize,
+    AssignVar,
+    StoreLocal
 };
 
 struct Stmt {
@@ -285,6 +291,24 @@ using Block = std::vector<StmtPtr>;
 
 // Runs the statements in order; errors go through the frame's On Error mode.
 Flow execBlock(const Block& b, Frame& f);
+// The error the statement `s` raised, from inside a catch block: recorded in Err under On Error
+// Resume Next, else thrown on with the statement's position.
+void statementFailed(const Stmt& s, Frame& f);
+
+// Runs one statement; what it raises goes through statementFailed (anything else passes on).
+[[gnu::always_inline]] inline Flow execOne(const Stmt& s, Frame& f) {
+    try {
+        return const_cast<Stmt&>(s).exec(f);
+    } catch (...) {
+        statementFailed(s, f);
+    }
+    return Flow::Normal;
+}
+
+// A body: one statement (the usual case) runs without the block loop.
+[[gnu::always_inline]] inline Flow execBody(const Block& b, Frame& f) {
+    return b.size() == 1 ? execOne(*b[0], f) : execBlock(b, f);
+}
 
 struct CallStmt final : Stmt {
     CallStmt(ExprPtr c, Pos p) : Stmt(StmtKind::Call, p), call(std::move(c)) {}
@@ -301,6 +325,25 @@ struct AssignStmt final : Stmt {
     // s = s & x & y on a variable: the pieces x, y (in order), appended to s's text when unshared.
     static constexpr size_t MaxAppendPieces = 8;
     std::vector<Expr*> appendPieces;
+};
+
+// variable = value, the most common statement: a Let to a resolved variable (local, parameter, field
+// of Me or global; the compiler makes it from an AssignStmt), without the general target handling.
+struct VarAssignStmt final : Stmt {
+    VarAssignStmt(VarRef t, ExprPtr v, Pos p) : Stmt(StmtKind::AssignVar, p), var(t), value(std::move(v)) {}
+    Flow exec(Frame& f) override;
+    VarRef var;
+    ExprPtr value;
+};
+
+// local = operation with a stored form (BinaryExpr::store): the operation writes the variable itself.
+struct LocalStoreStmt final : Stmt {
+    LocalStoreStmt(int s, ExprPtr v, Pos p)
+        : Stmt(StmtKind::StoreLocal, p), slot(s), value(std::move(v)), op(static_cast<BinaryExpr*>(value.get())) {}
+    Flow exec(Frame& f) override;
+    int slot;
+    ExprPtr value;
+    BinaryExpr* op; // value, whose store is set
 };
 
 // Dim/ReDim of one variable with bounds (Dim without bounds makes no statement).
@@ -363,6 +406,10 @@ struct SelectStmt final : Stmt {
     std::vector<std::pair<std::vector<CaseItem>, Block>> cases;
     Block elseBlock;
     bool hasElse = false;
+    // When every item is "Case <integer literal>": (value, index of its case) in order, so that an
+    // Integer or Long subject is dispatched by a scan of numbers.
+    std::vector<std::pair<int64_t, uint32_t>> integerCases;
+    bool onlyIntegerCases = false;
 };
 
 struct WithStmt final : Stmt {

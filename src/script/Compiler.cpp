@@ -207,6 +207,7 @@ void Compiler::stmt(StmtPtr& s, Block& out) {
         break;
     case StmtKind::Assign:
         assignment(static_cast<AssignStmt&>(*s));
+        s = variableAssignment(s);
         break;
     case StmtKind::Erase: {
         auto& e = static_cast<EraseStmt&>(*s);
@@ -247,6 +248,8 @@ void Compiler::stmt(StmtPtr& s, Block& out) {
     case StmtKind::Dim:
     case StmtKind::Exit:
     case StmtKind::OnError:
+    case StmtKind::AssignVar:
+    case StmtKind::StoreLocal:
         break;
     }
     out.push_back(std::move(s));
@@ -303,6 +306,18 @@ void Compiler::assignment(AssignStmt& a) {
     if (!a.isSet && a.target->kind == ExprKind::Var) findAppendPieces(a);
 }
 
+// A resolved Let of a plain variable becomes the statement made for it.
+StmtPtr Compiler::variableAssignment(StmtPtr& s) {
+    auto& a = static_cast<AssignStmt&>(*s);
+    if (a.isSet || !a.appendPieces.empty() || a.target->kind != ExprKind::Var) return std::move(s);
+    auto& target = static_cast<VarExpr&>(*a.target);
+    if (target.readOnly) return std::move(s);
+    if (target.var.kind == VarRef::Local && a.value->kind == ExprKind::Binary &&
+        static_cast<BinaryExpr&>(*a.value).store)
+        return std::make_unique<LocalStoreStmt>(target.var.index, std::move(a.value), a.pos);
+    return std::make_unique<VarAssignStmt>(target.var, std::move(a.value), a.pos);
+}
+
 void Compiler::ifStatement(IfStmt& i) {
     for (auto& br : i.branches) {
         expr(br.first);
@@ -329,6 +344,19 @@ void Compiler::selectStatement(SelectStmt& sel) {
         block(c.second);
     }
     block(sel.elseBlock);
+    sel.integerCases.clear();
+    sel.onlyIntegerCases = true;
+    for (size_t c = 0; c < sel.cases.size() && sel.onlyIntegerCases; ++c)
+        for (auto& item : sel.cases[c].first) {
+            const bool integer = item.kind == CaseItem::Equal && item.a->kind == ExprKind::Literal &&
+                                 (static_cast<LiteralExpr&>(*item.a).value.type() == VarType::Integer ||
+                                  static_cast<LiteralExpr&>(*item.a).value.type() == VarType::Long);
+            if (!integer) {
+                sel.onlyIntegerCases = false;
+                break;
+            }
+            sel.integerCases.emplace_back(static_cast<LiteralExpr&>(*item.a).value.rawInt(), static_cast<uint32_t>(c));
+        }
 }
 
 void Compiler::withStatement(WithStmt& w) {
@@ -466,6 +494,10 @@ void Compiler::expr(ExprPtr& e) {
             if (x.kind == ExprKind::Var && static_cast<const VarExpr&>(x).var.kind == VarRef::Param) {
                 slot = static_cast<const VarExpr&>(x).var.index;
                 return BinaryExpr::Direct::Param;
+            }
+            if (x.kind == ExprKind::Var && static_cast<const VarExpr&>(x).var.kind == VarRef::Field) {
+                slot = static_cast<const VarExpr&>(x).var.index;
+                return BinaryExpr::Direct::Field;
             }
             return BinaryExpr::Direct::None;
         };

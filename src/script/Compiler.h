@@ -41,6 +41,7 @@ private:
     void stmt(StmtPtr& s, Block& out);
     void declaration(DeclStmt& d, Block& out);
     void assignment(AssignStmt& a);
+    StmtPtr variableAssignment(StmtPtr& s);
     void ifStatement(IfStmt& i);
     void forStatement(ForStmt& f);
     void selectStatement(SelectStmt& sel);

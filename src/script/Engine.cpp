@@ -70,7 +70,7 @@ Value* ValueStack::push(size_t n, Mark& saved) {
 
 void ValueStack::pop(Value* base, size_t n, const Mark& saved) {
     for (size_t i = 0; i < n; ++i)
-        base[i] = Value();
+        base[i].clear();
     m_chunk = saved.chunk;
     m_used = saved.used;
 }
@@ -260,8 +260,14 @@ void Engine::checkStack() const {
 }
 
 Value Engine::runProc(const ProcDef& proc, ClassInstance* self, Value* locals, Value* const* refs, bool selfHeld) {
-    if (m_depth == 0 && m_stackBase == 0) m_stackBase = stackAddress();
-    checkStack();
+    // The native stack is measured every eighth level: a level uses a bounded amount of it (the
+    // parser bounds expressions and blocks), far below the room left past the limit.
+    if ((m_depth & 7) == 0) {
+        if (m_depth == 0 && m_stackBase == 0) m_stackBase = stackAddress();
+        checkStack();
+    } else if (m_depth >= MaxCallDepth) {
+        throw RuntimeError(err::OutOfStackSpace);
+    }
     tick();
     // Keep Me alive for the whole call, even if the script drops its last reference meanwhile.
     std::shared_ptr<ClassInstance> keep = self && !selfHeld ? self->weak_from_this().lock() : nullptr;
@@ -273,7 +279,7 @@ Value Engine::runProc(const ProcDef& proc, ClassInstance* self, Value* locals, V
     Frame frame{*this, locals, self, &proc};
     frame.code = proc.code;
     frame.refs = refs;
-    execBlock(proc.body, frame);
+    execBody(proc.body, frame);
     return std::move(locals[0]);
 }
 
@@ -291,12 +297,12 @@ struct StackFrameGuard {
 struct ParamRefs {
     static constexpr size_t Inline = 8;
     Value* inlineRefs[Inline]; // the call fills each entry before the callee runs
-    std::vector<Value*> heap;
+    std::unique_ptr<Value*[]> heap;
     Value** refs = inlineRefs;
     explicit ParamRefs(size_t n) {
         if (n > Inline) {
-            heap.assign(n, nullptr);
-            refs = heap.data();
+            heap = std::make_unique<Value*[]>(n);
+            refs = heap.get();
         }
     }
 };
@@ -342,7 +348,7 @@ TVK_CALL_PATH Value Engine::callProc(const ProcDef& proc, ClassInstance* self, E
         Value* array;
         Value index;
     };
-    std::vector<ElementRef> elements;
+    std::unique_ptr<std::vector<ElementRef>> elements; // made for the first such argument
     for (size_t i = 0; i < args.size(); ++i) {
         Expr* a = args[i].get();
         if (!a) throw RuntimeError(err::WrongArgumentCount);
@@ -367,7 +373,8 @@ TVK_CALL_PATH Value Engine::callProc(const ProcDef& proc, ClassInstance* self, E
                 if (var && var->isArray() && iv->args.size() == 1 && iv->args[0]) {
                     Value index = iv->args[0]->eval(caller);
                     g.base[i + 1] = indexValue(*var, std::span<Value>(&index, 1));
-                    elements.push_back({i, var, std::move(index)});
+                    if (!elements) elements = std::make_unique<std::vector<ElementRef>>();
+                    elements->push_back({i, var, std::move(index)});
                     continue;
                 }
             }
@@ -376,7 +383,8 @@ TVK_CALL_PATH Value Engine::callProc(const ProcDef& proc, ClassInstance* self, E
     }
     // Me is held by the caller: the member site's value, or the running frame of a method of Me.
     Value r = runProc(proc, self, g.base, refs.refs, true);
-    for (auto& e : elements) {
+    if (!elements) return r;
+    for (auto& e : *elements) {
         // The callee may have resized or replaced the array: write back only where the element still is.
         if (!e.array->isArray()) continue;
         ArrayRep& rep = e.array->arr();

@@ -2,6 +2,7 @@
 #include "script/ByteText.h"
 #include "script/Coerce.h"
 #include "script/Engine.h"
+#include "script/FastPaths.h"
 #include "script/Operators.h"
 #include "script/ScriptError.h"
 
@@ -12,10 +13,6 @@
 namespace tvk::script {
 
 namespace {
-
-inline bool isIntOrLong(VarType t) {
-    return t == VarType::Integer || t == VarType::Long;
-}
 
 inline Value& varSlot(Frame& f, VarRef r) {
     return variableSlot(f, r);
@@ -245,23 +242,37 @@ void SelfMemberExpr::assign(Frame& f, Value v, bool isSet) {
     f.self->assignMember(memberId, a.span, v, isSet, true);
 }
 
-// The id of the site's member name in `o`, through the site's cache: objects of one kind (one
-// member table) give one id, so the name is looked up once per kind met.
-static int memberIdAt(MemberExpr& site, ScriptObject* o) {
-    if (site.name.empty()) return ScriptObject::DefaultMember;
-    const void* table = o->memberTable();
-    if (table && table == site.cachedTable) return site.cachedId;
-    int id = site.onMe ? static_cast<ClassInstance*>(o)->cls().memberIndex(site.name) : o->memberId(site.name);
-    if (id < 0)
-        throw RuntimeError(err::NoSuchMember,
-                           "Object doesn't support this property or method: '" + utf16ToUtf8(site.name) + "'");
-    if (table) site.cachedTable = table, site.cachedId = id;
+// The member id of the site's name in `o` (with `table`, o's member table), looked up and cached.
+[[gnu::noinline]] static int memberIdLookup(MemberExpr& site, ScriptObject* o, const void* table, bool& scriptClass) {
+    scriptClass = table && typeid(*o) == typeid(ClassInstance); // a script object always has a table
+    int id = ScriptObject::DefaultMember;
+    if (!site.name.empty()) {
+        id = site.onMe ? static_cast<ClassInstance*>(o)->cls().memberIndex(site.name) : o->memberId(site.name);
+        if (id < 0)
+            throw RuntimeError(err::NoSuchMember,
+                               "Object doesn't support this property or method: '" + utf16ToUtf8(site.name) + "'");
+    }
+    if (table) site.cachedTable = table, site.cachedId = id, site.cachedClass = scriptClass;
     return id;
+}
+
+// The id of the site's member name in `o`, through the site's cache: objects of one kind (one
+// member table) give one id, so the name is looked up once per kind met. `scriptClass` tells
+// whether `o` is an object of a script class (cached too: comparing types may compare names).
+[[gnu::always_inline]] inline int memberIdAt(MemberExpr& site, ScriptObject* o, bool& scriptClass) {
+    const void* table = o->memberTable();
+    if (table && table == site.cachedTable) {
+        scriptClass = site.cachedClass;
+        return site.cachedId;
+    }
+    return memberIdLookup(site, o, table, scriptClass);
 }
 
 Value MemberExpr::eval(Frame& f) {
     Value hold;
-    const Value& b = base ? base->ref(f, hold) : varSlot(f, withSlot);
+    const Value& b = !base                         ? varSlot(f, withSlot)
+                     : base->kind == ExprKind::Var ? varSlot(f, static_cast<VarExpr&>(*base).var)
+                                                   : base->ref(f, hold);
     if (name.empty() && b.isArray()) {
         // f(x)(i): index the array a call returned.
         Value array = b;
@@ -271,8 +282,9 @@ Value MemberExpr::eval(Frame& f) {
     ScriptObject* o = objectOf(b);
     // Holding the value keeps its object box, and so the object, alive (a count without atomics).
     const Value keep = b;
-    const int id = memberIdAt(*this, o);
-    if (typeid(*o) == typeid(ClassInstance)) {
+    bool scriptClass = false;
+    const int id = memberIdAt(*this, o, scriptClass);
+    if (scriptClass) {
         // A method or Property Get of a script class of this engine: arguments go ByRef as in any call.
         auto* inst = static_cast<ClassInstance*>(o);
         int mid = id == ScriptObject::DefaultMember ? inst->cls().defaultMember : id;
@@ -280,6 +292,8 @@ Value MemberExpr::eval(Frame& f) {
             const MemberDef& m = inst->cls().members[static_cast<size_t>(mid - 1)];
             const ProcDef* p = m.method ? m.method : m.get;
             if (p && (m.isPublic || onMe)) return f.eng.callProc(*p, inst, args, f);
+            // A field read: no call, no argument list.
+            if (m.field >= 0 && args.empty() && (m.isPublic || onMe)) return inst->fields[static_cast<size_t>(m.field)];
         }
     }
     ArgValues a(args, f);
@@ -302,11 +316,24 @@ void MemberExpr::assign(Frame& f, Value v, bool isSet) {
             return;
         }
     }
-    const Value& b = nested ? hold : base ? base->ref(f, hold) : varSlot(f, withSlot);
+    const Value& b = nested                        ? hold
+                     : !base                       ? varSlot(f, withSlot)
+                     : base->kind == ExprKind::Var ? varSlot(f, static_cast<VarExpr&>(*base).var)
+                                                   : base->ref(f, hold);
     ScriptObject* o = objectOf(b);
     const Value keep = b; // keeps the object alive, as in eval
-    const int id = memberIdAt(*this, o);
+    bool scriptClass = false;
+    const int id = memberIdAt(*this, o, scriptClass);
     if (isSet && !v.isObject()) throw RuntimeError(err::ObjectRequired);
+    if (!isSet && args.empty() && !v.isObject() && id >= 1 && scriptClass) {
+        // A plain value into a public field of a script class of this engine: stored in place.
+        auto* inst = static_cast<ClassInstance*>(o);
+        const MemberDef& m = inst->cls().members[static_cast<size_t>(id - 1)];
+        if (inst->ownedBy(&f.eng) && m.field >= 0 && (m.isPublic || onMe)) {
+            inst->fields[static_cast<size_t>(m.field)] = std::move(v);
+            return;
+        }
+    }
     ArgValues a(args, f);
     if (onMe)
         static_cast<ClassInstance*>(o)->assignMember(id, a.span, v, isSet, true);
@@ -342,312 +369,6 @@ Value NewExpr::eval(Frame& f) {
     throw RuntimeError(err::ClassNotDefined, "Class not defined: '" + utf16ToUtf8(name) + "'");
 }
 
-// ---- Operators ----
-
-Value UnaryExpr::eval(Frame& f) {
-    Value tmp;
-    const Value& v = operand->ref(f, tmp);
-    if (op == Op::Neg) {
-        if (v.type() == VarType::Long && v.rawInt() != INT32_MIN) return Value::lng(static_cast<int32_t>(-v.rawInt()));
-        if (v.type() == VarType::Double) return Value::dbl(-v.rawDouble());
-    }
-    return unaryOp(op, v);
-}
-
-namespace {
-
-Value intResult(int64_t v, bool longs) {
-    if (!longs && v >= -32768 && v <= 32767) return Value::integer(static_cast<int16_t>(v));
-    if (v >= INT32_MIN && v <= INT32_MAX) return Value::lng(static_cast<int32_t>(v));
-    return Value::dbl(static_cast<double>(v));
-}
-
-[[gnu::always_inline]] inline const Value& directOperand(BinaryExpr::Direct d, int slot, Expr& e, Frame& f,
-                                                         Value& tmp) {
-    switch (d) {
-    case BinaryExpr::Direct::Local:
-        return f.locals[slot];
-    case BinaryExpr::Direct::Param:
-        return *f.refs[slot];
-    case BinaryExpr::Direct::Constant:
-        return static_cast<LiteralExpr&>(e).value;
-    case BinaryExpr::Direct::Nested: {
-        auto& b = static_cast<BinaryExpr&>(e);
-        tmp = b.evaluate(b, f);
-        return tmp;
-    }
-    case BinaryExpr::Direct::LocalElement: {
-        // a(i) with a and i local: the element is copied (a reference could outlive a ReDim).
-        const Value& array = f.locals[slot];
-        const Value& index = f.locals[static_cast<VarExpr&>(*static_cast<IndexVarExpr&>(e).args[0]).var.index];
-        if (array.isArray() && isIntOrLong(index.type())) {
-            const ArrayRep& rep = array.arr();
-            int64_t i = index.rawInt();
-            if (rep.counts.size() == 1 && i >= 0 && i < rep.counts[0]) {
-                tmp = rep.data[static_cast<size_t>(i)];
-                return tmp;
-            }
-        }
-        tmp = e.eval(f);
-        return tmp;
-    }
-    default:
-        return e.ref(f, tmp);
-    }
-}
-
-// One operator on two values, with fast paths for Integer/Long/Double operands; everything else
-// (and every error case) goes through the general operators.
-template <Op O> [[gnu::always_inline]] inline Value compute(const Value& l, const Value& r) {
-    VarType ta = l.type(), tb = r.type();
-    if (isIntOrLong(ta) && isIntOrLong(tb)) {
-        int64_t x = l.rawInt(), y = r.rawInt();
-        bool longs = ta == VarType::Long || tb == VarType::Long;
-        if constexpr (O == Op::Add) return intResult(x + y, longs);
-        if constexpr (O == Op::Sub) return intResult(x - y, longs);
-        if constexpr (O == Op::Mul) return intResult(x * y, longs);
-        if constexpr (O == Op::Div)
-            if (y != 0) return Value::dbl(static_cast<double>(x) / static_cast<double>(y));
-        if constexpr (O == Op::IntDiv)
-            if (y != 0 && !(x == INT32_MIN && y == -1)) return intResult(x / y, longs);
-        if constexpr (O == Op::Mod)
-            if (y != 0) return intResult(x % y, longs);
-        if constexpr (O == Op::Eq) return Value::boolean(x == y);
-        if constexpr (O == Op::Ne) return Value::boolean(x != y);
-        if constexpr (O == Op::Lt) return Value::boolean(x < y);
-        if constexpr (O == Op::Le) return Value::boolean(x <= y);
-        if constexpr (O == Op::Gt) return Value::boolean(x > y);
-        if constexpr (O == Op::Ge) return Value::boolean(x >= y);
-    } else if ((ta == VarType::Double || isIntOrLong(ta)) && (tb == VarType::Double || isIntOrLong(tb))) {
-        double x = ta == VarType::Double ? l.rawDouble() : static_cast<double>(l.rawInt());
-        double y = tb == VarType::Double ? r.rawDouble() : static_cast<double>(r.rawInt());
-        double v = 0;
-        bool arithmetic = false;
-        if constexpr (O == Op::Add) v = x + y, arithmetic = true;
-        if constexpr (O == Op::Sub) v = x - y, arithmetic = true;
-        if constexpr (O == Op::Mul) v = x * y, arithmetic = true;
-        if constexpr (O == Op::Div)
-            if (y != 0) v = x / y, arithmetic = true;
-        if constexpr (O == Op::Eq) return Value::boolean(x == y);
-        if constexpr (O == Op::Ne) return Value::boolean(x != y);
-        if constexpr (O == Op::Lt) return Value::boolean(x < y);
-        if constexpr (O == Op::Le) return Value::boolean(x <= y);
-        if constexpr (O == Op::Gt) return Value::boolean(x > y);
-        if constexpr (O == Op::Ge) return Value::boolean(x >= y);
-        if (arithmetic && std::isfinite(v)) return Value::dbl(v);
-    }
-    return binaryOp(O, l, r);
-}
-
-inline Value nestedValue(Expr& e, Frame& f) {
-    auto& b = static_cast<BinaryExpr&>(e);
-    return b.evaluate(b, f);
-}
-
-template <Op O> [[gnu::flatten]] Value evalBinary(BinaryExpr& b, Frame& f) {
-    using D = BinaryExpr::Direct;
-    if (!b.rhsPure) {
-        // The right side may change the left side's variable: take the left value first.
-        Value lt = b.lhs->eval(f);
-        Value rt;
-        return compute<O>(lt, directOperand(b.rhsDirect, b.rhsSlot, *b.rhs, f, rt));
-    }
-    // Nested operands are built in place (no temporary to assign); the pure right side lets the
-    // left side be read by reference.
-    Value lt = b.lhsDirect == D::Nested ? nestedValue(*b.lhs, f) : Value();
-    Value rt = b.rhsDirect == D::Nested ? nestedValue(*b.rhs, f) : Value();
-    const Value& l = b.lhsDirect == D::Nested ? lt : directOperand(b.lhsDirect, b.lhsSlot, *b.lhs, f, lt);
-    const Value& r = b.rhsDirect == D::Nested ? rt : directOperand(b.rhsDirect, b.rhsSlot, *b.rhs, f, rt);
-    return compute<O>(l, r);
-}
-
-// a & b & c ...: each link appends to the text the link before it made, instead of copying it.
-Value evalCat(BinaryExpr& b, Frame& f) {
-    if (b.lhsDirect != BinaryExpr::Direct::Nested) return evalBinary<Op::Cat>(b, f);
-    Value l = nestedValue(*b.lhs, f);
-    Value rt;
-    return concatTemporary(std::move(l), directOperand(b.rhsDirect, b.rhsSlot, *b.rhs, f, rt));
-}
-
-// Arithmetic and comparison on operands of fixed shapes (local, parameter, literal, nested operation,
-// local array element on the right) with a pure right side: the same evaluation as evalBinary without
-// choosing the operand access each time.
-template <BinaryExpr::Direct D>
-[[gnu::always_inline]] inline const Value& shaped(int slot, Expr& e, Frame& f, Value& tmp) {
-    if constexpr (D == BinaryExpr::Direct::Nested)
-        return tmp; // computed first, as evalBinary does
-    else
-        return directOperand(D, slot, e, f, tmp);
-}
-
-template <Op O, BinaryExpr::Direct L, BinaryExpr::Direct R> [[gnu::flatten]] Value evalShaped(BinaryExpr& b, Frame& f) {
-    using D = BinaryExpr::Direct;
-    Value lt = L == D::Nested ? nestedValue(*b.lhs, f) : Value();
-    Value rt = R == D::Nested ? nestedValue(*b.rhs, f) : Value();
-    const Value& l = shaped<L>(b.lhsSlot, *b.lhs, f, lt);
-    const Value& r = shaped<R>(b.rhsSlot, *b.rhs, f, rt);
-    return compute<O>(l, r);
-}
-
-template <Op O, BinaryExpr::Direct L> BinaryExpr::EvalFn shapedRight(BinaryExpr::Direct r) {
-    switch (r) {
-    case BinaryExpr::Direct::Local:
-        return &evalShaped<O, L, BinaryExpr::Direct::Local>;
-    case BinaryExpr::Direct::Constant:
-        return &evalShaped<O, L, BinaryExpr::Direct::Constant>;
-    case BinaryExpr::Direct::Nested:
-        return &evalShaped<O, L, BinaryExpr::Direct::Nested>;
-    case BinaryExpr::Direct::LocalElement:
-        return &evalShaped<O, L, BinaryExpr::Direct::LocalElement>;
-    case BinaryExpr::Direct::Param:
-        return &evalShaped<O, L, BinaryExpr::Direct::Param>;
-    default:
-        return nullptr;
-    }
-}
-
-template <Op O> BinaryExpr::EvalFn shapedFor(BinaryExpr::Direct l, BinaryExpr::Direct r) {
-    switch (l) {
-    case BinaryExpr::Direct::Local:
-        return shapedRight<O, BinaryExpr::Direct::Local>(r);
-    case BinaryExpr::Direct::Constant:
-        return shapedRight<O, BinaryExpr::Direct::Constant>(r);
-    case BinaryExpr::Direct::Nested:
-        return shapedRight<O, BinaryExpr::Direct::Nested>(r);
-    case BinaryExpr::Direct::Param:
-        return shapedRight<O, BinaryExpr::Direct::Param>(r);
-    default:
-        return nullptr;
-    }
-}
-
-BinaryExpr::EvalFn shapedEvaluator(Op op, BinaryExpr::Direct l, BinaryExpr::Direct r) {
-    switch (op) {
-    case Op::Mul:
-        return shapedFor<Op::Mul>(l, r);
-    case Op::Div:
-        return shapedFor<Op::Div>(l, r);
-    case Op::IntDiv:
-        return shapedFor<Op::IntDiv>(l, r);
-    case Op::Mod:
-        return shapedFor<Op::Mod>(l, r);
-    case Op::Add:
-        return shapedFor<Op::Add>(l, r);
-    case Op::Sub:
-        return shapedFor<Op::Sub>(l, r);
-    case Op::Eq:
-        return shapedFor<Op::Eq>(l, r);
-    case Op::Ne:
-        return shapedFor<Op::Ne>(l, r);
-    case Op::Lt:
-        return shapedFor<Op::Lt>(l, r);
-    case Op::Le:
-        return shapedFor<Op::Le>(l, r);
-    case Op::Gt:
-        return shapedFor<Op::Gt>(l, r);
-    case Op::Ge:
-        return shapedFor<Op::Ge>(l, r);
-    default:
-        return nullptr;
-    }
-}
-
-BinaryExpr::EvalFn binaryEvaluator(Op op) {
-    switch (op) {
-    case Op::Pow:
-        return &evalBinary<Op::Pow>;
-    case Op::Mul:
-        return &evalBinary<Op::Mul>;
-    case Op::Div:
-        return &evalBinary<Op::Div>;
-    case Op::IntDiv:
-        return &evalBinary<Op::IntDiv>;
-    case Op::Mod:
-        return &evalBinary<Op::Mod>;
-    case Op::Add:
-        return &evalBinary<Op::Add>;
-    case Op::Sub:
-        return &evalBinary<Op::Sub>;
-    case Op::Cat:
-        return &evalCat;
-    case Op::Eq:
-        return &evalBinary<Op::Eq>;
-    case Op::Ne:
-        return &evalBinary<Op::Ne>;
-    case Op::Lt:
-        return &evalBinary<Op::Lt>;
-    case Op::Le:
-        return &evalBinary<Op::Le>;
-    case Op::Gt:
-        return &evalBinary<Op::Gt>;
-    case Op::Ge:
-        return &evalBinary<Op::Ge>;
-    case Op::Is:
-        return &evalBinary<Op::Is>;
-    case Op::And:
-        return &evalBinary<Op::And>;
-    case Op::Or:
-        return &evalBinary<Op::Or>;
-    case Op::Xor:
-        return &evalBinary<Op::Xor>;
-    case Op::Eqv:
-        return &evalBinary<Op::Eqv>;
-    case Op::Imp:
-        return &evalBinary<Op::Imp>;
-    default:
-        return &evalBinary<Op::Add>; // unary operators never reach a BinaryExpr
-    }
-}
-
-} // namespace
-
-BinaryExpr::BinaryExpr(Op o, ExprPtr l, ExprPtr r, Pos p)
-    : Expr(ExprKind::Binary, p), op(o), lhs(std::move(l)), rhs(std::move(r)), evaluate(binaryEvaluator(o)) {}
-
-namespace {
-// A comparison with a literal operand: numbers take the usual fast path; text meeting a number
-// follows the literal's type. The left value is taken first unless the right side is pure.
-template <Op O> [[gnu::flatten]] Value evalLiteralCompare(BinaryExpr& b, Frame& f) {
-    Value lt, rt;
-    if (!b.rhsPure) lt = b.lhs->eval(f);
-    const Value& l = b.rhsPure ? directOperand(b.lhsDirect, b.lhsSlot, *b.lhs, f, lt) : lt;
-    const Value& r = directOperand(b.rhsDirect, b.rhsSlot, *b.rhs, f, rt);
-    if (!l.isString() && !r.isString()) return compute<O>(l, r);
-    return compareWithLiteral(O, l, r, b.lhs->kind == ExprKind::Literal, b.rhs->kind == ExprKind::Literal);
-}
-
-BinaryExpr::EvalFn literalCompareEvaluator(Op op) {
-    switch (op) {
-    case Op::Eq:
-        return &evalLiteralCompare<Op::Eq>;
-    case Op::Ne:
-        return &evalLiteralCompare<Op::Ne>;
-    case Op::Lt:
-        return &evalLiteralCompare<Op::Lt>;
-    case Op::Le:
-        return &evalLiteralCompare<Op::Le>;
-    case Op::Gt:
-        return &evalLiteralCompare<Op::Gt>;
-    case Op::Ge:
-        return &evalLiteralCompare<Op::Ge>;
-    default:
-        return nullptr;
-    }
-}
-} // namespace
-
-void BinaryExpr::specialise() {
-    evaluate = binaryEvaluator(op);
-    if (literalOperand) {
-        if (EvalFn fn = literalCompareEvaluator(op)) {
-            evaluate = fn;
-            return;
-        }
-    }
-    if (!rhsPure) return; // the left value must be taken before the right side runs
-    if (EvalFn fn = shapedEvaluator(op, lhsDirect, rhsDirect)) evaluate = fn;
-}
-
 // ---- Statements ----
 
 [[noreturn, gnu::noinline]] static void throwAt(int number, const std::string& description, const Stmt& s,
@@ -657,10 +378,11 @@ void BinaryExpr::specialise() {
     throw error;
 }
 
-// Runs one statement; its error goes to Err under On Error Resume Next, else on with its position.
-[[gnu::always_inline]] inline Flow execOne(const Stmt& s, Frame& f) {
+// The error a statement raised: to Err under On Error Resume Next, else on with the statement's
+// position. Kept out of line so that running a statement costs its callers no more than a call.
+[[gnu::noinline]] void statementFailed(const Stmt& s, Frame& f) {
     try {
-        return const_cast<Stmt&>(s).exec(f);
+        throw;
     } catch (const ScriptError& e) {
         if (!f.resumeNext) throw;
         f.eng.setErr(e.number(), e.description(), e.isCompileError() ? CompileErrorSource : "");
@@ -675,7 +397,6 @@ void BinaryExpr::specialise() {
         if (a.line == 0) a.line = s.pos.line, a.col = s.pos.col, a.code = f.code;
         throw;
     }
-    return Flow::Normal;
 }
 
 Flow execBlock(const Block& b, Frame& f) {
@@ -684,11 +405,6 @@ Flow execBlock(const Block& b, Frame& f) {
         if (flow != Flow::Normal) return flow;
     }
     return Flow::Normal;
-}
-
-// A loop body: one statement (the usual case) runs without the block loop.
-inline Flow execBody(const Block& b, Frame& f) {
-    return b.size() == 1 ? execOne(*b[0], f) : execBlock(b, f);
 }
 
 Flow CallStmt::exec(Frame& f) {
@@ -744,6 +460,38 @@ Flow AssignStmt::exec(Frame& f) {
         return Flow::Normal;
     }
     target->assign(f, value->eval(f), isSet);
+    return Flow::Normal;
+}
+
+Flow VarAssignStmt::exec(Frame& f) {
+    // A field of Me without Me fails, but only after the value is taken, as for any target.
+    Value* target = var.kind == VarRef::Local              ? &f.locals[var.index]
+                    : var.kind == VarRef::Field && !f.self ? nullptr
+                                                           : &varSlot(f, var);
+    if (value->kind == ExprKind::Binary && target) {
+        auto& b = static_cast<BinaryExpr&>(*value);
+        if (b.store) {
+            b.store(b, f, *target);
+            return Flow::Normal;
+        }
+    }
+    // x = y and x = F(...) read the variable or call the procedure without a virtual evaluation.
+    Value v = value->kind == ExprKind::Binary     ? nestedValue(*value, f)
+              : value->kind == ExprKind::Var      ? Value(varSlot(f, static_cast<VarExpr&>(*value).var))
+              : value->kind == ExprKind::CallProc ? static_cast<CallProcExpr&>(*value).CallProcExpr::eval(f)
+                                                  : value->eval(f);
+    if (v.isObject()) [[unlikely]]
+        v = defaultValue(v);
+    if (!target) [[unlikely]]
+        throw RuntimeError(err::ObjectRequired);
+    if (target->fixedArray()) [[unlikely]]
+        throw RuntimeError(err::ArrayLocked);
+    *target = std::move(v);
+    return Flow::Normal;
+}
+
+Flow LocalStoreStmt::exec(Frame& f) {
+    op->store(*op, f, f.locals[slot]);
     return Flow::Normal;
 }
 
@@ -808,7 +556,7 @@ Flow IfStmt::exec(Frame& f) {
     for (auto& [cond, body] : branches) {
         bool taken;
         try {
-            taken = truth(cond->eval(f));
+            taken = truth(cond->kind == ExprKind::Binary ? nestedValue(*cond, f) : cond->eval(f));
         } catch (const RuntimeError& e) {
             // With On Error Resume Next a failing condition goes on into the branch, as the
             // language has always done.
@@ -820,6 +568,52 @@ Flow IfStmt::exec(Frame& f) {
     }
     return execBlock(elseBlock, f);
 }
+
+namespace {
+// The counter's value for `x`: Integer while it fits unless a bound or the step is a Long, then
+// Long; 6 beyond Long.
+inline Value counterValue(int64_t x, bool longs) {
+    if (!longs && x >= -32768 && x <= 32767) return Value::integer(static_cast<int16_t>(x));
+    if (x < INT32_MIN || x > INT32_MAX) [[unlikely]]
+        throw RuntimeError(err::Overflow);
+    return Value::lng(static_cast<int32_t>(x));
+}
+
+// For over integer bounds, counting up or down. The counter is stored before each test, so after
+// the loop it holds the first value past the end; the body may change it.
+template <bool Up>
+Flow countedLoop(Value& counter, int64_t i, int64_t end, int64_t inc, bool longs, const Block& body, Frame& f) {
+    const Stmt* only = body.size() == 1 ? body[0].get() : nullptr;
+    // A body that is one "local = operation" (an accumulator) runs the operation's stored form
+    // directly; its errors still go through the statement's handling.
+    BinaryExpr* op = nullptr;
+    Value* target = nullptr;
+    if (only && only->kind == StmtKind::StoreLocal) {
+        auto& a = static_cast<const LocalStoreStmt&>(*only);
+        op = a.op;
+        target = &f.locals[a.slot];
+    }
+    for (;;) {
+        counter = counterValue(i, longs);
+        if (Up ? i > end : i < end) break;
+        if (op) {
+            try {
+                op->store(*op, f, *target);
+            } catch (...) {
+                statementFailed(*only, f);
+            }
+        } else {
+            Flow fl = only ? execOne(*only, f) : execBlock(body, f);
+            if (fl != Flow::Normal) [[unlikely]]
+                return fl == Flow::ExitFor ? Flow::Normal : fl;
+        }
+        f.eng.tick();
+        i = isIntOrLong(counter.type()) ? counter.rawInt() : toLong(counter);
+        i += inc;
+    }
+    return Flow::Normal;
+}
+} // namespace
 
 Flow ForStmt::exec(Frame& f) {
     Value a = from->eval(f), b = to->eval(f), st = step ? step->eval(f) : Value::integer(1);
@@ -833,23 +627,8 @@ Flow ForStmt::exec(Frame& f) {
     if (isInt(a) && isInt(b) && isInt(st)) {
         bool longs = a.type() == VarType::Long || b.type() == VarType::Long || st.type() == VarType::Long;
         int64_t i = a.rawInt(), end = b.rawInt(), inc = st.rawInt();
-        auto make = [longs](int64_t x) {
-            if (!longs && x >= -32768 && x <= 32767) return Value::integer(static_cast<int16_t>(x));
-            if (x < INT32_MIN || x > INT32_MAX) throw RuntimeError(err::Overflow);
-            return Value::lng(static_cast<int32_t>(x));
-        };
-        for (;;) {
-            *v = make(i);
-            if (inc >= 0 ? i > end : i < end) break;
-            Flow fl = execBody(body, f);
-            if (fl == Flow::ExitFor) break;
-            if (fl != Flow::Normal) return fl;
-            f.eng.tick();
-            // The body may change the counter.
-            i = (v->type() == VarType::Integer || v->type() == VarType::Long) ? v->rawInt() : toLong(*v);
-            i += inc;
-        }
-        return Flow::Normal;
+        return inc >= 0 ? countedLoop<true>(*v, i, end, inc, longs, body, f)
+                        : countedLoop<false>(*v, i, end, inc, longs, body, f);
     }
     double i = toDouble(a), end = toDouble(b), inc = toDouble(st);
     VarType t = a.type() == VarType::Single && b.type() != VarType::Double ? VarType::Single : VarType::Double;
@@ -921,7 +700,7 @@ Flow ForEachStmt::exec(Frame& f) {
 // the language does for If.
 static bool loopTest(Expr& cond, bool until, Frame& f) {
     try {
-        return truth(cond.eval(f)) != until;
+        return truth(cond.kind == ExprKind::Binary ? nestedValue(cond, f) : cond.eval(f)) != until;
     } catch (const RuntimeError& e) {
         if (!f.resumeNext) throw;
         f.eng.setErr(e.number(), scriptDescription(e), "");
@@ -944,6 +723,12 @@ Flow DoStmt::exec(Frame& f) {
 Flow SelectStmt::exec(Frame& f) {
     Value subj = subject->kind == ExprKind::Binary ? nestedValue(*subject, f) : subject->eval(f);
     bool intSubject = isIntOrLong(subj.type());
+    if (intSubject && onlyIntegerCases) {
+        const int64_t key = subj.rawInt();
+        for (const auto& [value, index] : integerCases)
+            if (value == key) return execBody(cases[index].second, f);
+        return execBody(elseBlock, f);
+    }
     for (auto& [items, body] : cases) {
         for (auto& item : items) {
             if (item.kind == CaseItem::Equal && intSubject && item.a->kind == ExprKind::Literal) {

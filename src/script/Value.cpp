@@ -100,7 +100,7 @@ Value Value::arrayOf(std::vector<Value> items) {
 }
 
 bool Value::isNumeric() const {
-    switch (m_type) {
+    switch (type()) {
     case VarType::Byte:
     case VarType::Integer:
     case VarType::Long:
@@ -116,7 +116,7 @@ bool Value::isNumeric() const {
 }
 
 std::shared_ptr<ScriptObject> Value::objShared() const {
-    if (m_type != VarType::Object || !m_heap) return nullptr;
+    if (type() != VarType::Object || !hasHeap()) return nullptr;
     return static_cast<ObjectRep*>(ptr())->object;
 }
 

@@ -60,42 +60,44 @@ struct ObjectRep final : Heap {
 // Arrays have value semantics: writers copy a shared payload first (see mutableArray()).
 class Value {
 public:
-    Value() noexcept : m_type(VarType::Empty), m_fixed(false), m_heap(false), m_bits(0) {}
-    Value(const Value& o) noexcept : m_type(o.m_type), m_fixed(false), m_heap(o.m_heap), m_bits(o.m_bits) {
-        if (m_heap) ++ptr()->refs;
+    Value() noexcept : m_head(0), m_bits(0) {}
+    Value(const Value& o) noexcept : m_head(o.m_head & ~FixedBit), m_bits(o.m_bits) {
+        if (hasHeap()) ++ptr()->refs;
     }
-    Value(Value&& o) noexcept : m_type(o.m_type), m_fixed(o.m_fixed), m_heap(o.m_heap), m_bits(o.m_bits) {
-        o.m_type = VarType::Empty;
-        o.m_heap = false;
+    // A moved-from value is Empty; a variable keeps its fixed-array mark.
+    Value(Value&& o) noexcept : m_head(o.m_head), m_bits(o.m_bits) {
+        o.m_head &= FixedBit;
         o.m_bits = 0;
     }
     // Assignments install the new value before releasing the old one: dropping the old payload may
     // run a destructor (Class_Terminate) that reads this very variable.
     Value& operator=(const Value& o) noexcept {
-        if (o.m_heap) ++o.ptr()->refs;
-        Heap* old = m_heap ? ptr() : nullptr;
-        m_type = o.m_type;
-        m_heap = o.m_heap;
+        if (o.hasHeap()) ++o.ptr()->refs;
+        Heap* old = hasHeap() ? ptr() : nullptr;
+        m_head = o.m_head & ~FixedBit;
         m_bits = o.m_bits;
-        m_fixed = false;
         if (old) releaseHeap(old);
         return *this;
     }
     Value& operator=(Value&& o) noexcept {
         if (this == &o) return *this;
-        Heap* old = m_heap ? ptr() : nullptr;
-        m_type = o.m_type;
-        m_heap = o.m_heap;
+        Heap* old = hasHeap() ? ptr() : nullptr;
+        m_head = o.m_head;
         m_bits = o.m_bits;
-        m_fixed = o.m_fixed;
-        o.m_type = VarType::Empty;
-        o.m_heap = false;
+        o.m_head &= FixedBit;
         o.m_bits = 0;
         if (old) releaseHeap(old);
         return *this;
     }
     ~Value() {
-        if (m_heap) releaseHeap(ptr());
+        if (hasHeap()) releaseHeap(ptr());
+    }
+    // Makes this Empty (the fixed-array mark included), releasing what it held.
+    void clear() noexcept {
+        Heap* old = hasHeap() ? ptr() : nullptr;
+        m_head = 0;
+        m_bits = 0;
+        if (old) releaseHeap(old);
     }
 
     // ---- Construction by subtype ----
@@ -120,15 +122,15 @@ public:
     static Value arrayOf(std::vector<Value> items); // one-dimensional, as Array(...) makes
 
     // ---- Inspection ----
-    VarType type() const { return m_type; }
+    VarType type() const { return static_cast<VarType>(m_head & TypeMask); }
     // VarType() result: the subtype code, 8204 for arrays.
-    int varType() const { return m_type == VarType::Array ? 8204 : static_cast<int>(m_type); }
-    bool isEmpty() const { return m_type == VarType::Empty; }
-    bool isNull() const { return m_type == VarType::Null; }
-    bool isString() const { return m_type == VarType::String; }
-    bool isArray() const { return m_type == VarType::Array; }
-    bool isObject() const { return m_type == VarType::Object; } // Nothing included
-    bool isNothing() const { return m_type == VarType::Object && !m_heap; }
+    int varType() const { return type() == VarType::Array ? 8204 : static_cast<int>(type()); }
+    bool isEmpty() const { return type() == VarType::Empty; }
+    bool isNull() const { return type() == VarType::Null; }
+    bool isString() const { return type() == VarType::String; }
+    bool isArray() const { return type() == VarType::Array; }
+    bool isObject() const { return type() == VarType::Object; } // Nothing included
+    bool isNothing() const { return type() == VarType::Object && !hasHeap(); }
     // Byte, Integer, Long, Single, Double, Currency, Boolean or Date held inline.
     bool isNumeric() const;
 
@@ -138,21 +140,21 @@ public:
     const std::u16string& str() const { return static_cast<StringRep*>(ptr())->text; }
     ArrayRep& arr() const;
     // The last byte of a string of an odd number of bytes, which str() leaves out; -1 for any other value.
-    int oddByte() const { return isString() && m_heap ? static_cast<StringRep*>(ptr())->oddByte : -1; }
+    int oddByte() const { return isString() && hasHeap() ? static_cast<StringRep*>(ptr())->oddByte : -1; }
     // The object held, or nullptr for Nothing.
-    ScriptObject* obj() const { return m_heap ? static_cast<ObjectRep*>(ptr())->object.get() : nullptr; }
+    ScriptObject* obj() const { return hasHeap() ? static_cast<ObjectRep*>(ptr())->object.get() : nullptr; }
     std::shared_ptr<ScriptObject> objShared() const;
     // The string's text when this value is its only holder (for appending in place), else nullptr;
     // nullptr too for a text of an odd number of bytes, which only byte-wise joining extends.
     std::u16string* uniqueString() {
-        if (!isString() || !m_heap || ptr()->refs != 1) return nullptr;
+        if (!isString() || !hasHeap() || ptr()->refs != 1) return nullptr;
         auto* rep = static_cast<StringRep*>(ptr());
         return rep->oddByte < 0 ? &rep->text : nullptr;
     }
     // The string payload when this value is its only holder, whatever its byte count (for appending
     // byte-wise in place), else nullptr.
     StringRep* uniqueStringPayload() {
-        return isString() && m_heap && ptr()->refs == 1 ? static_cast<StringRep*>(ptr()) : nullptr;
+        return isString() && hasHeap() && ptr()->refs == 1 ? static_cast<StringRep*>(ptr()) : nullptr;
     }
     // The array payload, copied first if shared, so the caller can write elements.
     ArrayRep& mutableArray();
@@ -161,18 +163,19 @@ public:
     void chargeTextLength(size_t length);
 
     // A Dim'd fixed-size array keeps this mark in its variable; copies do not inherit it.
-    bool fixedArray() const { return m_fixed; }
-    void setFixedArray(bool f) { m_fixed = f; }
+    bool fixedArray() const { return (m_head & FixedBit) != 0; }
+    void setFixedArray(bool f) { m_head = f ? m_head | FixedBit : m_head & ~FixedBit; }
 
     // Identity of the shared payload (strings/arrays/objects), for `Is` and caches.
-    const Heap* heap() const { return m_heap ? ptr() : nullptr; }
+    const Heap* heap() const { return hasHeap() ? ptr() : nullptr; }
 
 private:
     friend struct ValueAccess;
-    Value(VarType t, int64_t i) : m_type(t), m_fixed(false), m_heap(false), m_bits(static_cast<uint64_t>(i)) {}
-    Value(VarType t, double d) : m_type(t), m_fixed(false), m_heap(false), m_bits(std::bit_cast<uint64_t>(d)) {}
+    Value(VarType t, int64_t i) : m_head(static_cast<uint32_t>(t)), m_bits(static_cast<uint64_t>(i)) {}
+    Value(VarType t, double d) : m_head(static_cast<uint32_t>(t)), m_bits(std::bit_cast<uint64_t>(d)) {}
     Value(VarType t, Heap* p)
-        : m_type(t), m_fixed(false), m_heap(p != nullptr), m_bits(reinterpret_cast<uintptr_t>(p)) {}
+        : m_head(static_cast<uint32_t>(t) | (p ? HeapBit : 0)), m_bits(reinterpret_cast<uintptr_t>(p)) {}
+    bool hasHeap() const { return (m_head & HeapBit) != 0; }
     Heap* ptr() const { return reinterpret_cast<Heap*>(static_cast<uintptr_t>(m_bits)); }
     static void releaseHeap(Heap* p) noexcept {
         if (--p->refs == 0) destroy(p);
@@ -180,10 +183,11 @@ private:
     // Frees a payload without recursing through the payloads it holds (see Value.cpp).
     static void destroy(Heap* p) noexcept;
 
-    // One payload word: integer, the bits of a double, or a Heap pointer (m_heap set), chosen by m_type.
-    VarType m_type;
-    bool m_fixed;
-    bool m_heap;
+    // The subtype, the fixed-array mark and whether m_bits holds a Heap pointer, in one word that is
+    // always written whole (a read after piecewise writes would stall the processor).
+    static constexpr uint32_t TypeMask = 0xFFFF, FixedBit = 1u << 16, HeapBit = 1u << 24;
+    uint32_t m_head;
+    // One payload word: integer, the bits of a double, or a Heap pointer (HeapBit set), chosen by the type.
     uint64_t m_bits;
 };
 

@@ -11,6 +11,7 @@
 
 #include <cmath>
 #include <functional>
+#include <vector>
 
 using namespace tvk;
 using namespace tvk::script;
@@ -198,6 +199,61 @@ TEST(ValueTest, ArraysAreCopiedOnWrite) {
     EXPECT_EQ(c.arr().data.size(), 6u);
     EXPECT_EQ(c.varType(), 8204);
     EXPECT_EQ(typeName(c), "Variant()");
+}
+
+// Copies, moves and clearing keep each subtype, its payload and its reference count, and carry the
+// fixed-array mark only where a variable keeps it.
+TEST(ValueTest, CopyMoveAndClearKeepSubtypeAndFixedMark) {
+    const std::vector<Value> samples = {Value(),
+                                        Value::null(),
+                                        Value::boolean(true),
+                                        Value::byte(200),
+                                        Value::integer(-7),
+                                        Value::lng(-2147483647 - 1),
+                                        Value::single(1.5f),
+                                        Value::dbl(-0.25),
+                                        Value::currencyScaled(15000),
+                                        Value::date(36526.5),
+                                        str("text"),
+                                        Value::nothing(),
+                                        Value::arrayOf({Value::integer(1)})};
+    for (const Value& sample : samples) {
+        SCOPED_TRACE(typeName(sample));
+        Value original = sample;
+        original.setFixedArray(true);
+        EXPECT_TRUE(original.fixedArray());
+        EXPECT_EQ(original.type(), sample.type()) << "the mark leaves the subtype alone";
+        EXPECT_EQ(original.rawInt(), sample.rawInt()) << "and the payload";
+
+        Value copy = original;
+        EXPECT_FALSE(copy.fixedArray()) << "a copy is not the marked variable";
+        EXPECT_EQ(copy.type(), sample.type());
+        EXPECT_EQ(copy.heap(), sample.heap()) << "a copy shares the payload";
+        Value assigned;
+        assigned.setFixedArray(true);
+        assigned = original;
+        EXPECT_FALSE(assigned.fixedArray()) << "a copy assigned drops the target's mark";
+        EXPECT_EQ(assigned.type(), sample.type());
+
+        Value moved = std::move(copy);
+        EXPECT_EQ(moved.type(), sample.type());
+        EXPECT_EQ(moved.rawInt(), sample.rawInt());
+        EXPECT_TRUE(copy.isEmpty()) << "a moved-from value is Empty";
+        EXPECT_EQ(copy.heap(), nullptr);
+        Value taken = std::move(original);
+        EXPECT_TRUE(taken.fixedArray()) << "moving carries the mark";
+        EXPECT_TRUE(original.fixedArray()) << "and the moved-from variable keeps it";
+        EXPECT_TRUE(original.isEmpty());
+
+        moved.clear();
+        EXPECT_TRUE(moved.isEmpty());
+        EXPECT_EQ(moved.rawInt(), 0) << "cleared values read as zero";
+        taken.clear();
+        EXPECT_FALSE(taken.fixedArray()) << "clearing drops the mark";
+        if (sample.heap()) {
+            EXPECT_EQ(sample.heap()->refs, 2u) << "only `samples` and `assigned` hold it now";
+        }
+    }
 }
 
 TEST(ValueTest, UniqueStringsCanGrowInPlace) {
