@@ -114,6 +114,8 @@ void clsRecorder::InitiateRecording(int32_t lngInterval) {
     m_stopRequested = false;
     m_gestureKeys.clear();
     const auto recordedList = requireEvents();
+    // As with replays, a stop by the user holds until the stop key is watched again.
+    if (m_watchingStopKey && m_stoppedByUser) return;
     const int32_t first = recordedList->EventCount;
     std::vector<bool> own; // per event of this recording: it went to one of the program's windows
     m_mouseDetail = recordedList->MouseUpDetail;
@@ -161,6 +163,7 @@ void clsRecorder::InitiateRecording(int32_t lngInterval) {
         }
         backend->sleep(lngInterval);
         backend->yield();
+        checkStopKey();
     }
     m_unrecordedKeys = backend->unrecordableKeyPresses();
     trimStopGesture(*recordedList, first, own);
@@ -173,6 +176,7 @@ void clsRecorder::trimStopGesture(clsEvents& list, int32_t first, std::vector<bo
     StopGesture stop;
     stop.gestureKeys = std::move(m_gestureKeys);
     m_gestureKeys.clear();
+    if (m_stoppedByUser) stop.gestureKeys.push_back(m_stopKey);
     for (int32_t k = 8; k <= 255; ++k) {
         if (m_keyStates[static_cast<size_t>(k)]) stop.heldKeys.push_back(k);
     }

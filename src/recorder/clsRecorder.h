@@ -24,9 +24,10 @@ public:
 
     std::shared_ptr<clsEvents> Events; // the list recorded into and replayed; set by the owner
 
-    // Polls every lngInterval ms and appends one event per change until StopProcess. When it
-    // stops, the trailing gesture that stopped it is removed (see stopTailStart): presses of keys
-    // still held, input to the program's own windows (setOwnInputTest) and the stop's gesture keys.
+    // Polls every lngInterval ms and appends one event per change until StopProcess or, while it
+    // is watched, the user's press of the stop key. When it stops, the trailing gesture that
+    // stopped it is removed (see stopTailStart): presses of keys still held, input to the
+    // program's own windows (setOwnInputTest), the stop's gesture keys and the stop key.
     // Raises 91 without a list and 5 for an interval below 1.
     void InitiateRecording(int32_t lngInterval);
     // Replays StartIndex..EndIndex once (indices IsEvent rejects become 0 / EventCount - 1),
@@ -39,7 +40,7 @@ public:
     void StopProcess(std::vector<int32_t> gestureKeys);
 
     // The panic key: while watched, a press of it that the backend did not inject stops the
-    // replays and every later one until watched again. 0 (or a code outside 1..255) turns it off.
+    // recording or replays and every later one until watched again. 0 (or a code outside 1..255) turns it off.
     void setStopKey(int32_t vk) { m_stopKey = vk; }
     // Starts (on) or ends watching; either way forgets an earlier stop by the user.
     void watchStopKey(bool on);

@@ -1,7 +1,10 @@
 // The console commands: what their command lines accept, and on a real X server, a recording of
 // typed text replayed into a logging window, and a signal that ends a replay in a long wait.
+#include "app/cli/ConsoleCommands.h"
 #include "app/cli/ConsoleOptions.h"
 #include "events/clsEvents.h"
+#include "recorder/VirtualKeys.h"
+#include "recorder/simulated/SimulatedBackend.h"
 
 #include <QElapsedTimer>
 #include <QFile>
@@ -91,6 +94,51 @@ TEST(ConsoleOptions, RefusesWhatCannotRun) {
     };
     for (const char* line : bad)
         EXPECT_THROW(tvk::parseConsoleCommand(words(line)), UsageError) << line;
+}
+
+// A recording on the simulated desktop ends on the stop key, or on the until-key, and keeps
+// neither press; with the stop key off, Escape is recorded like any key.
+TEST(ConsoleRecord, EndsOnTheStopKeyOrTheUntilKeyWithoutRecordingIt) {
+    struct Case {
+        const char* name;
+        int stopKey;
+        std::string options;
+        int32_t ending;
+        std::vector<std::pair<int32_t, bool>> keys;
+    };
+    const std::vector<Case> cases{
+        {"stop key", tvk::vk::Escape, "", tvk::vk::Escape, {{'H', true}, {'H', false}}},
+        {"until-key", tvk::vk::Escape, " --until-key 81", 'Q', {{'H', true}, {'H', false}}},
+        {"stop key off",
+         0,
+         " --duration 0.3",
+         tvk::vk::Escape,
+         {{'H', true}, {'H', false}, {tvk::vk::Escape, true}, {tvk::vk::Escape, false}}},
+    };
+    for (const auto& c : cases) {
+        QTemporaryDir dir;
+        const std::string file = dir.filePath("rec.tvk").toStdString();
+        auto backend = std::make_shared<tvk::SimulatedBackend>();
+        backend->scheduleKey(20, 'H', true);
+        backend->scheduleKey(30, 'H', false);
+        backend->scheduleKey(101, c.ending, true);
+        backend->scheduleKey(150, c.ending, false);
+        // Whatever the case, the recording ends: the simulated clock runs only while it polls.
+        backend->scheduleAction(5000, [] { std::raise(SIGTERM); });
+        std::FILE* err = std::tmpfile();
+        const int status = tvk::runConsoleCommand(
+            words("record " + file + c.options), [&](std::string&) { return backend; }, c.stopKey, stdout, err);
+        std::fclose(err);
+        EXPECT_EQ(status, tvk::exitcode::Done) << c.name;
+        EXPECT_LT(backend->monotonicNow(), std::chrono::milliseconds(400)) << c.name;
+        tvk::clsEvents events;
+        events.LoadFile(file);
+        std::vector<std::pair<int32_t, bool>> keys;
+        for (int32_t i = 0; i < events.EventCount; ++i)
+            if (events.EventType(i) == tvk::KeyBoard)
+                keys.emplace_back(events.EventData(i), events.EventPressed(i) != 0);
+        EXPECT_EQ(keys, c.keys) << c.name;
+    }
 }
 
 // ---- On a real X server ----

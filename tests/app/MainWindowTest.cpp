@@ -5,6 +5,7 @@
 #include "app/main/EventListView.h"
 #include "app/main/frmMain.h"
 #include "events/clsEvents.h"
+#include "recorder/VirtualKeys.h"
 #include "recorder/clsRecorder.h"
 #include "recorder/simulated/SimulatedBackend.h"
 #include "support/clsCommonDialog.h"
@@ -194,6 +195,26 @@ TEST_F(MainWindowTest, RecordTogglesWhileTheRecordingLoopRuns) {
     for (int r = 0; r < window->model()->rowCount(); ++r)
         sawKey |= cell(r, 3) == "VK_A";
     EXPECT_TRUE(sawKey);
+}
+
+TEST_F(MainWindowTest, TheUsersStopKeyEndsARecordingAndUnchecksRecord) {
+    window->document()->recorder()->setOwnInputTest({});
+    backend->scheduleKey(20, 'A', true);
+    backend->scheduleKey(30, 'A', false);
+    backend->scheduleKey(41, vk::Escape, true);
+    backend->scheduleKey(45, vk::Escape, false);
+    backend->scheduleAction(500, [&] { window->action("mnuRecord")->trigger(); }); // only if the key did nothing
+    window->action("mnuRecord")->trigger();
+    EXPECT_LT(backend->monotonicNow(), std::chrono::milliseconds(100));
+    EXPECT_FALSE(window->action("mnuRecord")->isChecked());
+    EXPECT_EQ(window->activityText(), "");
+    const auto& events = *window->document()->events();
+    std::vector<int32_t> keys;
+    for (int32_t i = 0; i < events.EventCount; ++i)
+        if (events.EventType(i) == KeyBoard) keys.push_back(events.EventData(i));
+    EXPECT_EQ(keys, (std::vector<int32_t>{'A', 'A'}));
+    // The watch ends with the recording: a replay later starts unstopped.
+    EXPECT_FALSE(window->document()->recorder()->stoppedByUser());
 }
 
 TEST_F(MainWindowTest, KeysWithoutACodeAreReportedOnceWhenTheRecordingEnds) {

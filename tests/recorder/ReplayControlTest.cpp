@@ -136,6 +136,43 @@ TEST_F(ReplayControlTest, ThePanicKeyStopsOnlyWhenTheUserPressesIt) {
     }
 }
 
+TEST_F(ReplayControlTest, TheStopKeyEndsARecordingAndLeavesItsPressOut) {
+    recorder->setStopKey(vk::Escape);
+    backend->scheduleKey(20, 'H', true);
+    backend->scheduleKey(30, 'H', false);
+    backend->scheduleKey(52, vk::Escape, true);
+    backend->scheduleKey(56, vk::Escape, false);
+    stopAt(500); // only when the key does not stop it
+    recorder->watchStopKey(true);
+    recorder->InitiateRecording(10);
+    EXPECT_TRUE(recorder->stoppedByUser());
+    EXPECT_LE(nowMs(), 60.0) << "ended at the first yield after the press";
+    auto got = eventsOf(*list);
+    std::erase_if(got, [](const Ev& e) { return e.type == Wait; });
+    EXPECT_EQ(got, (std::vector<Ev>{keyEv('H', true), keyEv('H', false)}));
+
+    // A stop by the user holds until the key is watched again: a recording then ends at once.
+    const int32_t count = list->EventCount;
+    const double stoppedAt = nowMs();
+    recorder->InitiateRecording(10);
+    EXPECT_EQ(list->EventCount, count);
+    EXPECT_DOUBLE_EQ(nowMs(), stoppedAt);
+
+    // Unwatched, the key is recorded like any other and the recording runs on.
+    recorder->watchStopKey(false);
+    list = makeList();
+    recorder->Events = list;
+    const auto t = static_cast<int64_t>(nowMs());
+    backend->scheduleKey(t + 20, vk::Escape, true);
+    backend->scheduleKey(t + 30, vk::Escape, false);
+    stopAt(t + 60);
+    recorder->InitiateRecording(10);
+    EXPECT_FALSE(recorder->stoppedByUser());
+    got = eventsOf(*list);
+    std::erase_if(got, [](const Ev& e) { return e.type == Wait; });
+    EXPECT_EQ(got, (std::vector<Ev>{keyEv(vk::Escape, true), keyEv(vk::Escape, false)}));
+}
+
 TEST_F(ReplayControlTest, RecordingDropsTheGestureThatStoppedIt) {
     // Input at x >= 1000 goes to the program's own windows.
     recorder->setOwnInputTest([](int32_t, CursorPoint at) { return at.x >= 1000; });
