@@ -1,5 +1,7 @@
 // The console commands: what their command lines accept, and on a real X server, a recording of
 // typed text replayed into a logging window, and a signal that ends a replay in a long wait.
+#include "XDesktop.h"
+
 #include "app/cli/ConsoleCommands.h"
 #include "app/cli/ConsoleOptions.h"
 #include "events/clsEvents.h"
@@ -11,7 +13,6 @@
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
-#include <QThread>
 
 #include <gtest/gtest.h>
 
@@ -146,22 +147,9 @@ TEST(ConsoleRecord, EndsOnTheStopKeyOrTheUntilKeyWithoutRecordingIt) {
 const QString appBinary = QStringLiteral(TVK_APP_BINARY);
 const QString logBinary = QStringLiteral(TVK_XLOG_BINARY);
 
-QString xdo(const QStringList& args) {
-    QProcess p;
-    p.start(QStringLiteral("xdotool"), args);
-    p.waitForFinished(15000);
-    return QString::fromUtf8(p.readAllStandardOutput()).trimmed();
-}
-
-void pause(int ms) {
-    QThread::msleep(static_cast<unsigned long>(ms));
-}
-
-QStringList readLines(const QString& path) {
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly)) return {};
-    return QString::fromUtf8(f.readAll()).split('\n', Qt::SkipEmptyParts);
-}
+using tvk::test::pause;
+using tvk::test::readLines;
+using tvk::test::xdo;
 
 // One connection for the whole test: opening one per question can be refused while the server
 // still tears down the last.
@@ -218,15 +206,7 @@ protected:
         errors = QString::fromUtf8(program.readAllStandardError());
         return program.exitStatus() == QProcess::NormalExit ? program.exitCode() : -1;
     }
-    void startLogger(const QString& log) {
-        logger.start(logBinary, {log, "600", "100", "300", "200"});
-        ASSERT_TRUE(logger.waitForStarted());
-        QElapsedTimer t;
-        t.start();
-        while (!readLines(log).contains("mapped") && t.elapsed() < 10000)
-            pause(50);
-        ASSERT_TRUE(readLines(log).contains("mapped"));
-    }
+    void startLogger(const QString& log) { ASSERT_TRUE(tvk::test::startLogger(logger, logBinary, log)); }
 
     QTemporaryDir dir;
     QProcess program;
