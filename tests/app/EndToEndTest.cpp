@@ -88,6 +88,27 @@ protected:
             logger.waitForFinished(5000);
         }
     }
+    // Starts a fresh logging window writing `log`, then a replay with the replay window's values
+    // from a cursor away from it; returns the replay window, empty when it did not open.
+    QString startReplayInto(const QString& log) {
+        startLogger(log);
+        xdo({"mousemove", "--sync", "50", "50"});
+        mainKey("ctrl+e");
+        const QString replay = waitWindow("^Replay$");
+        if (replay.isEmpty()) return {};
+        xdo({"windowfocus", "--sync", replay});
+        pause(300);
+        xdo({"key", "Return"}); // Start is the default button
+        return replay;
+    }
+    // Waits up to 30 s until a line of the log contains `text`, and a little more for what follows.
+    static void waitForLog(const QString& log, const QString& text) {
+        QElapsedTimer t;
+        t.start();
+        while (t.elapsed() < 30000 && !readLines(log).join('\n').contains(text))
+            pause(100);
+        pause(1500);
+    }
     // Focuses the main window and presses a shortcut there.
     void mainKey(const QString& keys) {
         xdo({"windowfocus", "--sync", mainWindow});
@@ -154,21 +175,10 @@ TEST_F(EndToEnd, RecordSaveClearOpenReplayAndSwitchLanguage) {
     chooseInDialog("Open input", saved);
     pause(300);
 
-    // Replay into a fresh logging window from elsewhere on the screen.
-    startLogger(logReplayed);
-    xdo({"mousemove", "--sync", "50", "50"});
-    mainKey("ctrl+e");
-    const QString replay = waitWindow("^Replay$");
+    // Replay into a fresh logging window; wait until it has seen the last button of the recording.
+    const QString replay = startReplayInto(logReplayed);
     ASSERT_FALSE(replay.isEmpty());
-    xdo({"windowfocus", "--sync", replay});
-    pause(300);
-    xdo({"key", "Return"}); // Start is the default button
-    // Wait until the logger has seen the last button of the recording and a little more.
-    QElapsedTimer t;
-    t.start();
-    while (t.elapsed() < 30000 && !readLines(logReplayed).join('\n').contains("button up 3"))
-        pause(100);
-    pause(1500);
+    waitForLog(logReplayed, "button up 3");
 
     const QStringList recorded = inputOf(readLines(logRecorded));
     const QStringList replayed = inputOf(readLines(logReplayed));
@@ -270,19 +280,9 @@ TEST_F(EndToEnd, RecordingsHoldNoneOfTheGestureThatStoppedThem) {
         stop.stop();
         pause(1000);
 
-        startLogger(replayedLog);
-        xdo({"mousemove", "--sync", "50", "50"});
-        mainKey("ctrl+e");
-        const QString replay = waitWindow("^Replay$");
+        const QString replay = startReplayInto(replayedLog);
         ASSERT_FALSE(replay.isEmpty());
-        xdo({"windowfocus", "--sync", replay});
-        pause(300);
-        xdo({"key", "Return"});
-        QElapsedTimer t;
-        t.start();
-        while (t.elapsed() < 30000 && !readLines(replayedLog).contains("key up o"))
-            pause(100);
-        pause(1500);
+        waitForLog(replayedLog, "key up o");
         EXPECT_EQ(inputOf(readLines(replayedLog)), expected)
             << "recorded: " << inputOf(readLines(recordedLog)).join(", ").toStdString();
         xdo({"windowfocus", "--sync", replay});
