@@ -11,13 +11,27 @@ managed() {
 if [ -z "${DISPLAY:-}" ] || managed; then
     exec "$@"
 fi
-openbox --sm-disable >/dev/null 2>&1 &
-wm=$!
-trap 'kill "$wm" 2>/dev/null || true; wait "$wm" 2>/dev/null || true' EXIT
-for _ in $(seq 1 100); do
+log="$(mktemp)"
+wm=""
+trap '[ -z "$wm" ] || { kill "$wm" 2>/dev/null; wait "$wm" 2>/dev/null; }; rm -f "$log"' EXIT
+# The server may still be resetting after the last client of the previous test left: try again.
+for attempt in 1 2 3 4 5; do
+    openbox --sm-disable >"$log" 2>&1 &
+    wm=$!
+    for _ in $(seq 1 50); do
+        managed && break
+        kill -0 "$wm" 2>/dev/null || break
+        sleep 0.1
+    done
     managed && break
-    kill -0 "$wm" 2>/dev/null || { echo "openbox did not start on $DISPLAY" >&2; exit 1; }
-    sleep 0.1
+    kill "$wm" 2>/dev/null || true
+    wait "$wm" 2>/dev/null || true
+    wm=""
+    sleep 0.5
 done
-managed || { echo "openbox does not manage $DISPLAY" >&2; exit 1; }
+if [ -z "$wm" ]; then
+    echo "openbox does not manage $DISPLAY:" >&2
+    cat "$log" >&2
+    exit 1
+fi
 "$@"
