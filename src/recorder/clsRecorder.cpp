@@ -133,9 +133,10 @@ void clsRecorder::InitiateRecording(int32_t lngInterval) {
     KeyStateTable now{};
     while (!m_stopRequested) {
         backend->readKeyStates(now);
+        const bool keysChanged = now != m_keyStates;
         // One poll may find a modifier and a key changed together (AltGr+Q typed within a poll):
         // modifier presses go first and their releases last, the order in which a person types.
-        for (int pass = 0; pass < 3; ++pass) {
+        for (int pass = 0; keysChanged && pass < 3; ++pass) {
             for (int32_t k = 0; k <= 255; ++k) {
                 const bool down = now[static_cast<size_t>(k)];
                 if (down == m_keyStates[static_cast<size_t>(k)]) continue;
