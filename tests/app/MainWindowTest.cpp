@@ -217,6 +217,33 @@ TEST_F(MainWindowTest, TheUsersStopKeyEndsARecordingAndUnchecksRecord) {
     EXPECT_FALSE(window->document()->recorder()->stoppedByUser());
 }
 
+TEST_F(MainWindowTest, ARecordingInsideAReplayLeavesTheReplaysStopKeyWatched) {
+    const auto recorder = window->document()->recorder();
+    for (int i = 0; i < 4; ++i)
+        window->document()->events()->AddEvent(Wait, false, 0, 0, 50);
+    recorder->setStopKey(vk::Escape);
+    recorder->watchStopKey(true); // as the replay window does
+    bool nested = false;
+    auto record = recorder->ExecutingEvent.connect([&](int32_t, bool& cancel) {
+        cancel = true;
+        if (std::exchange(nested, true)) return;
+        // The replay's own Ctrl+R reaches the main window: a recording runs until Record again.
+        const auto now = std::chrono::duration_cast<std::chrono::milliseconds>(backend->monotonicNow()).count();
+        backend->scheduleAction(now + 30, [&] { window->action("mnuRecord")->trigger(); });
+        window->action("mnuRecord")->trigger();
+    });
+    recorder->ReplayEvents(0, -1);
+    record.disconnect();
+    ASSERT_TRUE(nested);
+    EXPECT_FALSE(recorder->stoppedByUser());
+    // The next pass still stops at the user's key.
+    const auto now = std::chrono::duration_cast<std::chrono::milliseconds>(backend->monotonicNow()).count();
+    backend->scheduleKey(now + 20, vk::Escape, true);
+    recorder->ReplayEvents(0, -1);
+    EXPECT_TRUE(recorder->stoppedByUser());
+    EXPECT_LT(backend->monotonicNow(), std::chrono::milliseconds(now + 60));
+}
+
 TEST_F(MainWindowTest, KeysWithoutACodeAreReportedOnceWhenTheRecordingEnds) {
     for (const int count : {1, 2, 0}) {
         for (int i = 0; i < count; ++i)

@@ -499,14 +499,18 @@ void frmMain::mnuRecord_Click() {
     connect(&status, &QTimer::timeout, this, showStatus);
     showStatus();
     status.start(250);
-    // The user's own press of the stop key ends the recording as it ends a replay.
-    recorder->setStopKey(
-        settings().Setting(QStringLiteral("Replay"), QStringLiteral("StopKey"), QStringLiteral("27")).toInt());
-    recorder->watchStopKey(true);
+    // The user's own press of the stop key ends the recording as it ends a replay. A recording
+    // started inside a replay keeps the replay's watch: the key then ends both.
+    const bool ownWatch = !recorder->isReplaying();
+    if (ownWatch) {
+        recorder->setStopKey(
+            settings().Setting(QStringLiteral("Replay"), QStringLiteral("StopKey"), QStringLiteral("27")).toInt());
+        recorder->watchStopKey(true);
+    }
     try {
         recorder->InitiateRecording(10);
     } catch (const RuntimeError&) {
-        recorder->watchStopKey(false);
+        if (ownWatch) recorder->watchStopKey(false);
         if (self) {
             record->setChecked(false);
             setActivityText(QString());
@@ -514,7 +518,7 @@ void frmMain::mnuRecord_Click() {
         throw;
     }
     const bool byStopKey = recorder->stoppedByUser();
-    recorder->watchStopKey(false);
+    if (ownWatch) recorder->watchStopKey(false);
     if (self && byStopKey) record->setChecked(false);
     if (self && !record->isChecked()) setActivityText(QString());
     // Stopped: by Record again (which unchecked the item), the stop key, Clear, or closing this window.
