@@ -1,12 +1,12 @@
 // Recorded time accuracy: 140 key and button changes injected by another client at known
 // intervals (40 to 300 ms) while the X11 backend records at 10 ms; the Waits between the recorded
 // changes are compared with the intervals between the server's own timestamps of those changes.
+#include "RawInputListener.h"
 #include "recorder/VirtualKeys.h"
 #include "recorder/clsRecorder.h"
 #include "recorder/x11/X11Backend.h"
 
 #include <X11/Xlib.h>
-#include <X11/extensions/XInput2.h>
 #include <X11/extensions/XTest.h>
 #include <X11/keysym.h>
 
@@ -19,42 +19,15 @@
 #include <thread>
 #include <vector>
 
-namespace {
-
-// Server times of the raw key and button events the listener received, in order.
-std::vector<uint32_t> serverTimes(Display* listener, int xiOpcode) {
-    std::vector<uint32_t> times;
-    XSync(listener, False);
-    while (XPending(listener) > 0) {
-        XEvent event;
-        XNextEvent(listener, &event);
-        XGenericEventCookie* cookie = &event.xcookie;
-        if (cookie->type != GenericEvent || cookie->extension != xiOpcode || !XGetEventData(listener, cookie)) continue;
-        times.push_back(static_cast<uint32_t>(static_cast<const XIRawEvent*>(cookie->data)->time));
-        XFreeEventData(listener, cookie);
-    }
-    return times;
-}
-
-} // namespace
-
 int main() {
     std::string why;
     auto backend = tvk::createX11Backend({}, &why);
     Display* injector = XOpenDisplay(nullptr);
-    Display* listener = XOpenDisplay(nullptr);
-    int xiOpcode = 0, eventBase = 0, errorBase = 0;
-    if (!backend || !injector || !listener ||
-        !XQueryExtension(listener, "XInputExtension", &xiOpcode, &eventBase, &errorBase)) {
+    tvk::bench::RawInputListener listener;
+    if (!backend || !injector || !listener.ok()) {
         std::fprintf(stderr, "bench_recorder_intervals: no X display (%s)\n", why.c_str());
         return 1;
     }
-    unsigned char bits[XIMaskLen(XI_LASTEVENT)] = {};
-    for (int type : {XI_RawKeyPress, XI_RawKeyRelease, XI_RawButtonPress, XI_RawButtonRelease})
-        XISetMask(bits, type);
-    XIEventMask mask{XIAllMasterDevices, static_cast<int>(sizeof(bits)), bits};
-    XISelectEvents(listener, DefaultRootWindow(listener), &mask, 1);
-    XSync(listener, False);
 
     constexpr int kChanges = 140;
     const unsigned keyA = XKeysymToKeycode(injector, XK_a);
@@ -96,7 +69,7 @@ int main() {
         if ((type == tvk::KeyBoard && code == 'A') || (type == tvk::MouseClick && code == tvk::vk::LButton))
             recorded.push_back(clock);
     }
-    const std::vector<uint32_t> server = serverTimes(listener, xiOpcode);
+    const std::vector<uint32_t> server = listener.takeServerTimes();
     if (recorded.size() != kChanges || server.size() != kChanges) {
         std::fprintf(stderr, "bench_recorder_intervals: %zu changes recorded, %zu seen by the server, %d injected\n",
                      recorded.size(), server.size(), kChanges);
@@ -113,7 +86,6 @@ int main() {
     };
     std::printf("record_interval_error_median_ms: %.1f ms\n", percentile(0.5));
     std::printf("record_interval_error_p99_ms: %.1f ms\n", percentile(0.99));
-    XCloseDisplay(listener);
     XCloseDisplay(injector);
     return 0;
 }

@@ -1,12 +1,10 @@
 // Replay jitter as another client sees it: 500 key and button changes replayed at 1x through the
 // X11 backend; a second client reads the server's timestamps of the raw events they cause, and
 // the figure is the 99th percentile of |interval seen - interval recorded|.
+#include "RawInputListener.h"
 #include "recorder/VirtualKeys.h"
 #include "recorder/clsRecorder.h"
 #include "recorder/x11/X11Backend.h"
-
-#include <X11/Xlib.h>
-#include <X11/extensions/XInput2.h>
 
 #include <algorithm>
 #include <cmath>
@@ -17,18 +15,11 @@
 int main() {
     std::string why;
     auto backend = tvk::createX11Backend({}, &why);
-    Display* listener = XOpenDisplay(nullptr);
-    int xiOpcode = 0, eventBase = 0, errorBase = 0;
-    if (!backend || !listener || !XQueryExtension(listener, "XInputExtension", &xiOpcode, &eventBase, &errorBase)) {
+    tvk::bench::RawInputListener listener;
+    if (!backend || !listener.ok()) {
         std::fprintf(stderr, "bench_recorder_jitter: no X display (%s)\n", why.c_str());
         return 1;
     }
-    unsigned char bits[XIMaskLen(XI_LASTEVENT)] = {};
-    for (int type : {XI_RawKeyPress, XI_RawKeyRelease, XI_RawButtonPress, XI_RawButtonRelease})
-        XISetMask(bits, type);
-    XIEventMask mask{XIAllMasterDevices, static_cast<int>(sizeof(bits)), bits};
-    XISelectEvents(listener, DefaultRootWindow(listener), &mask, 1);
-    XSync(listener, False);
 
     // Key A and the left button, down and up in turn, 10 to 50 ms apart.
     constexpr int kChanges = 500;
@@ -51,16 +42,7 @@ int main() {
     recorder->ReplayEvents(0, -1);
     recorder->releaseHeldInput();
 
-    std::vector<uint32_t> seen;
-    XSync(listener, False);
-    while (XPending(listener) > 0) {
-        XEvent event;
-        XNextEvent(listener, &event);
-        XGenericEventCookie* cookie = &event.xcookie;
-        if (cookie->type != GenericEvent || cookie->extension != xiOpcode || !XGetEventData(listener, cookie)) continue;
-        seen.push_back(static_cast<uint32_t>(static_cast<const XIRawEvent*>(cookie->data)->time));
-        XFreeEventData(listener, cookie);
-    }
+    const std::vector<uint32_t> seen = listener.takeServerTimes();
     if (seen.size() != kChanges) {
         std::fprintf(stderr, "bench_recorder_jitter: %zu of %d changes seen\n", seen.size(), kChanges);
         return 1;
@@ -74,6 +56,5 @@ int main() {
     const size_t p99 = std::min(errors.size() - 1, static_cast<size_t>(std::ceil(0.99 * errors.size())) - 1);
     std::printf("replay_jitter_median_ms: %.1f ms\n", errors[errors.size() / 2]);
     std::printf("replay_jitter_p99_ms: %.1f ms\n", errors[p99]);
-    XCloseDisplay(listener);
     return 0;
 }

@@ -8,7 +8,7 @@ TVK_PACKAGES=(
     libx11-dev libxi-dev libxtst-dev libxkbcommon-dev
     libgtest-dev libgmock-dev libbenchmark-dev
     clang-14 libclang-rt-14-dev clang-format
-    xvfb xauth xdotool x11-utils x11-xkb-utils
+    xvfb xauth xdotool x11-utils x11-xkb-utils openbox
     lua5.4
     fonts-dejavu-core fonts-liberation2 locales
     git dpkg-dev file lintian appstream shared-mime-info
@@ -17,7 +17,7 @@ TVK_PACKAGES=(
 # The commands the build, the tests and the benchmarks run, each from a package above.
 TVK_TOOLS=(
     cmake g++ make pkg-config clang++-14 clang-format git
-    Xvfb xauth xdotool xdpyinfo setxkbmap lua5.4
+    Xvfb xauth xdotool xdpyinfo xprop setxkbmap openbox lua5.4
     locale-gen localedef
     cpack dpkg-deb dpkg-shlibdeps lintian appstreamcli update-mime-database gzip
 )

@@ -115,6 +115,7 @@ QStringList GlobalHotkeys::apply() {
         settings().Setting(QStringLiteral("Hotkeys"), QStringLiteral("Enabled"), QStringLiteral("0")) == "1";
     if (!enabled) {
         m_timer.stop();
+        if (onApplied) onApplied({});
         return taken;
     }
     for (Command command : kCommands) {
@@ -130,6 +131,12 @@ QStringList GlobalHotkeys::apply() {
         m_bindings[id] = {key, mods};
     }
     m_timer.start(kPollPeriod);
+    if (onApplied) {
+        std::vector<CommandKeyFilter::Combination> grabbed;
+        for (const Binding& binding : m_bindings)
+            if (binding.vk != 0) grabbed.push_back({binding.vk, binding.modifiers});
+        onApplied(grabbed);
+    }
     return taken;
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "recorder/CommandKeyFilter.h"
+
 #include <QObject>
 #include <QString>
 #include <QStringList>
@@ -11,8 +13,6 @@
 #include <vector>
 
 namespace tvk {
-
-class InputBackend;
 
 // The opt-in global hotkeys: their combinations come from the settings store ("Hotkeys" /
 // "Enabled", "Record", "Replay", "StopReplay", in portable key-sequence text such as "Ctrl+F9"),
@@ -27,6 +27,8 @@ public:
 
     // Runs for each hotkey pressed, after the poll that saw it has returned.
     std::function<void(Command)> onCommand;
+    // Runs after every apply, with the combinations now grabbed.
+    std::function<void(const std::vector<CommandKeyFilter::Combination>&)> onApplied;
 
     // Gives back every grab, then grabs what the settings enable. Returns the combinations
     // another program holds ("Ctrl+F9"); the others work.

@@ -28,7 +28,10 @@ void runCommand(frmMain& main, const GlobalHotkeys& hotkeys, GlobalHotkeys::Comm
             recorder->StopProcess(hotkeys.keysOf(command));
             main.setActivityText(QString());
         } else if (!replaying) {
+            // The hotkey's keys still held when the recording starts leave no release in it.
+            recorder->setStartGesture(hotkeys.keysOf(command));
             main.action("mnuRecord")->trigger();
+            recorder->setStartGesture({});
         }
         break;
     case GlobalHotkeys::Command::StartReplay:
@@ -49,6 +52,10 @@ void installGlobalHotkeys(frmMain* window, std::shared_ptr<InputBackend> backend
     QPointer<frmMain> main(window);
     hotkeys->onCommand = [main, hotkeys](GlobalHotkeys::Command command) {
         if (main) runCommand(*main, *hotkeys, command);
+    };
+    // Whatever the settings make a hotkey stays out of recordings.
+    hotkeys->onApplied = [main](const std::vector<CommandKeyFilter::Combination>& combinations) {
+        if (main) main->document()->recorder()->setCommandKeys(combinations);
     };
     const QStringList taken = hotkeys->apply();
     if (!taken.isEmpty())

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cmath>
 #include <optional>
+#include <utility>
 
 namespace tvk {
 
@@ -113,7 +114,10 @@ void clsRecorder::InitiateRecording(int32_t lngInterval) {
 
     m_stopRequested = false;
     m_gestureKeys.clear();
+    const std::vector<int32_t> startGesture = std::exchange(m_startGesture, {});
     const auto recordedList = requireEvents();
+    // As with replays, a stop by the user holds until the stop key is watched again.
+    if (m_watchingStopKey && m_stoppedByUser) return;
     const int32_t first = recordedList->EventCount;
     std::vector<bool> own; // per event of this recording: it went to one of the program's windows
     m_mouseDetail = recordedList->MouseUpDetail;
@@ -123,19 +127,25 @@ void clsRecorder::InitiateRecording(int32_t lngInterval) {
     CursorPoint lastRecorded;
     backend->beginPolling();
     backend->readKeyStates(m_keyStates);
+    m_commandKeys.begin(m_keyStates, startGesture);
     m_unrecordedKeys = 0;
 
     KeyStateTable now{};
     while (!m_stopRequested) {
         backend->readKeyStates(now);
+        const bool keysChanged = now != m_keyStates;
         // One poll may find a modifier and a key changed together (AltGr+Q typed within a poll):
         // modifier presses go first and their releases last, the order in which a person types.
-        for (int pass = 0; pass < 3; ++pass) {
+        for (int pass = 0; keysChanged && pass < 3; ++pass) {
             for (int32_t k = 0; k <= 255; ++k) {
                 const bool down = now[static_cast<size_t>(k)];
                 if (down == m_keyStates[static_cast<size_t>(k)]) continue;
                 if (k >= 10 && k <= 12) continue; // never recorded
                 if (pass != (!isModifier(k) ? 1 : down ? 0 : 2)) continue;
+                if (m_commandKeys.leavesOut(k, down, now)) {
+                    if (down) takeBackModifiers(*recordedList, first, own, now);
+                    continue;
+                }
                 recordChange(k, down, stamp, current, lastRecorded);
                 const auto list = requireEvents();
                 if (list == recordedList && list->EventCount > first) {
@@ -161,6 +171,7 @@ void clsRecorder::InitiateRecording(int32_t lngInterval) {
         }
         backend->sleep(lngInterval);
         backend->yield();
+        checkStopKey();
     }
     m_unrecordedKeys = backend->unrecordableKeyPresses();
     trimStopGesture(*recordedList, first, own);
@@ -173,12 +184,30 @@ void clsRecorder::trimStopGesture(clsEvents& list, int32_t first, std::vector<bo
     StopGesture stop;
     stop.gestureKeys = std::move(m_gestureKeys);
     m_gestureKeys.clear();
+    if (m_stoppedByUser) stop.gestureKeys.push_back(m_stopKey);
     for (int32_t k = 8; k <= 255; ++k) {
         if (m_keyStates[static_cast<size_t>(k)]) stop.heldKeys.push_back(k);
     }
     const int32_t cut = stopTailStart(list, first, own, stop);
     for (int32_t i = list.EventCount - 1; i >= cut; --i)
         list.RemoveEvent(i);
+}
+
+void clsRecorder::takeBackModifiers(clsEvents& list, int32_t first, std::vector<bool>& own, const KeyStateTable& now) {
+    // The presses of modifiers still down that came straight before a command key (past Waits and
+    // moves) were its modifiers: they go, and their releases with them.
+    if (Events.get() != &list) return;
+    for (int32_t i = list.EventCount - 1; i >= first; --i) {
+        const int32_t type = list.EventType(i);
+        if (type == Wait || type == MouseMove) continue;
+        const int32_t code = list.EventData(i);
+        if (type != KeyBoard || list.EventPressed(i) == 0 || !isModifier(code) || !now[static_cast<size_t>(code)])
+            return;
+        m_commandKeys.hide(code);
+        list.RemoveEvent(i);
+        const auto offset = static_cast<size_t>(i - first);
+        if (offset < own.size()) own.erase(own.begin() + static_cast<std::ptrdiff_t>(offset));
+    }
 }
 
 void clsRecorder::recordChange(int32_t k, bool down, int32_t& stamp, CursorPoint& current, CursorPoint& lastRecorded) {

@@ -2,6 +2,7 @@
 
 #include "events/Signal.h"
 #include "events/clsEvents.h"
+#include "recorder/CommandKeyFilter.h"
 #include "recorder/InputBackend.h"
 
 #include <cstdint>
@@ -24,9 +25,10 @@ public:
 
     std::shared_ptr<clsEvents> Events; // the list recorded into and replayed; set by the owner
 
-    // Polls every lngInterval ms and appends one event per change until StopProcess. When it
-    // stops, the trailing gesture that stopped it is removed (see stopTailStart): presses of keys
-    // still held, input to the program's own windows (setOwnInputTest) and the stop's gesture keys.
+    // Polls every lngInterval ms and appends one event per change until StopProcess or, while it
+    // is watched, the user's press of the stop key. When it stops, the trailing gesture that
+    // stopped it is removed (see stopTailStart): presses of keys still held, input to the
+    // program's own windows (setOwnInputTest), the stop's gesture keys and the stop key.
     // Raises 91 without a list and 5 for an interval below 1.
     void InitiateRecording(int32_t lngInterval);
     // Replays StartIndex..EndIndex once (indices IsEvent rejects become 0 / EventCount - 1),
@@ -39,11 +41,17 @@ public:
     void StopProcess(std::vector<int32_t> gestureKeys);
 
     // The panic key: while watched, a press of it that the backend did not inject stops the
-    // replays and every later one until watched again. 0 (or a code outside 1..255) turns it off.
+    // recording or replays and every later one until watched again. 0 (or a code outside 1..255) turns it off.
     void setStopKey(int32_t vk) { m_stopKey = vk; }
     // Starts (on) or ends watching; either way forgets an earlier stop by the user.
     void watchStopKey(bool on);
     bool stoppedByUser() const { return m_stoppedByUser; }
+    // The program's global hotkeys: a recording leaves out every press of one, with its release and
+    // the modifier presses that led straight to it.
+    void setCommandKeys(std::vector<CommandKeyFilter::Combination> keys) { m_commandKeys.setCombinations(keys); }
+    // The keys of the gesture that starts the next recording (a hotkey and its modifiers): those
+    // still held when it starts leave no release in it.
+    void setStartGesture(std::vector<int32_t> keys) { m_startGesture = std::move(keys); }
     // Says whether recorded input of vk at a position went to one of the program's own windows.
     void setOwnInputTest(std::function<bool(int32_t vk, CursorPoint at)> test) { m_ownInput = std::move(test); }
 
@@ -84,6 +92,7 @@ private:
     void yieldIfDue();
     void checkStopKey();
     void trimStopGesture(clsEvents& list, int32_t first, std::vector<bool>& own);
+    void takeBackModifiers(clsEvents& list, int32_t first, std::vector<bool>& own, const KeyStateTable& now);
     void waitInterval(int32_t ms, std::optional<std::chrono::nanoseconds>& scheduleEnd);
     // Sleeps until `deadline`, yielding at least every yield period; false when a stop came.
     bool sleepYielding(std::chrono::nanoseconds deadline);
@@ -107,6 +116,8 @@ private:
     bool m_stoppedByUser = false;
     uint64_t m_stopKeyPresses = 0; // the user's presses of the stop key when watching began
     std::vector<int32_t> m_gestureKeys;
+    std::vector<int32_t> m_startGesture;
+    CommandKeyFilter m_commandKeys;
     std::function<bool(int32_t, CursorPoint)> m_ownInput;
     int32_t m_unrecordedKeys = 0;
     int m_recordingDepth = 0;

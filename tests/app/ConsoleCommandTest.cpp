@@ -1,14 +1,18 @@
 // The console commands: what their command lines accept, and on a real X server, a recording of
 // typed text replayed into a logging window, and a signal that ends a replay in a long wait.
+#include "XDesktop.h"
+
+#include "app/cli/ConsoleCommands.h"
 #include "app/cli/ConsoleOptions.h"
 #include "events/clsEvents.h"
+#include "recorder/VirtualKeys.h"
+#include "recorder/simulated/SimulatedBackend.h"
 
 #include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
-#include <QThread>
 
 #include <gtest/gtest.h>
 
@@ -93,27 +97,59 @@ TEST(ConsoleOptions, RefusesWhatCannotRun) {
         EXPECT_THROW(tvk::parseConsoleCommand(words(line)), UsageError) << line;
 }
 
+// A recording on the simulated desktop ends on the stop key, or on the until-key, and keeps
+// neither press; with the stop key off, Escape is recorded like any key.
+TEST(ConsoleRecord, EndsOnTheStopKeyOrTheUntilKeyWithoutRecordingIt) {
+    struct Case {
+        const char* name;
+        int stopKey;
+        std::string options;
+        int32_t ending;
+        std::vector<std::pair<int32_t, bool>> keys;
+    };
+    const std::vector<Case> cases{
+        {"stop key", tvk::vk::Escape, "", tvk::vk::Escape, {{'H', true}, {'H', false}}},
+        {"until-key", tvk::vk::Escape, " --until-key 81", 'Q', {{'H', true}, {'H', false}}},
+        {"stop key off",
+         0,
+         " --duration 0.3",
+         tvk::vk::Escape,
+         {{'H', true}, {'H', false}, {tvk::vk::Escape, true}, {tvk::vk::Escape, false}}},
+    };
+    for (const auto& c : cases) {
+        QTemporaryDir dir;
+        const std::string file = dir.filePath("rec.tvk").toStdString();
+        auto backend = std::make_shared<tvk::SimulatedBackend>();
+        backend->scheduleKey(20, 'H', true);
+        backend->scheduleKey(30, 'H', false);
+        backend->scheduleKey(101, c.ending, true);
+        backend->scheduleKey(150, c.ending, false);
+        // Whatever the case, the recording ends: the simulated clock runs only while it polls.
+        backend->scheduleAction(5000, [] { std::raise(SIGTERM); });
+        std::FILE* err = std::tmpfile();
+        const int status = tvk::runConsoleCommand(
+            words("record " + file + c.options), [&](std::string&) { return backend; }, c.stopKey, stdout, err);
+        std::fclose(err);
+        EXPECT_EQ(status, tvk::exitcode::Done) << c.name;
+        EXPECT_LT(backend->monotonicNow(), std::chrono::milliseconds(400)) << c.name;
+        tvk::clsEvents events;
+        events.LoadFile(file);
+        std::vector<std::pair<int32_t, bool>> keys;
+        for (int32_t i = 0; i < events.EventCount; ++i)
+            if (events.EventType(i) == tvk::KeyBoard)
+                keys.emplace_back(events.EventData(i), events.EventPressed(i) != 0);
+        EXPECT_EQ(keys, c.keys) << c.name;
+    }
+}
+
 // ---- On a real X server ----
 
 const QString appBinary = QStringLiteral(TVK_APP_BINARY);
 const QString logBinary = QStringLiteral(TVK_XLOG_BINARY);
 
-QString xdo(const QStringList& args) {
-    QProcess p;
-    p.start(QStringLiteral("xdotool"), args);
-    p.waitForFinished(15000);
-    return QString::fromUtf8(p.readAllStandardOutput()).trimmed();
-}
-
-void pause(int ms) {
-    QThread::msleep(static_cast<unsigned long>(ms));
-}
-
-QStringList readLines(const QString& path) {
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly)) return {};
-    return QString::fromUtf8(f.readAll()).split('\n', Qt::SkipEmptyParts);
-}
+using tvk::test::pause;
+using tvk::test::readLines;
+using tvk::test::xdo;
 
 // One connection for the whole test: opening one per question can be refused while the server
 // still tears down the last.
@@ -170,15 +206,7 @@ protected:
         errors = QString::fromUtf8(program.readAllStandardError());
         return program.exitStatus() == QProcess::NormalExit ? program.exitCode() : -1;
     }
-    void startLogger(const QString& log) {
-        logger.start(logBinary, {log, "600", "100", "300", "200"});
-        ASSERT_TRUE(logger.waitForStarted());
-        QElapsedTimer t;
-        t.start();
-        while (!readLines(log).contains("mapped") && t.elapsed() < 10000)
-            pause(50);
-        ASSERT_TRUE(readLines(log).contains("mapped"));
-    }
+    void startLogger(const QString& log) { ASSERT_TRUE(tvk::test::startLogger(logger, logBinary, log)); }
 
     QTemporaryDir dir;
     QProcess program;

@@ -1,5 +1,7 @@
 // The program as a person uses it, on a real X server: record typed text and clicks into another
 // window, save, clear, open, replay into that window, and switch the language.
+#include "XDesktop.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
@@ -8,7 +10,6 @@
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
-#include <QThread>
 
 #include <gtest/gtest.h>
 
@@ -17,44 +18,14 @@
 
 namespace {
 
+using tvk::test::pause;
+using tvk::test::readLines;
+using tvk::test::waitGone;
+using tvk::test::waitWindow;
+using tvk::test::xdo;
+
 const QString appBinary = QStringLiteral(TVK_APP_BINARY);
 const QString logBinary = QStringLiteral(TVK_XLOG_BINARY);
-
-// Runs xdotool and returns its output.
-QString xdo(const QStringList& args, int timeoutMs = 15000) {
-    QProcess p;
-    p.start(QStringLiteral("xdotool"), args);
-    p.waitForFinished(timeoutMs);
-    return QString::fromUtf8(p.readAllStandardOutput()).trimmed();
-}
-
-// The id of the first window whose title matches `pattern`, waiting up to `ms`; empty if none.
-QString waitWindow(const QString& pattern, int ms = 15000) {
-    QElapsedTimer t;
-    t.start();
-    while (t.elapsed() < ms) {
-        const QString ids = xdo({"search", "--onlyvisible", "--name", pattern});
-        if (!ids.isEmpty()) return ids.split('\n').first();
-        QThread::msleep(100);
-    }
-    return {};
-}
-
-bool waitGone(const QString& pattern, int ms = 15000) {
-    QElapsedTimer t;
-    t.start();
-    while (t.elapsed() < ms) {
-        if (xdo({"search", "--onlyvisible", "--name", pattern}).isEmpty()) return true;
-        QThread::msleep(100);
-    }
-    return false;
-}
-
-QStringList readLines(const QString& path) {
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly)) return {};
-    return QString::fromUtf8(f.readAll()).split('\n', Qt::SkipEmptyParts);
-}
 
 // The key and button lines of a log, positions dropped (they are compared separately).
 QStringList inputOf(const QStringList& lines) {
@@ -63,10 +34,6 @@ QStringList inputOf(const QStringList& lines) {
     for (QString l : lines)
         if (l.startsWith("key ") || l.startsWith("button ")) out << l.remove(at);
     return out;
-}
-
-void pause(int ms) {
-    QThread::msleep(static_cast<unsigned long>(ms));
 }
 
 // The program writes a file just after its dialog has gone; wait for it.
@@ -113,19 +80,34 @@ protected:
     }
     void startLogger(const QString& log) {
         stopLogger();
-        logger.start(logBinary, {log, "600", "100", "300", "200"});
-        ASSERT_TRUE(logger.waitForStarted());
-        QElapsedTimer t;
-        t.start();
-        while (!readLines(log).contains("mapped") && t.elapsed() < 10000)
-            pause(50);
-        ASSERT_TRUE(readLines(log).contains("mapped"));
+        ASSERT_TRUE(tvk::test::startLogger(logger, logBinary, log));
     }
     void stopLogger() {
         if (logger.state() != QProcess::NotRunning) {
             logger.terminate();
             logger.waitForFinished(5000);
         }
+    }
+    // Starts a fresh logging window writing `log`, then a replay with the replay window's values
+    // from a cursor away from it; returns the replay window, empty when it did not open.
+    QString startReplayInto(const QString& log) {
+        startLogger(log);
+        xdo({"mousemove", "--sync", "50", "50"});
+        mainKey("ctrl+e");
+        const QString replay = waitWindow("^Replay$");
+        if (replay.isEmpty()) return {};
+        xdo({"windowfocus", "--sync", replay});
+        pause(300);
+        xdo({"key", "Return"}); // Start is the default button
+        return replay;
+    }
+    // Waits up to 30 s until a line of the log contains `text`, and a little more for what follows.
+    static void waitForLog(const QString& log, const QString& text) {
+        QElapsedTimer t;
+        t.start();
+        while (t.elapsed() < 30000 && !readLines(log).join('\n').contains(text))
+            pause(100);
+        pause(1500);
     }
     // Focuses the main window and presses a shortcut there.
     void mainKey(const QString& keys) {
@@ -193,21 +175,10 @@ TEST_F(EndToEnd, RecordSaveClearOpenReplayAndSwitchLanguage) {
     chooseInDialog("Open input", saved);
     pause(300);
 
-    // Replay into a fresh logging window from elsewhere on the screen.
-    startLogger(logReplayed);
-    xdo({"mousemove", "--sync", "50", "50"});
-    mainKey("ctrl+e");
-    const QString replay = waitWindow("^Replay$");
+    // Replay into a fresh logging window; wait until it has seen the last button of the recording.
+    const QString replay = startReplayInto(logReplayed);
     ASSERT_FALSE(replay.isEmpty());
-    xdo({"windowfocus", "--sync", replay});
-    pause(300);
-    xdo({"key", "Return"}); // Start is the default button
-    // Wait until the logger has seen the last button of the recording and a little more.
-    QElapsedTimer t;
-    t.start();
-    while (t.elapsed() < 30000 && !readLines(logReplayed).join('\n').contains("button up 3"))
-        pause(100);
-    pause(1500);
+    waitForLog(logReplayed, "button up 3");
 
     const QStringList recorded = inputOf(readLines(logRecorded));
     const QStringList replayed = inputOf(readLines(logReplayed));
@@ -309,19 +280,9 @@ TEST_F(EndToEnd, RecordingsHoldNoneOfTheGestureThatStoppedThem) {
         stop.stop();
         pause(1000);
 
-        startLogger(replayedLog);
-        xdo({"mousemove", "--sync", "50", "50"});
-        mainKey("ctrl+e");
-        const QString replay = waitWindow("^Replay$");
+        const QString replay = startReplayInto(replayedLog);
         ASSERT_FALSE(replay.isEmpty());
-        xdo({"windowfocus", "--sync", replay});
-        pause(300);
-        xdo({"key", "Return"});
-        QElapsedTimer t;
-        t.start();
-        while (t.elapsed() < 30000 && !readLines(replayedLog).contains("key up o"))
-            pause(100);
-        pause(1500);
+        waitForLog(replayedLog, "key up o");
         EXPECT_EQ(inputOf(readLines(replayedLog)), expected)
             << "recorded: " << inputOf(readLines(recordedLog)).join(", ").toStdString();
         xdo({"windowfocus", "--sync", replay});

@@ -77,6 +77,32 @@ TEST_F(HotkeysTest, RecordHotkeyStartsAndStopsARecordingThatHoldsNoneOfItsKeys) 
     EXPECT_EQ(keys, (std::vector<std::pair<int32_t, bool>>{{'H', true}, {'H', false}}));
 }
 
+TEST_F(HotkeysTest, NoHotkeyPressedAroundOrDuringARecordingIsRecorded) {
+    installGlobalHotkeys(main, backend);
+    main->document()->recorder()->setOwnInputTest({});
+    // Ctrl+F9 starts the recording and is still held when it starts.
+    backend->setKeyDown(vk::LControl, true);
+    backend->setKeyDown(kF9, true);
+    hotkeys()->poll();
+    backend->scheduleKey(5, kF9, false);
+    backend->scheduleKey(8, vk::LControl, false);
+    backend->scheduleKey(15, 'H', true);
+    backend->scheduleKey(25, 'H', false);
+    for (const auto& [at, key] : {std::pair{45, kF10}, std::pair{95, kF11}}) {
+        scheduleCtrl(at, key); // replay and stop replay, which do nothing while recording
+        backend->scheduleKey(at + 20, key, false);
+        backend->scheduleKey(at + 30, vk::LControl, false);
+    }
+    scheduleCtrl(145, kF9);
+    QApplication::processEvents();
+    ASSERT_FALSE(main->document()->recorder()->isRecording());
+    std::vector<std::pair<int32_t, bool>> keys;
+    const auto& events = *main->document()->events();
+    for (int32_t i = 0; i < events.EventCount; ++i)
+        if (events.EventType(i) == KeyBoard) keys.emplace_back(events.EventData(i), events.EventPressed(i) != 0);
+    EXPECT_EQ(keys, (std::vector<std::pair<int32_t, bool>>{{'H', true}, {'H', false}}));
+}
+
 TEST_F(HotkeysTest, ReplayHotkeysStartWithTheLastValuesAndStopWithoutClosing) {
     for (int i = 0; i < 3; ++i)
         main->document()->events()->AddEvent(KeyBoard, true, 0, 0, 'A' + i);

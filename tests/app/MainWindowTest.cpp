@@ -5,6 +5,7 @@
 #include "app/main/EventListView.h"
 #include "app/main/frmMain.h"
 #include "events/clsEvents.h"
+#include "recorder/VirtualKeys.h"
 #include "recorder/clsRecorder.h"
 #include "recorder/simulated/SimulatedBackend.h"
 #include "support/clsCommonDialog.h"
@@ -194,6 +195,53 @@ TEST_F(MainWindowTest, RecordTogglesWhileTheRecordingLoopRuns) {
     for (int r = 0; r < window->model()->rowCount(); ++r)
         sawKey |= cell(r, 3) == "VK_A";
     EXPECT_TRUE(sawKey);
+}
+
+TEST_F(MainWindowTest, TheUsersStopKeyEndsARecordingAndUnchecksRecord) {
+    window->document()->recorder()->setOwnInputTest({});
+    backend->scheduleKey(20, 'A', true);
+    backend->scheduleKey(30, 'A', false);
+    backend->scheduleKey(41, vk::Escape, true);
+    backend->scheduleKey(45, vk::Escape, false);
+    backend->scheduleAction(500, [&] { window->action("mnuRecord")->trigger(); }); // only if the key did nothing
+    window->action("mnuRecord")->trigger();
+    EXPECT_LT(backend->monotonicNow(), std::chrono::milliseconds(100));
+    EXPECT_FALSE(window->action("mnuRecord")->isChecked());
+    EXPECT_EQ(window->activityText(), "");
+    const auto& events = *window->document()->events();
+    std::vector<int32_t> keys;
+    for (int32_t i = 0; i < events.EventCount; ++i)
+        if (events.EventType(i) == KeyBoard) keys.push_back(events.EventData(i));
+    EXPECT_EQ(keys, (std::vector<int32_t>{'A', 'A'}));
+    // The watch ends with the recording: a replay later starts unstopped.
+    EXPECT_FALSE(window->document()->recorder()->stoppedByUser());
+}
+
+TEST_F(MainWindowTest, ARecordingInsideAReplayLeavesTheReplaysStopKeyWatched) {
+    const auto recorder = window->document()->recorder();
+    for (int i = 0; i < 4; ++i)
+        window->document()->events()->AddEvent(Wait, false, 0, 0, 50);
+    recorder->setStopKey(vk::Escape);
+    recorder->watchStopKey(true); // as the replay window does
+    bool nested = false;
+    auto record = recorder->ExecutingEvent.connect([&](int32_t, bool& cancel) {
+        cancel = true;
+        if (std::exchange(nested, true)) return;
+        // The replay's own Ctrl+R reaches the main window: a recording runs until Record again.
+        const auto now = std::chrono::duration_cast<std::chrono::milliseconds>(backend->monotonicNow()).count();
+        backend->scheduleAction(now + 30, [&] { window->action("mnuRecord")->trigger(); });
+        window->action("mnuRecord")->trigger();
+    });
+    recorder->ReplayEvents(0, -1);
+    record.disconnect();
+    ASSERT_TRUE(nested);
+    EXPECT_FALSE(recorder->stoppedByUser());
+    // The next pass still stops at the user's key.
+    const auto now = std::chrono::duration_cast<std::chrono::milliseconds>(backend->monotonicNow()).count();
+    backend->scheduleKey(now + 20, vk::Escape, true);
+    recorder->ReplayEvents(0, -1);
+    EXPECT_TRUE(recorder->stoppedByUser());
+    EXPECT_LT(backend->monotonicNow(), std::chrono::milliseconds(now + 60));
 }
 
 TEST_F(MainWindowTest, KeysWithoutACodeAreReportedOnceWhenTheRecordingEnds) {

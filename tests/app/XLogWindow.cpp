@@ -21,6 +21,14 @@ int main(int argc, char** argv) {
         dpy, RootWindow(dpy, screen), std::atoi(argv[2]), std::atoi(argv[3]), static_cast<unsigned>(std::atoi(argv[4])),
         static_cast<unsigned>(std::atoi(argv[5])), 0, BlackPixel(dpy, screen), WhitePixel(dpy, screen));
     XStoreName(dpy, win, "tvk-xlog");
+    // Where the test asked for it, also under a window manager that would otherwise place it itself.
+    XSizeHints hints{};
+    hints.flags = USPosition | USSize;
+    hints.x = std::atoi(argv[2]);
+    hints.y = std::atoi(argv[3]);
+    hints.width = std::atoi(argv[4]);
+    hints.height = std::atoi(argv[5]);
+    XSetWMNormalHints(dpy, win, &hints);
     XSelectInput(dpy, win,
                  KeyPressMask | KeyReleaseMask | ButtonPressMask | ButtonReleaseMask | PointerMotionMask |
                      StructureNotifyMask);

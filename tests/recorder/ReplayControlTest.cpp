@@ -136,6 +136,43 @@ TEST_F(ReplayControlTest, ThePanicKeyStopsOnlyWhenTheUserPressesIt) {
     }
 }
 
+TEST_F(ReplayControlTest, TheStopKeyEndsARecordingAndLeavesItsPressOut) {
+    recorder->setStopKey(vk::Escape);
+    backend->scheduleKey(20, 'H', true);
+    backend->scheduleKey(30, 'H', false);
+    backend->scheduleKey(52, vk::Escape, true);
+    backend->scheduleKey(56, vk::Escape, false);
+    stopAt(500); // only when the key does not stop it
+    recorder->watchStopKey(true);
+    recorder->InitiateRecording(10);
+    EXPECT_TRUE(recorder->stoppedByUser());
+    EXPECT_LE(nowMs(), 60.0) << "ended at the first yield after the press";
+    auto got = eventsOf(*list);
+    std::erase_if(got, [](const Ev& e) { return e.type == Wait; });
+    EXPECT_EQ(got, (std::vector<Ev>{keyEv('H', true), keyEv('H', false)}));
+
+    // A stop by the user holds until the key is watched again: a recording then ends at once.
+    const int32_t count = list->EventCount;
+    const double stoppedAt = nowMs();
+    recorder->InitiateRecording(10);
+    EXPECT_EQ(list->EventCount, count);
+    EXPECT_DOUBLE_EQ(nowMs(), stoppedAt);
+
+    // Unwatched, the key is recorded like any other and the recording runs on.
+    recorder->watchStopKey(false);
+    list = makeList();
+    recorder->Events = list;
+    const auto t = static_cast<int64_t>(nowMs());
+    backend->scheduleKey(t + 20, vk::Escape, true);
+    backend->scheduleKey(t + 30, vk::Escape, false);
+    stopAt(t + 60);
+    recorder->InitiateRecording(10);
+    EXPECT_FALSE(recorder->stoppedByUser());
+    got = eventsOf(*list);
+    std::erase_if(got, [](const Ev& e) { return e.type == Wait; });
+    EXPECT_EQ(got, (std::vector<Ev>{keyEv(vk::Escape, true), keyEv(vk::Escape, false)}));
+}
+
 TEST_F(ReplayControlTest, RecordingDropsTheGestureThatStoppedIt) {
     // Input at x >= 1000 goes to the program's own windows.
     recorder->setOwnInputTest([](int32_t, CursorPoint at) { return at.x >= 1000; });
@@ -174,6 +211,69 @@ TEST_F(ReplayControlTest, RecordingDropsTheGestureThatStoppedIt) {
     got = eventsOf(*list);
     std::erase_if(got, [](const Ev& e) { return e.type == Wait; });
     EXPECT_EQ(got, (std::vector<Ev>{moveEv(10, 10), keyEv('Q', true, 10, 10), keyEv('Q', false, 10, 10)}));
+}
+
+TEST_F(ReplayControlTest, RecordingLeavesOutTheProgramsCommandKeys) {
+    constexpr int32_t F9 = vk::F1 + 8, F10 = vk::F1 + 9, F11 = vk::F1 + 10;
+    recorder->setCommandKeys({{F9, modifier::Control}, {F10, modifier::Control}, {F11, modifier::Alt}});
+    // Started by Ctrl+F9, still held; Z was held before as well and is the user's.
+    for (int32_t k : {int32_t{vk::LControl}, F9, int32_t{'Z'}})
+        backend->setKeyDown(k, true);
+    recorder->setStartGesture({F9, vk::Control, vk::LControl, vk::RControl});
+    backend->scheduleKey(5, F9, false);
+    backend->scheduleKey(8, vk::LControl, false);
+    backend->scheduleKey(9, 'Z', false);
+    backend->scheduleKey(15, 'H', true);
+    backend->scheduleKey(25, 'H', false);
+    backend->scheduleKey(45, vk::LControl, true); // Ctrl+F10: a command
+    backend->scheduleKey(55, F10, true);
+    backend->scheduleKey(65, F10, false);
+    backend->scheduleKey(75, vk::LControl, false);
+    backend->scheduleKey(95, 'Q', true);
+    backend->scheduleKey(105, 'Q', false);
+    backend->scheduleKey(115, vk::RMenu, true); // Alt+F11 within one poll: a command
+    backend->scheduleKey(117, F11, true);
+    backend->scheduleKey(122, F11, false);
+    backend->scheduleKey(123, vk::RMenu, false);
+    backend->scheduleKey(135, vk::LShift, true); // Shift+Ctrl+F10 is not Ctrl+F10
+    backend->scheduleKey(135, vk::LControl, true);
+    backend->scheduleKey(145, F10, true);
+    backend->scheduleKey(155, F10, false);
+    backend->scheduleKey(165, vk::LShift, false);
+    backend->scheduleKey(175, 'A', true); // Ctrl+A with the Ctrl still held: the user's
+    backend->scheduleKey(185, 'A', false);
+    backend->scheduleKey(195, vk::LControl, false);
+    stopAt(210);
+    recorder->InitiateRecording(10);
+
+    std::vector<Ev> keys;
+    int32_t waited = 0;
+    int32_t waitedBeforeQ = -1;
+    for (const Ev& e : eventsOf(*list)) {
+        if (e.type == Wait) waited += e.data;
+        if (e.type == KeyBoard) keys.push_back(e);
+        if (e == keyEv('Q', true)) waitedBeforeQ = waited;
+    }
+    EXPECT_EQ(keys,
+              (std::vector<Ev>{keyEv('Z', false), keyEv('H', true), keyEv('H', false), keyEv('Q', true),
+                               keyEv('Q', false), keyEv(vk::Shift, true), keyEv(vk::Control, true),
+                               keyEv(vk::LShift, true), keyEv(vk::LControl, true), keyEv(F10, true), keyEv(F10, false),
+                               keyEv(vk::Shift, false), keyEv(vk::LShift, false), keyEv('A', true), keyEv('A', false),
+                               keyEv(vk::Control, false), keyEv(vk::LControl, false)}));
+    EXPECT_EQ(waitedBeforeQ, 100) << "the Waits around what was left out keep their time";
+
+    // The start gesture is for one recording only.
+    backend->setKeyDown(vk::LControl, true);
+    list = makeList();
+    recorder->Events = list;
+    const auto t = static_cast<int64_t>(nowMs());
+    backend->scheduleKey(t + 5, vk::LControl, false);
+    stopAt(t + 30);
+    recorder->InitiateRecording(10);
+    keys.clear();
+    for (const Ev& e : eventsOf(*list))
+        if (e.type == KeyBoard) keys.push_back(e);
+    EXPECT_EQ(keys, (std::vector<Ev>{keyEv(vk::Control, false), keyEv(vk::LControl, false)}));
 }
 
 } // namespace

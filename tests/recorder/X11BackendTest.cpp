@@ -1,19 +1,14 @@
-// GoogleTest comes before the X headers, whose macros (None, Bool) clash with its names.
-#include <gtest/gtest.h>
-
-#include "XDriver.h"
+#include "X11Fixture.h"
 
 #include "recorder/KeyNames.h"
 #include "recorder/VirtualKeys.h"
 #include "recorder/clsRecorder.h"
-#include "recorder/x11/X11Backend.h"
 
 #include <X11/XKBlib.h>
 #include <X11/Xutil.h>
 #include <X11/keysym.h>
 
 #include <algorithm>
-#include <cstdlib>
 #include <deque>
 #include <thread>
 
@@ -43,21 +38,8 @@ struct Seen {
     }
 };
 
-class X11BackendTest : public ::testing::Test {
+class X11BackendTest : public X11Fixture {
 protected:
-    void SetUp() override {
-        const char* name = displayForTests();
-        if (!name) {
-            if (std::getenv("TVK_REQUIRE_X")) FAIL() << "TVK_REQUIRE_X is set but DISPLAY is not";
-            GTEST_SKIP() << "no DISPLAY";
-        }
-        driver = std::make_unique<XDriver>(name);
-        ASSERT_TRUE(driver->ok()) << "cannot open " << name;
-        std::string why;
-        backend = createX11Backend(name, &why);
-        ASSERT_TRUE(backend) << why;
-    }
-
     // Non-Wait events of a list, without moves unless asked for.
     static std::vector<Recorded> changesOf(const clsEvents& list, bool withMoves = false) {
         std::vector<Recorded> out;
@@ -119,9 +101,6 @@ protected:
     static std::vector<Recorded> tapped(int32_t type, int32_t code) {
         return {{type, true, code}, {type, false, code}};
     }
-
-    std::unique_ptr<XDriver> driver;
-    std::shared_ptr<InputBackend> backend;
 };
 
 TEST_F(X11BackendTest, KeyNamesAndScanCodesFollowTheServerKeyMap) {

@@ -41,19 +41,6 @@ int reportFailure(std::FILE* err, const std::string& file, const RuntimeError& e
     return exitcode::RuntimeFailure;
 }
 
-// Removes the tail a recording ended with when a key press ended it: its last press and what
-// followed it.
-void trimEndingKey(clsEvents& events, int untilKey) {
-    constexpr int32_t keyboardType = 3;
-    for (int32_t i = events.EventCount - 1; i >= 0; --i) {
-        if (events.EventType(i) == keyboardType && events.EventData(i) == untilKey && events.EventPressed(i) != 0) {
-            while (events.EventCount > i)
-                events.RemoveEvent(events.EventCount - 1);
-            return;
-        }
-    }
-}
-
 script::ScriptHost consoleScriptHost(std::FILE* err) {
     script::ScriptHost host;
     // Nobody can answer a message box here: it is shown on standard error and answered OK.
@@ -64,19 +51,6 @@ script::ScriptHost consoleScriptHost(std::FILE* err) {
     host.output = [err](const std::string& line) { std::fprintf(err, "%s\n", line.c_str()); };
     return host;
 }
-
-// The user's own presses of the stop key (0: none) since it was made; injected presses never count.
-class StopKeyWatch {
-public:
-    StopKeyWatch(InputBackend& backend, int vk) : m_backend(backend), m_vk(vk), m_start(count()) {}
-    bool pressed() { return m_vk != 0 && count() != m_start; }
-
-private:
-    uint64_t count() { return m_vk != 0 ? m_backend.userPressCount(m_vk) : 0; }
-    InputBackend& m_backend;
-    int m_vk;
-    uint64_t m_start;
-};
 
 int record(const RecordOptions& options, InputBackend& backend, std::shared_ptr<InputBackend> owner, int stopKey,
            std::FILE* err) {
@@ -93,19 +67,13 @@ int record(const RecordOptions& options, InputBackend& backend, std::shared_ptr<
     const auto deadline = options.duration ? started + std::chrono::duration_cast<std::chrono::nanoseconds>(
                                                            std::chrono::duration<double>(*options.duration))
                                            : std::chrono::nanoseconds::max();
-    StopKeyWatch stopKeyWatch(backend, stopKey);
-    int endingKey = 0;
+    // The recorder watches the stop key itself and leaves its press out, as it does for the until-key.
+    recorder->setStopKey(stopKey);
+    recorder->watchStopKey(true);
     backend.setYield([&] {
-        if (stopKeyWatch.pressed()) {
-            endingKey = stopKey;
-            recorder->StopProcess();
-        }
         const auto now = backend.monotonicNow();
         if (signals.caught() != 0 || now >= deadline) recorder->StopProcess();
-        if (options.untilKey != 0 && backend.isDown(options.untilKey)) {
-            endingKey = options.untilKey;
-            recorder->StopProcess();
-        }
+        if (options.untilKey != 0 && backend.isDown(options.untilKey)) recorder->StopProcess({options.untilKey});
         progress.update("Recording " + clockText(now - started) + ", " + std::to_string(events->EventCount) + " events",
                         false);
     });
@@ -115,12 +83,13 @@ int record(const RecordOptions& options, InputBackend& backend, std::shared_ptr<
         recorder->InitiateRecording(options.interval);
     } catch (const RuntimeError& e) {
         backend.setYield({});
+        recorder->watchStopKey(false);
         recorder->releaseHeldInput();
         progress.finish("Recording failed");
         return reportFailure(err, options.file, e);
     }
     backend.setYield({});
-    if (endingKey != 0) trimEndingKey(*events, endingKey);
+    recorder->watchStopKey(false);
 
     try {
         events->SaveFile(options.file);

@@ -9,11 +9,14 @@
 #include <X11/extensions/XTest.h>
 #include <X11/keysym.h>
 
+#include <poll.h>
+
 #include <algorithm>
 #include <cerrno>
 #include <cmath>
 #include <cstring>
 #include <ctime>
+#include <span>
 #include <thread>
 #include <utility>
 #include <vector>
@@ -27,6 +30,8 @@ using namespace std::chrono_literals;
 // How old an answer may grow while no raw event says that anything changed.
 constexpr auto kKeyResync = 1000ms;
 constexpr auto kPointerResync = 100ms;
+// A poll reads keys, wheel and cursor one after the other: one look at the socket serves them all.
+constexpr auto kSocketCheckReuse = 1ms;
 // How long a modifier press may wait for the rest of its chord while the replay sleeps.
 constexpr auto kChordWindow = 20ms;
 
@@ -200,7 +205,24 @@ X11InputBackend::~X11InputBackend() {
     XCloseDisplay(m_display);
 }
 
-void X11InputBackend::drainEvents() {
+bool X11InputBackend::eventsWaiting(bool recentIsEnough) {
+    // Events read along with a reply are already in Xlib's queue; anything else is still in the
+    // socket. Asking the socket costs one system call where XPending (and XFlush) make two reads,
+    // and this is asked several times a poll while nothing happens. Every request that must reach
+    // the server is flushed where it is made.
+    if (XEventsQueued(m_display, QueuedAlready) > 0) return true;
+    const auto now = monotonicNow();
+    if (recentIsEnough && now - m_lastSocketCheck < kSocketCheckReuse) return false;
+    m_lastSocketCheck = now;
+    pollfd connection{ConnectionNumber(m_display), POLLIN, 0};
+    return poll(&connection, 1, 0) != 0; // an error too is for XPending to report
+}
+
+void X11InputBackend::drainEvents(bool recentIsEnough) {
+    if (!eventsWaiting(recentIsEnough)) {
+        if (m_mapStale) loadKeyMap();
+        return;
+    }
     while (XPending(m_display) > 0) {
         XEvent event;
         XNextEvent(m_display, &event);
@@ -335,7 +357,7 @@ bool X11InputBackend::changeTick(int32_t code, int32_t& tick) {
 
 WheelTurns X11InputBackend::takeWheelTurns() {
     if (!ready()) return {};
-    drainEvents();
+    drainEvents(true);
     return m_wheel.take();
 }
 
@@ -406,7 +428,7 @@ void X11InputBackend::readKeyStates(KeyStateTable& states) {
 
     // Changes handed out from the event stream carry the server's time of the press or release.
     m_changeTimed.fill(false);
-    const auto stamp = [&](const TapLatch& latch, int code, const std::vector<uint8_t>& vks) {
+    const auto stamp = [&](const TapLatch& latch, int code, std::span<const uint8_t> vks) {
         uint32_t time = 0;
         if (!latch.reportedTime(code, time)) return;
         const int32_t tick = tickOfServerTime(time);
@@ -434,7 +456,8 @@ void X11InputBackend::readKeyStates(KeyStateTable& states) {
     for (const auto& [button, code] : kButtons) {
         if (m_buttonLatch.report(static_cast<int>(button), m_buttonDown[button]))
             states[static_cast<size_t>(code)] = true;
-        stamp(m_buttonLatch, static_cast<int>(button), {static_cast<uint8_t>(code)});
+        const uint8_t buttonCode = static_cast<uint8_t>(code);
+        stamp(m_buttonLatch, static_cast<int>(button), {&buttonCode, 1});
     }
     states[0] = states[255] = false;
 }
@@ -466,7 +489,7 @@ bool X11InputBackend::isDown(int32_t code) {
 
 CursorPoint X11InputBackend::cursorPos() {
     if (!ready()) return {};
-    drainEvents();
+    drainEvents(true);
     if (m_pointerStale || monotonicNow() - m_lastPointerQuery > kPointerResync) refreshPointer();
     return m_cursor;
 }

@@ -61,7 +61,10 @@ private:
     };
     bool connect(std::string& whyNot);
     bool ready();
-    void drainEvents();
+    // Whether events wait to be read; recentIsEnough: a look at the socket within the last
+    // moment still holds.
+    bool eventsWaiting(bool recentIsEnough);
+    void drainEvents(bool recentIsEnough = false);
     void observeRawKey(int keycode, int sourceId, bool press, Time time);
     void measureServerClock();
     int32_t tickOfServerTime(uint32_t time);
@@ -98,6 +101,7 @@ private:
     bool m_mapStale = false;
     std::chrono::nanoseconds m_lastKeyQuery{0};
     std::chrono::nanoseconds m_lastPointerQuery{0};
+    std::chrono::nanoseconds m_lastSocketCheck{0};
     std::array<std::vector<uint8_t>, 256> m_pressedAs; // virtual keys each key code went down as
     bool m_numLock = false;
     unsigned m_numLockModifier = 0;
