@@ -17,7 +17,6 @@
 #include "recorder/InputBackend.h"
 #include "recorder/clsRecorder.h"
 #include "support/clsCommonDialog.h"
-#include "support/clsSettings.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -499,29 +498,20 @@ void frmMain::mnuRecord_Click() {
     connect(&status, &QTimer::timeout, this, showStatus);
     showStatus();
     status.start(250);
-    // The user's own press of the stop key ends the recording as it ends a replay. A recording
-    // started inside a replay keeps the replay's watch: the key then ends both.
-    const bool ownWatch = !recorder->isReplaying();
-    if (ownWatch) {
-        recorder->setStopKey(
-            settings().Setting(QStringLiteral("Replay"), QStringLiteral("StopKey"), QStringLiteral("27")).toInt());
-        recorder->watchStopKey(true);
-    }
+    // A recording has no stop key of its own, so it can record that key too. One started inside a
+    // replay runs under the replay's watch: the key then ends both.
     try {
         recorder->InitiateRecording(10);
     } catch (const RuntimeError&) {
-        if (ownWatch) recorder->watchStopKey(false);
         if (self) {
             record->setChecked(false);
             setActivityText(QString());
         }
         throw;
     }
-    const bool byStopKey = recorder->stoppedByUser();
-    if (ownWatch) recorder->watchStopKey(false);
-    if (self && byStopKey) record->setChecked(false);
+    if (self && recorder->stoppedByUser()) record->setChecked(false);
     if (self && !record->isChecked()) setActivityText(QString());
-    // Stopped: by Record again (which unchecked the item), the stop key, Clear, or closing this window.
+    // Stopped: by Record again (which unchecked the item), a replay's stop key, Clear, or closing this window.
     if (self && m_document->recorder() == recorder && recorder->unrecordedKeys() > 0) {
         // Keys without a code are not in the list; say so rather than lose them without a word.
         const int32_t count = recorder->unrecordedKeys();
