@@ -51,6 +51,10 @@ public:
     // the parse error handler; a well-formed file that breaks the format raises 91, 94, 13 or 9 and
     // keeps what was appended before the fault.
     void LoadXML(const std::string& sFile);
+    // The same two in memory: the file's text as SaveXML writes it, and LoadXML over `xml` as the text of
+    // a file named `sourceName` (the name only appears in messages).
+    std::string xmlText() const;
+    void loadXmlText(std::string xml, const std::string& sourceName);
 
     // Appends a database / an entry and returns its index. AppendEntry raises 9 for a bad `Index`.
     std::int32_t AppendDatabase(std::string sName, bool bProcess);
@@ -87,7 +91,8 @@ public:
 private:
     std::int32_t ResolveDatabase(const NameOrIndex& Database) const;
     std::int32_t ResolveEntry(std::int32_t DataIndex, const NameOrIndex& Entry) const;
-    void loadDocument(const std::string& sFile);
+    void loadDocument(std::string bytes, const std::string& sourceName);
+    void reportParseError(int code, const std::string& reason, int line, int column) const;
     void applyEntry(Form& form, const EntryRecord& entry);
 
     std::vector<DatabaseRecord> m_databases;

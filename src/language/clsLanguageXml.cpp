@@ -104,6 +104,14 @@ void appendTextElementEnd(std::string& out, std::string_view tag, std::string_vi
 } // namespace
 
 void clsLanguage::SaveXML(const std::string& sFile) const {
+    const std::string out = xmlText();
+    // The old file stays whole until the new one is completely written.
+    AtomicFile file(sFile);
+    file.write(out);
+    file.commit();
+}
+
+std::string clsLanguage::xmlText() const {
     std::string out = "<language";
     appendAttribute(out, "version", LanguageVersion);
     appendAttribute(out, "name", LanguageName);
@@ -138,11 +146,7 @@ void clsLanguage::SaveXML(const std::string& sFile) const {
         out += "\r\n   </database>";
     }
     out += "\r\n</language>\r\n";
-
-    // The old file stays whole until the new one is completely written.
-    AtomicFile file(sFile);
-    file.write(out);
-    file.commit();
+    return out;
 }
 
 namespace {
@@ -342,16 +346,6 @@ void clsLanguage::LoadXML(const std::string& sFile) {
     std::error_code ec;
     if (!std::filesystem::is_regular_file(std::filesystem::path(sFile), ec)) return;
     ClearDatabases();
-    loadDocument(sFile);
-}
-
-void clsLanguage::loadDocument(const std::string& sFile) {
-    const auto reportParseError = [this](int code, const std::string& reason, int line, int column) {
-        if (m_onParseError) {
-            m_onParseError("Parse error " + std::to_string(code) + ": " + reason + "\r\nLine " + std::to_string(line) +
-                           ", position " + std::to_string(column));
-        }
-    };
     std::string bytes;
     try {
         bytes = FileIO::readWholeFile(sFile, LanguageFileLimits::kMaxFileBytes + 1);
@@ -359,6 +353,22 @@ void clsLanguage::loadDocument(const std::string& sFile) {
         reportParseError(XML_IO_LOAD_ERROR, e.description(), 0, 0);
         return;
     }
+    loadDocument(std::move(bytes), sFile);
+}
+
+void clsLanguage::loadXmlText(std::string xml, const std::string& sourceName) {
+    ClearDatabases();
+    loadDocument(std::move(xml), sourceName);
+}
+
+void clsLanguage::reportParseError(int code, const std::string& reason, int line, int column) const {
+    if (m_onParseError) {
+        m_onParseError("Parse error " + std::to_string(code) + ": " + reason + "\r\nLine " + std::to_string(line) +
+                       ", position " + std::to_string(column));
+    }
+}
+
+void clsLanguage::loadDocument(std::string bytes, const std::string& sourceName) {
     // A file beyond the limits is refused before the parser, whose cost could grow with their square.
     if (const auto violation = LanguageFileLimits::check(bytes)) {
         reportParseError(XML_ERR_INTERNAL_ERROR, violation->reason, violation->line, violation->column);
@@ -375,7 +385,7 @@ void clsLanguage::loadDocument(const std::string& sFile) {
     // No network, no external subset, no entity substitution in the tree (references are expanded by
     // TextCollector under its budget).
     std::unique_ptr<xmlDoc, XmlDocFree> doc(xmlCtxtReadMemory(ctxt.get(), bytes.data(), static_cast<int>(bytes.size()),
-                                                              sFile.c_str(), nullptr, XML_PARSE_NONET));
+                                                              sourceName.c_str(), nullptr, XML_PARSE_NONET));
     xmlSetStructuredErrorFunc(previousContext, previousHandler);
     std::string().swap(bytes);
     const bool failed = !doc || !ctxt->wellFormed;

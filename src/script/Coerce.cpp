@@ -21,11 +21,17 @@ namespace tvk::script {
 // ---- Text encoding ----
 
 std::u16string utf8ToUtf16(std::string_view s) {
-    std::u16string out;
-    out.reserve(s.size());
-    size_t i = 0;
+    // Every byte gives at most one UTF-16 unit (a 4-byte sequence gives two), so the text fits in as many
+    // units as it has bytes; whole scripts go through here, so units are written without a length check.
+    std::u16string out(s.size(), u'\0');
+    size_t i = 0, j = 0;
     while (i < s.size()) {
         auto c = static_cast<unsigned char>(s[i]);
+        if (c < 0x80) {
+            out[j++] = c;
+            ++i;
+            continue;
+        }
         uint32_t cp = 0xFFFD;
         size_t len = 1;
         if (c < 0x80) {
@@ -64,12 +70,13 @@ std::u16string utf8ToUtf16(std::string_view s) {
         i += len;
         if (cp >= 0x10000) {
             cp -= 0x10000;
-            out.push_back(static_cast<char16_t>(0xD800 + (cp >> 10)));
-            out.push_back(static_cast<char16_t>(0xDC00 + (cp & 0x3FF)));
+            out[j++] = static_cast<char16_t>(0xD800 + (cp >> 10));
+            out[j++] = static_cast<char16_t>(0xDC00 + (cp & 0x3FF));
         } else {
-            out.push_back(static_cast<char16_t>(cp));
+            out[j++] = static_cast<char16_t>(cp);
         }
     }
+    out.resize(j);
     return out;
 }
 

@@ -56,7 +56,9 @@ Value* ValueStack::push(size_t n, Mark& saved) {
             m_sizes.resize(next);
         }
         if (next >= m_chunks.size()) {
-            size_t size = n > ChunkSize ? n : ChunkSize;
+            // Chunks grow from small to ChunkSize, so a short script does not pay for a deep one.
+            size_t size = next == 0 ? FirstChunkSize : std::min(ChunkSize, m_sizes[next - 1] * 4);
+            size = std::max(size, n);
             m_chunks.push_back(std::make_unique<Value[]>(size));
             m_sizes.push_back(size);
         }

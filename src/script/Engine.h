@@ -46,7 +46,7 @@ public:
     void pop(Value* base, size_t n, const Mark& saved);
 
 private:
-    static constexpr size_t ChunkSize = 16384;
+    static constexpr size_t FirstChunkSize = 256, ChunkSize = 16384;
     std::vector<std::unique_ptr<Value[]>> m_chunks;
     std::vector<size_t> m_sizes;
     size_t m_chunk = 0, m_used = 0;
