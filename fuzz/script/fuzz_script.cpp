@@ -14,6 +14,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size > MaxInput) return 0;
     std::string_view text(reinterpret_cast<const char*>(data), size);
     tvk::ScriptControl sc;
+    // A short budget keeps the inputs that loop for ever as cheap as the rest.
     sc.setTimeBudget(std::chrono::milliseconds(1));
     auto list = std::make_shared<tvk::clsEvents>([] { return 0; });
     list->AddEvent(3, true, 1, 2, 65);

@@ -31,6 +31,77 @@ static bool comparisonOf(Tok t, Op& op) {
     }
 }
 
+// Binary operator levels, lowest precedence first; Not is a prefix between And and the comparisons.
+enum BinaryLevel : int {
+    ImpLevel,
+    EqvLevel,
+    XorLevel,
+    OrLevel,
+    AndLevel,
+    NotLevel,
+    CompareLevel,
+    ConcatLevel,
+    AddLevel,
+    ModLevel,
+    IntDivLevel,
+    MulLevel,
+    NoLevel
+};
+
+// The level and operator of a token that is a binary operator; NoLevel for any other token.
+static int binaryLevelOf(const Token& t, Op& op) {
+    if (comparisonOf(t.type, op)) return CompareLevel;
+    switch (t.type) {
+    case Tok::Amp:
+        op = Op::Cat;
+        return ConcatLevel;
+    case Tok::Plus:
+        op = Op::Add;
+        return AddLevel;
+    case Tok::Minus:
+        op = Op::Sub;
+        return AddLevel;
+    case Tok::Backslash:
+        op = Op::IntDiv;
+        return IntDivLevel;
+    case Tok::Star:
+        op = Op::Mul;
+        return MulLevel;
+    case Tok::Slash:
+        op = Op::Div;
+        return MulLevel;
+    case Tok::Word:
+        break;
+    default:
+        return NoLevel;
+    }
+    switch (t.kw) {
+    case Kw::Imp:
+        op = Op::Imp;
+        return ImpLevel;
+    case Kw::Eqv:
+        op = Op::Eqv;
+        return EqvLevel;
+    case Kw::Xor:
+        op = Op::Xor;
+        return XorLevel;
+    case Kw::Or:
+        op = Op::Or;
+        return OrLevel;
+    case Kw::And:
+        op = Op::And;
+        return AndLevel;
+    case Kw::Is:
+        op = Op::Is;
+        return CompareLevel;
+    case Kw::Mod:
+        op = Op::Mod;
+        return ModLevel;
+    default:
+        return NoLevel;
+    }
+}
+
 Parser::Parser(std::u16string_view source) : m_lexer(source) {
     advance();
 }
@@ -638,7 +709,7 @@ StmtPtr Parser::parseSelect(bool inProc) {
                 item.kind = CaseItem::Compare;
                 if (!comparisonOf(m_tok.type, item.op)) fail(err::SyntaxError);
                 advance();
-                item.a = parseConcat();
+                item.a = parseBinary(ConcatLevel);
             } else {
                 item.a = parseExpr();
                 if (acceptKw(Kw::To)) {
@@ -831,39 +902,27 @@ ExprPtr Parser::measured(ExprPtr e) const {
 
 ExprPtr Parser::parseExpr() {
     Nest nest(*this);
-    return parseImp();
+    return parseBinary(ImpLevel);
 }
 
-#define TVK_BINARY_LEVEL(Name, Next, Test, OpOf)                                                                       \
-    ExprPtr Parser::Name() {                                                                                           \
-        ExprPtr l = Next();                                                                                            \
-        while (Test) {                                                                                                 \
-            Pos p = pos();                                                                                             \
-            Op op = OpOf;                                                                                              \
-            advance();                                                                                                 \
-            Nest nest(*this);                                                                                          \
-            ExprPtr r = Next();                                                                                        \
-            l = measured(std::make_unique<BinaryExpr>(op, std::move(l), std::move(r), p));                             \
-        }                                                                                                              \
-        return l;                                                                                                      \
+// binary(n) := operand { op binary(level(op) + 1) }  for operators of level n and above, all left-associative;
+// the operand is not (which takes a comparison) below the comparisons, unary from them up. Chains are walked
+// in the loop, so recursion grows with the levels, not with the length of a chain.
+ExprPtr Parser::parseBinary(int minLevel) {
+    ExprPtr l = minLevel <= NotLevel ? parseNot() : parseUnary();
+    for (;;) {
+        Op op;
+        const int level = binaryLevelOf(m_tok, op);
+        if (level == NoLevel || level < minLevel) return l;
+        Pos p = pos();
+        advance();
+        Nest nest(*this);
+        ExprPtr r = parseBinary(level + 1);
+        l = measured(std::make_unique<BinaryExpr>(op, std::move(l), std::move(r), p));
     }
+}
 
-// imp := eqv { "Imp" eqv } ... and so on down to unary
-TVK_BINARY_LEVEL(parseImp, parseEqv, isKw(Kw::Imp), Op::Imp)
-TVK_BINARY_LEVEL(parseEqv, parseXor, isKw(Kw::Eqv), Op::Eqv)
-TVK_BINARY_LEVEL(parseXor, parseOr, isKw(Kw::Xor), Op::Xor)
-TVK_BINARY_LEVEL(parseOr, parseAnd, isKw(Kw::Or), Op::Or)
-TVK_BINARY_LEVEL(parseAnd, parseNot, isKw(Kw::And), Op::And)
-TVK_BINARY_LEVEL(parseConcat, parseAdditive, m_tok.type == Tok::Amp, Op::Cat)
-TVK_BINARY_LEVEL(parseAdditive, parseMod, m_tok.type == Tok::Plus || m_tok.type == Tok::Minus,
-                 m_tok.type == Tok::Plus ? Op::Add : Op::Sub)
-TVK_BINARY_LEVEL(parseMod, parseIntDiv, isKw(Kw::Mod), Op::Mod)
-TVK_BINARY_LEVEL(parseIntDiv, parseMultiplicative, m_tok.type == Tok::Backslash, Op::IntDiv)
-TVK_BINARY_LEVEL(parseMultiplicative, parseUnary, m_tok.type == Tok::Star || m_tok.type == Tok::Slash,
-                 m_tok.type == Tok::Star ? Op::Mul : Op::Div)
-#undef TVK_BINARY_LEVEL
-
-// not := "Not" not | compare
+// not := "Not" not | binary(compare)
 ExprPtr Parser::parseNot() {
     if (isKw(Kw::Not)) {
         Pos p = pos();
@@ -871,24 +930,7 @@ ExprPtr Parser::parseNot() {
         Nest nest(*this);
         return measured(std::make_unique<UnaryExpr>(Op::Not, parseNot(), p));
     }
-    return parseCompare();
-}
-
-// compare := concat { ("=" | "<>" | "<" | "<=" | ">" | ">=" | "Is") concat }
-ExprPtr Parser::parseCompare() {
-    ExprPtr l = parseConcat();
-    for (;;) {
-        Op op;
-        if (!comparisonOf(m_tok.type, op)) {
-            if (!isKw(Kw::Is)) return l;
-            op = Op::Is;
-        }
-        Pos p = pos();
-        advance();
-        Nest nest(*this);
-        ExprPtr r = parseConcat();
-        l = measured(std::make_unique<BinaryExpr>(op, std::move(l), std::move(r), p));
-    }
+    return parseBinary(CompareLevel);
 }
 
 // unary := "-" unary | "+" unary | "Not" not | power

@@ -65,18 +65,9 @@ private:
 
     // ---- expressions, lowest precedence first ----
     ExprPtr parseExpr();
-    ExprPtr parseImp();
-    ExprPtr parseEqv();
-    ExprPtr parseXor();
-    ExprPtr parseOr();
-    ExprPtr parseAnd();
+    // Binary operators from `minLevel` up (levels in Parser.cpp), climbing by precedence.
+    ExprPtr parseBinary(int minLevel);
     ExprPtr parseNot();
-    ExprPtr parseCompare();
-    ExprPtr parseConcat();
-    ExprPtr parseAdditive();
-    ExprPtr parseMod();
-    ExprPtr parseIntDiv();
-    ExprPtr parseMultiplicative();
     ExprPtr parseUnary();
     ExprPtr parsePower();
     ExprPtr parsePostfix(bool statementStart);
