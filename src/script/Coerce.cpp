@@ -511,17 +511,14 @@ int compareValues(const Value& a0, const Value& b0, bool textCompare) {
     if (x.isArray() || y.isArray()) throw RuntimeError(err::TypeMismatch);
     bool xs = x.isString(), ys = y.isString();
     if (xs && ys) {
-        if (!textCompare) {
-            int c = x.str().compare(y.str());
-            return c < 0 ? -1 : (c > 0 ? 1 : 0);
-        }
-        std::u16string l = lowerAscii(x.str()), r = lowerAscii(y.str());
-        int c = l.compare(r);
+        int c = textCompare ? lowerAscii(x.str()).compare(lowerAscii(y.str())) : x.str().compare(y.str());
+        // A text the byte functions left with an odd byte holds one byte more than its whole units.
+        if (c == 0) c = x.oddByte() - y.oddByte();
         return c < 0 ? -1 : (c > 0 ? 1 : 0);
     }
     // Empty is "" against a string and 0 against a number.
-    if (xs && y.isEmpty()) return x.str().empty() ? 0 : 1;
-    if (ys && x.isEmpty()) return y.str().empty() ? 0 : -1;
+    if (xs && y.isEmpty()) return x.str().empty() && x.oddByte() < 0 ? 0 : 1;
+    if (ys && x.isEmpty()) return y.str().empty() && y.oddByte() < 0 ? 0 : -1;
     // A date against text that reads as a date compares as two dates.
     if ((xs && y.type() == VarType::Date) || (ys && x.type() == VarType::Date)) {
         if (std::optional<double> d = datetext::parse(xs ? x.str() : y.str(), localYear())) {

@@ -33,7 +33,7 @@ AssertEq t, "Hi", "an append statement with several pieces"
 t = ChrB(65)
 t = t & "BC"
 AssertEq LenB(t), CLng(5), "whole characters appended to a single byte"
-AssertEq t, ChrW(&H4241) & ChrW(&H4300), "shift by one byte"
+AssertEq t, ChrW(&H4241) & ChrW(&H4300) & ChrB(0), "shift by one byte"
 t = t & ChrB(1)
 AssertEq t, ChrW(&H4241) & ChrW(&H4300) & ChrW(&H100), "the next byte makes the text whole again"
 Dim shared
@@ -83,3 +83,11 @@ AssertEq InStrB(1, "aBc", "b", vbBinaryCompare), CLng(0), "InStrB comparing bina
 AssertEq InStrB("ABC", Null), Null, "InStrB with Null"
 
 AssertSummary
+
+' A text with an odd byte is not equal to the same text without it.
+AssertTrue ChrB(65) <> "", "one byte is not the empty text"
+AssertTrue Not (ChrB(65) = Empty), "one byte is not Empty"
+AssertTrue LeftB("ABC", 3) > "A", "the odd byte makes the text greater"
+AssertTrue LeftB("ABC", 3) < "AB", "a byte is less than a whole character"
+AssertTrue ChrB(65) < ChrB(66), "odd bytes compare by value"
+AssertTrue StrComp(LeftB("ABC", 3), "A", vbTextCompare) = 1, "also in text comparison"

@@ -327,7 +327,8 @@ Value strComp(CallContext&, std::span<Value> a) {
         x = textfold::lower(x);
         y = textfold::lower(y);
     }
-    const int c = x.compare(y);
+    int c = x.compare(y);
+    if (c == 0) c = plain(a[0]).oddByte() - plain(a[1]).oddByte(); // an odd byte is one byte more
     return Value::integer(static_cast<int16_t>(c < 0 ? -1 : c > 0 ? 1 : 0));
 }
 
