@@ -13,7 +13,6 @@
 namespace tvk::script {
 
 namespace {
-constexpr int MaxCallDepth = 3000;
 constexpr uintptr_t MaxNativeStack = 3u << 20; // bytes of native stack a script may use
 constexpr int TicksPerClockRead = 1024;
 // Below this much counted memory no cycle collection runs on its own.
@@ -258,7 +257,7 @@ Value Engine::evalExpression(std::u16string_view source, Frame& frame) {
 void Engine::checkStack() const {
     uintptr_t here = stackAddress();
     uintptr_t used = here < m_stackBase ? m_stackBase - here : here - m_stackBase;
-    if (m_depth >= MaxCallDepth || used > MaxNativeStack) throw RuntimeError(err::OutOfStackSpace);
+    if (m_depth >= callDepthLimit || used > MaxNativeStack) throw RuntimeError(err::OutOfStackSpace);
 }
 
 Value Engine::runProc(const ProcDef& proc, ClassInstance* self, Value* locals, Value* const* refs, bool selfHeld) {
@@ -267,7 +266,7 @@ Value Engine::runProc(const ProcDef& proc, ClassInstance* self, Value* locals, V
     if ((m_depth & 7) == 0) {
         if (m_depth == 0 && m_stackBase == 0) m_stackBase = stackAddress();
         checkStack();
-    } else if (m_depth >= MaxCallDepth) {
+    } else if (m_depth >= callDepthLimit) {
         throw RuntimeError(err::OutOfStackSpace);
     }
     tick();

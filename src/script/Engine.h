@@ -139,6 +139,8 @@ public:
     // counts has doubled since the last collection).
     void collectCycles();
     std::chrono::milliseconds budget{5000};
+    static constexpr int MaxCallDepth = 3000;
+    int callDepthLimit = MaxCallDepth; // procedure calls deeper than this raise 28 "Out of stack space"
     bool running = false; // a call into the engine is in progress (set by ScriptControl)
 
     // ---- Errors ----

@@ -7,6 +7,8 @@
 #include "script/Parser.h"
 #include "script/lib/ScriptLocale.h"
 
+#include <algorithm>
+
 namespace tvk {
 
 using namespace script;
@@ -29,6 +31,12 @@ void ScriptControl::Reset() {
     m_engine.reset(); // the old engine goes first: its objects' Class_Terminate must not run in the new one
     m_engine = std::make_shared<Engine>(m_host);
     m_engine->budget = m_budget;
+    if (m_callDepthLimit > 0) m_engine->callDepthLimit = m_callDepthLimit;
+}
+
+void ScriptControl::setCallDepthLimit(int depth) {
+    m_callDepthLimit = std::clamp(depth, 1, script::Engine::MaxCallDepth);
+    m_engine->callDepthLimit = m_callDepthLimit;
 }
 
 void ScriptControl::setTimeBudget(std::chrono::milliseconds budget) {

@@ -62,12 +62,15 @@ public:
     void setMemoryBudget(size_t bytes) { m_memory = bytes; }
     static constexpr size_t DefaultMemoryBudget = size_t{512} << 20;
     void setHost(script::ScriptHost host);
+    // Procedure calls nested deeper than `depth` (1 to 3000, the default) raise 28 "Out of stack space".
+    void setCallDepthLimit(int depth);
 
 private:
     template <class F> auto guarded(F&& body);
 
     std::string m_language;
     script::ScriptHost m_host;
+    int m_callDepthLimit = 0; // 0: the engine's own
     std::chrono::milliseconds m_budget{5000};
     size_t m_memory = DefaultMemoryBudget;
     int32_t m_locale = 1033; // SetLocale's choice, active during calls into the engine

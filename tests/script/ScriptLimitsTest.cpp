@@ -182,3 +182,24 @@ TEST(ScriptLimitsTest, TallestExpressionRunsAtTheDeepestRecursion) {
     sc.AddCode("Function R()\nOn Error Resume Next\nDim x\nx = R()\nR = " + chain + "\nEnd Function");
     EXPECT_EQ(toUtf8(sc.Run("R", {})), "991");
 }
+
+// A host may allow fewer nested calls than the engine's own limit; the limit survives a Reset.
+TEST(ScriptLimitsTest, CallDepthLimitEndsRecursionWithOutOfStackSpace) {
+    ScriptControl sc;
+    sc.setCallDepthLimit(50);
+    for (int round = 0; round < 2; ++round) {
+        sc.AddCode("Function D(n)\nIf n = 0 Then D = 0 Else D = D(n - 1) + 1\nEnd Function");
+        EXPECT_EQ(toUtf8(sc.Run("D", {Value::lng(49)})), "49");
+        try {
+            sc.Run("D", {Value::lng(50)});
+            ADD_FAILURE() << "51 nested calls ran";
+        } catch (const ScriptError& e) {
+            EXPECT_EQ(e.number(), 28) << e.description();
+        }
+        sc.Reset();
+    }
+    sc.setCallDepthLimit(0); // below the range: one call, none nested
+    sc.AddCode("Function D(n)\nIf n = 0 Then D = 0 Else D = D(n - 1) + 1\nEnd Function");
+    EXPECT_EQ(toUtf8(sc.Run("D", {Value::lng(0)})), "0");
+    EXPECT_THROW(sc.Run("D", {Value::lng(1)}), ScriptError);
+}
