@@ -174,7 +174,7 @@ private:
     int m_depth = 0;
     uintptr_t m_stackBase = 0; // native stack address at the outermost call
     std::chrono::steady_clock::time_point m_deadline;
-    int m_ticks = 1024;
+    int m_ticks = 256;
     size_t m_createdSweepAt = 64;          // m_createdObjects' length that triggers the next sweep
     size_t m_collectAt = size_t{16} << 20; // meter reading that triggers the next cycle collection
 };
