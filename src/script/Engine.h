@@ -141,7 +141,7 @@ public:
     std::chrono::milliseconds budget{5000};
     static constexpr int MaxCallDepth = 3000;
     int callDepthLimit = MaxCallDepth; // procedure calls deeper than this raise 28 "Out of stack space"
-    bool running = false; // a call into the engine is in progress (set by ScriptControl)
+    bool running = false;              // a call into the engine is in progress (set by ScriptControl)
 
     // ---- Errors ----
     // Error routing: records the error in Err when `frame` resumes next, else rethrows it.
