@@ -2,9 +2,11 @@
 //   filter_check_1000_lines_ms   one check of a 1,000-line script as the editor runs it after a pause
 //                                in typing (compile without running, then mark or clear the error)
 //   filter_check_error_ms        the same script with a compile error on its last line
+#include "app/Document.h"
 #include "app/filters/CodeEditor.h"
 #include "app/filters/frmFilters.h"
 #include "events/clsEvents.h"
+#include "recorder/simulated/SimulatedBackend.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -72,8 +74,10 @@ int main(int argc, char** argv) {
     list->EnableProcessor = -1;
     const QString script = thousandLineScript();
     list->ElementProcessor = script.toStdString();
+    auto document = std::make_shared<Document>(std::make_shared<SimulatedBackend>());
+    document->replaceEvents(list);
     frmFilters window;
-    window.refEvents = list;
+    window.setDocument(document);
     window.Update();
     window.show();
     if (window.editor()->blockCount() != 1000)
