@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -42,7 +43,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 // as any finding does.
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
     std::error_code ec;
-    for (const auto& entry : std::filesystem::directory_iterator(TVK_LONG_CHAINS, ec)) {
+    std::filesystem::directory_iterator chains(TVK_LONG_CHAINS, ec);
+    if (ec) std::fprintf(stderr, "long chains not run: %s: %s\n", TVK_LONG_CHAINS, ec.message().c_str());
+    for (const auto& entry : chains) {
         std::ifstream in(entry.path(), std::ios::binary);
         const std::string text{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
         LLVMFuzzerTestOneInput(reinterpret_cast<const uint8_t*>(text.data()), text.size());

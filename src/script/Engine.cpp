@@ -14,9 +14,6 @@ namespace tvk::script {
 
 namespace {
 constexpr uintptr_t MaxNativeStack = 3u << 20; // bytes of native stack a script may use
-// Steps between two readings of the clock. A reading costs about as much as a few fast steps; reading
-// often keeps the overrun of the budget small where steps are slow (unoptimised and sanitizer builds).
-constexpr int TicksPerClockRead = 256;
 // Below this much counted memory no cycle collection runs on its own.
 constexpr size_t MinCollectAt = size_t{16} << 20;
 

@@ -174,7 +174,10 @@ private:
     int m_depth = 0;
     uintptr_t m_stackBase = 0; // native stack address at the outermost call
     std::chrono::steady_clock::time_point m_deadline;
-    int m_ticks = 256;
+    // Steps between two readings of the clock. A reading costs about as much as a few fast steps; reading
+    // often keeps the overrun of the budget small where steps are slow (unoptimised and sanitizer builds).
+    static constexpr int TicksPerClockRead = 256;
+    int m_ticks = TicksPerClockRead;
     size_t m_createdSweepAt = 64;          // m_createdObjects' length that triggers the next sweep
     size_t m_collectAt = size_t{16} << 20; // meter reading that triggers the next cycle collection
 };
